@@ -1,0 +1,139 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QTextEdit>
+#include <optional>
+
+class QPrinter;
+
+// The rich text edit control every document window holds. It speaks the
+// units its callers were written for: character positions from 0, twips
+// (1440 per inch) for indents and margins, points for font sizes, colours as
+// 0x00BBGGRR, and std::nullopt (Null) when a selection mixes values.
+//
+// It raises Change for every change of the content, including LoadFile and
+// programmatic SetText / SetSelText / SetSelRTF. LoadFile and SaveFile never
+// throw: they return false and leave a reason in LastError(); a failed load
+// leaves the content as it was, a failed save leaves the file on disk as it was.
+class RichTextBox : public QTextEdit
+{
+    Q_OBJECT
+
+public:
+    enum FileType { rtfRTF = 0, rtfText = 1 };
+    enum FindOption { rtfWholeWord = 2, rtfMatchCase = 4, rtfNoHighlight = 8 };
+    enum Alignment { rtfLeft = 0, rtfRight = 1, rtfCenter = 2 };
+
+    explicit RichTextBox(QWidget *parent = nullptr);
+    ~RichTextBox() override;
+
+    // Whole plain text, paragraphs joined by CR LF.
+    QString Text() const;
+    void SetText(const QString &text);
+
+    int SelStart() const;
+    void SetSelStart(int position);   // collapses the selection, as the control does
+    int SelLength() const;
+    void SetSelLength(int length);
+    QString SelText() const;
+    void SetSelText(const QString &text);
+
+    // RTF of the selection; setting inserts RTF as formatted content, any
+    // other text as plain text.
+    QByteArray SelRTF() const;
+    void SetSelRTF(const QByteArray &rtfOrText);
+
+    std::optional<QString> SelFontName() const;
+    void SetSelFontName(const QString &name);
+    std::optional<double> SelFontSize() const;
+    void SetSelFontSize(double points);
+    // The control's own conversion of typed text to a size; false (and nothing
+    // changed) when the text is not a usable number.
+    bool SetSelFontSizeText(const QString &text);
+
+    std::optional<bool> SelBold() const;
+    void SetSelBold(bool on);
+    std::optional<bool> SelItalic() const;
+    void SetSelItalic(bool on);
+    std::optional<bool> SelUnderline() const;
+    void SetSelUnderline(bool on);
+    std::optional<bool> SelStrikeThru() const;
+    void SetSelStrikeThru(bool on);
+    std::optional<bool> SelBullet() const;
+    void SetSelBullet(bool on);
+
+    std::optional<int> SelColor() const;   // 0x00BBGGRR
+    void SetSelColor(int bgr);
+
+    std::optional<int> SelAlignment() const;   // Alignment codes
+    void SetSelAlignment(int alignment);
+
+    // Twips. SelIndent is the first line's left indent; SelHangingIndent is
+    // where the following lines stand relative to the first.
+    std::optional<int> SelIndent() const;
+    void SetSelIndent(int twips);
+    std::optional<int> SelHangingIndent() const;
+    void SetSelHangingIndent(int twips);
+    int RightMargin() const;
+    void SetRightMargin(int twips);
+
+    // The base font of the control (what empty text and plain loads show).
+    QString FontName() const;
+    void SetFontName(const QString &name);
+    double FontSize() const;
+    void SetFontSize(double points);
+    bool FontBold() const;
+    void SetFontBold(bool on);
+
+    // Placement inside the parent, in twips.
+    int Width() const;
+    int Height() const;
+    void Move(int left, int top, int width, int height);
+
+    bool LoadFile(const QString &path, int fileType = rtfRTF);
+    bool SaveFile(const QString &path, int fileType = rtfRTF);
+    QString LastError() const;
+
+    // Position of the match (then selected, unless rtfNoHighlight), or -1.
+    // end < 0 searches to the end of the text.
+    int Find(const QString &text, int start = 0, int end = -1, int options = 0);
+    // Extends the selection forward or backward over the run of characters in
+    // the set (negate false) or not in the set (negate true).
+    void Span(const QString &characterSet, bool forward = true, bool negate = false);
+    void SelPrint(QPrinter *printer);
+
+    // EM_LINEFROMCHAR and EM_GETLINECOUNT: lines as laid out (wrapped).
+    int LineFromChar(int position = -1) const;   // -1: the line of the selection start
+    int GetLineCount() const;                     // at least 1
+
+    // WM_COPY and WM_PASTE: the rich clipboard (RTF, HTML and plain text).
+    void CopyRich();
+    void PasteRich();
+
+    // Whether the control handles Ctrl+C / Ctrl+V (and Ctrl+X) itself; the
+    // document window turns this off and does them on key release.
+    void SetClipboardKeysEnabled(bool enabled);
+    bool ClipboardKeysEnabled() const;
+
+signals:
+    void Change();
+    void SelChange();
+    void KeyPress(int keyAscii);
+    void KeyUp(int keyCode, int shift);
+    void MouseUp(int button, int shift, int x, int y);
+    void OverwriteModeChanged(bool overwrite);
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+    void keyReleaseEvent(QKeyEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    QMimeData *createMimeDataFromSelection() const override;
+    bool canInsertFromMimeData(const QMimeData *source) const override;
+    void insertFromMimeData(const QMimeData *source) override;
+
+private:
+    struct Private;
+    Private *d;
+};
