@@ -94,6 +94,9 @@ public:
     bool LoadFile(const QString &path, int fileType = rtfRTF);
     bool SaveFile(const QString &path, int fileType = rtfRTF);
     QString LastError() const;
+    // Test seam: the next SaveFile (of any control) stops after writing this
+    // many bytes, as a full disk would stop it; -1 switches it off.
+    static void InjectSaveFailure(qint64 afterBytes);
 
     // Position of the match (then selected, unless rtfNoHighlight), or -1.
     // end < 0 searches to the end of the text.
