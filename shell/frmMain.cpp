@@ -1,0 +1,689 @@
+#include "shell/frmMain.h"
+
+#include "documents/fileMod.h"
+#include "documents/frmDoc.h"
+#include "editing/modFontBar.h"
+#include "platform/RichTextBox.h"
+#include "shell/ToolbarIcons.h"
+#include "shell/genMod.h"
+#include "shell/modRegistry.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDragEnterEvent>
+#include <QDragMoveEvent>
+#include <QDropEvent>
+#include <QFontDatabase>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QSlider>
+#include <QStatusBar>
+#include <QTime>
+#include <QToolBar>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace {
+frmMain *g_instance = nullptr;
+
+// Twips to pixels at the screen's logical resolution.
+int px(const QWidget *w, int twips)
+{
+    return qRound(twips * w->logicalDpiX() / 1440.0);
+}
+}
+
+frmMain::frmMain(QWidget *parent)
+    : QMainWindow(parent)
+{
+    g_instance = this;
+    setObjectName(QStringLiteral("frmMain"));
+    setWindowTitle(QStringLiteral("Quillet"));
+    setAcceptDrops(true);
+
+    buildMenus();
+    buildToolbars();
+    buildRulers();
+    buildExplorerPane();
+
+    mdiArea = new QMdiArea;
+    mdiArea->setObjectName(QStringLiteral("mdiArea"));
+    mdiArea->setBackground(QColor(0x80, 0x80, 0x80));
+
+    auto *central = new QWidget;
+    auto *column = new QVBoxLayout(central);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    column->addWidget(cbrRuler);
+    auto *row = new QHBoxLayout;
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(2);
+    row->addWidget(picFileBar);
+    row->addWidget(mdiArea, 1);
+    column->addLayout(row, 1);
+    setCentralWidget(central);
+
+    buildStatusBar();
+    resize(1000, 700);
+}
+
+frmMain::~frmMain()
+{
+    if (g_instance == this)
+        g_instance = nullptr;
+}
+
+frmMain *frmMain::instance()
+{
+    return g_instance;
+}
+
+// ---------------------------------------------------------------- building
+
+QAction *frmMain::addEntry(QMenu *menu, const QString &name, const QString &caption,
+                           const QKeySequence &shortcut)
+{
+    QAction *action = menu->addAction(caption);
+    action->setObjectName(name);
+    if (!shortcut.isEmpty())
+        action->setShortcut(shortcut);
+    m_menus.insert(name, action);
+    return action;
+}
+
+QMenu *frmMain::addSubMenu(QMenu *parent, const QString &name, const QString &caption)
+{
+    QMenu *menu = parent ? parent->addMenu(caption) : menuBar()->addMenu(caption);
+    menu->setObjectName(name);
+    menu->menuAction()->setObjectName(name);
+    m_menus.insert(name, menu->menuAction());
+    return menu;
+}
+
+void frmMain::addSeparator(QMenu *menu, const QString &name)
+{
+    QAction *separator = menu->addSeparator();
+    separator->setObjectName(name);
+    m_menus.insert(name, separator);
+}
+
+void frmMain::buildMenus()
+{
+    using QKS = QKeySequence;
+
+    QMenu *file = addSubMenu(nullptr, QStringLiteral("file"), QStringLiteral("&File"));
+    connect(addEntry(file, QStringLiteral("new"), QStringLiteral("&New"), QKS(Qt::CTRL | Qt::Key_N)),
+            &QAction::triggered, this, &frmMain::new_Click);
+    connect(addEntry(file, QStringLiteral("open"), QStringLiteral("&Open"), QKS(Qt::CTRL | Qt::Key_O)),
+            &QAction::triggered, this, &frmMain::open_Click);
+    connect(addEntry(file, QStringLiteral("close"), QStringLiteral("&Close")),
+            &QAction::triggered, this, &frmMain::close_Click);
+    connect(addEntry(file, QStringLiteral("menuFileCloseAll"), QStringLiteral("Cl&ose All")),
+            &QAction::triggered, this, &frmMain::menuFileCloseAll_Click);
+    addSeparator(file, QStringLiteral("dash"));
+    connect(addEntry(file, QStringLiteral("save"), QStringLiteral("&Save"), QKS(Qt::CTRL | Qt::Key_S)),
+            &QAction::triggered, this, &frmMain::save_Click);
+    connect(addEntry(file, QStringLiteral("saveas"), QStringLiteral("Save &As"), QKS(Qt::Key_F3)),
+            &QAction::triggered, this, &frmMain::saveas_Click);
+    connect(addEntry(file, QStringLiteral("menuFileSaveAll"), QStringLiteral("Sa&ve All")),
+            &QAction::triggered, this, &frmMain::menuFileSaveAll_Click);
+    addSeparator(file, QStringLiteral("dash2"));
+    addEntry(file, QStringLiteral("ppreview"), QStringLiteral("Print Preview"));
+    addEntry(file, QStringLiteral("menuPrint"), QStringLiteral("&Print"), QKS(Qt::CTRL | Qt::Key_P));
+    addSeparator(file, QStringLiteral("dash3"));
+    connect(addEntry(file, QStringLiteral("exit"), QStringLiteral("E&xit")),
+            &QAction::triggered, this, &frmMain::exit_Click);
+
+    QMenu *edit = addSubMenu(nullptr, QStringLiteral("edit"), QStringLiteral("&Edit"));
+    addEntry(edit, QStringLiteral("undo"), QStringLiteral("&Undo"), QKS(Qt::CTRL | Qt::Key_Z));
+    addSeparator(edit, QStringLiteral("dash4"));
+    addEntry(edit, QStringLiteral("cut"), QStringLiteral("Cu&t"));
+    addEntry(edit, QStringLiteral("copy"), QStringLiteral("&Copy"));
+    addEntry(edit, QStringLiteral("paste"), QStringLiteral("&Paste"));
+    addEntry(edit, QStringLiteral("menuEditSelectAll"), QStringLiteral("Select &All"), QKS(Qt::CTRL | Qt::Key_A));
+    addSeparator(edit, QStringLiteral("edash"));
+    addEntry(edit, QStringLiteral("find"), QStringLiteral("F&ind ..."), QKS(Qt::CTRL | Qt::Key_F));
+
+    QMenu *insert = addSubMenu(nullptr, QStringLiteral("menuInsert"), QStringLiteral("&Insert"));
+    addEntry(insert, QStringLiteral("menuInsertSymbols"), QStringLiteral("&Symbols"),
+             QKS(Qt::SHIFT | Qt::CTRL | Qt::Key_F11));
+    addEntry(insert, QStringLiteral("menuInsertDateTime"), QStringLiteral("&Date && Time"),
+             QKS(Qt::SHIFT | Qt::CTRL | Qt::Key_F5));
+    addEntry(insert, QStringLiteral("menuInsertBullets"), QStringLiteral("&Bullets"));
+
+    QMenu *view = addSubMenu(nullptr, QStringLiteral("view"), QStringLiteral("&View"));
+    addEntry(view, QStringLiteral("statusbar"), QStringLiteral("Status &Bar"))->setCheckable(true);
+    addEntry(view, QStringLiteral("menuViewFileExplorer"), QStringLiteral("&File Explorer"),
+             QKS(Qt::CTRL | Qt::Key_F3))->setCheckable(true);
+    QMenu *rulers = addSubMenu(view, QStringLiteral("menuViewRulerS"), QStringLiteral("&Rulers"));
+    addEntry(rulers, QStringLiteral("menuViewRulerIndent"), QStringLiteral("&Indentation Ruler"))->setCheckable(true);
+    addEntry(rulers, QStringLiteral("menuViewRulerHangingIndent"), QStringLiteral("&Hanging Indent Ruler"))->setCheckable(true);
+    addEntry(rulers, QStringLiteral("menuViewRulerScale"), QStringLiteral("&Scale"))->setCheckable(true);
+    QMenu *toolbars = addSubMenu(view, QStringLiteral("menuViewToolbars"), QStringLiteral("&Toolbars"));
+    addEntry(toolbars, QStringLiteral("standard"), QStringLiteral("&Standard Bar"))->setCheckable(true);
+    addEntry(toolbars, QStringLiteral("format"), QStringLiteral("&Format Bar"))->setCheckable(true);
+    addEntry(toolbars, QStringLiteral("menuViewToolbarFontbar"), QStringLiteral("&Font Bar"))->setCheckable(true);
+    addSeparator(view, QStringLiteral("menuViewSep1"));
+    addEntry(view, QStringLiteral("menuViewFullScreen"), QStringLiteral("Full &Screen"), QKS(Qt::Key_F11));
+
+    QMenu *format = addSubMenu(nullptr, QStringLiteral("formatmenu"), QStringLiteral("F&ormat"));
+    addEntry(format, QStringLiteral("mnufont"), QStringLiteral("&Font"));
+    addSeparator(format, QStringLiteral("mnuFormatSlash1"));
+    addEntry(format, QStringLiteral("bullet"), QStringLiteral("Insert &Bullets"));
+    addSeparator(format, QStringLiteral("mnuFormatSlash"));
+    QMenu *fontMain = addSubMenu(format, QStringLiteral("mnuFormatFontMain"), QStringLiteral("Format F&ont"));
+    addEntry(fontMain, QStringLiteral("menuFormatFontBold"), QStringLiteral("&Bold"), QKS(Qt::CTRL | Qt::Key_B));
+    addEntry(fontMain, QStringLiteral("menuFormatFontUnderline"), QStringLiteral("&Underline"), QKS(Qt::CTRL | Qt::Key_U));
+    addEntry(fontMain, QStringLiteral("menuFormatFontItalic"), QStringLiteral("&Italic"), QKS(Qt::CTRL | Qt::Key_I));
+    addEntry(fontMain, QStringLiteral("menuFormatFontStrikethru"), QStringLiteral("&Strikethru"), QKS(Qt::CTRL | Qt::Key_T));
+    addEntry(fontMain, QStringLiteral("menuFormatFontColor"), QStringLiteral("&Color"), QKS(Qt::SHIFT | Qt::Key_F6));
+    addSeparator(format, QStringLiteral("menuFormatSlash"));
+    QMenu *alignment = addSubMenu(format, QStringLiteral("menuFormatAlignment"), QStringLiteral("A&lignment"));
+    addEntry(alignment, QStringLiteral("mnuFormatAlignLeft"), QStringLiteral("Align &Left"), QKS(Qt::CTRL | Qt::Key_L));
+    addEntry(alignment, QStringLiteral("mnuFormatAlignCenter"), QStringLiteral("Align C&enter"), QKS(Qt::CTRL | Qt::Key_E));
+    addEntry(alignment, QStringLiteral("mnuFormatAlignRight"), QStringLiteral("Align &Right"), QKS(Qt::CTRL | Qt::Key_R));
+
+    QMenu *tools = addSubMenu(nullptr, QStringLiteral("menuTools"), QStringLiteral("&Tools"));
+    addEntry(tools, QStringLiteral("menuToolsSpellCheck"), QStringLiteral("&Spell Check Document"), QKS(Qt::Key_F7));
+
+    m_windowMenu = addSubMenu(nullptr, QStringLiteral("window"), QStringLiteral("&Window"));
+    connect(addEntry(m_windowMenu, QStringLiteral("newind"), QStringLiteral("&New Window")),
+            &QAction::triggered, this, &frmMain::newind_Click);
+    addSeparator(m_windowMenu, QStringLiteral("dashw"));
+    addEntry(m_windowMenu, QStringLiteral("tileh"), QStringLiteral("Tile &Horizontally"));
+    addEntry(m_windowMenu, QStringLiteral("tilev"), QStringLiteral("Tile &Vertically"));
+    addEntry(m_windowMenu, QStringLiteral("cascade"), QStringLiteral("&Cascade"));
+    addEntry(m_windowMenu, QStringLiteral("aricons"), QStringLiteral("&Arrange Icons"));
+    connect(m_windowMenu, &QMenu::aboutToShow, this, &frmMain::buildWindowList);
+
+    QMenu *help = addSubMenu(nullptr, QStringLiteral("help"), QStringLiteral("&Help"));
+    addEntry(help, QStringLiteral("contents"), QStringLiteral("&Contents"), QKS(Qt::Key_F1));
+    addEntry(help, QStringLiteral("menuHelpTipOfDay"), QStringLiteral("&Tip of the day"));
+    addSeparator(help, QStringLiteral("mnuHelpSep1"));
+    addEntry(help, QStringLiteral("menuShowFrmSplash"), QStringLiteral("Show &Splash Screen"));
+    addEntry(help, QStringLiteral("about"), QStringLiteral("&About"));
+}
+
+void frmMain::buildWindowList()
+{
+    // The window-list part of the Window menu: one entry per document, the
+    // active one checked.
+    for (QAction *entry : std::as_const(m_windowListEntries)) {
+        m_windowMenu->removeAction(entry);
+        delete entry;
+    }
+    m_windowListEntries.clear();
+    const QList<frmDoc *> docs = documents();
+    if (docs.isEmpty())
+        return;
+    m_windowListEntries.append(m_windowMenu->addSeparator());
+    const frmDoc *active = ActiveForm();
+    int number = 0;
+    for (frmDoc *doc : docs) {
+        ++number;
+        QString caption = doc->Caption();
+        caption.replace(QLatin1Char('&'), QLatin1String("&&"));
+        QAction *entry = m_windowMenu->addAction(
+            number < 10 ? QStringLiteral("&%1 %2").arg(number).arg(caption)
+                        : QStringLiteral("%1 %2").arg(number).arg(caption));
+        entry->setObjectName(QStringLiteral("windowList%1").arg(number));
+        entry->setCheckable(true);
+        entry->setChecked(doc == active);
+        QMdiSubWindow *sub = doc->subWindow();
+        connect(entry, &QAction::triggered, this, [this, sub] {
+            if (sub && mdiArea->subWindowList().contains(sub))
+                mdiArea->setActiveSubWindow(sub);
+        });
+        m_windowListEntries.append(entry);
+    }
+}
+
+QAction *frmMain::addButton(QToolBar *bar, const QString &key, const QString &tooltip,
+                            bool checkable)
+{
+    QAction *button = bar->addAction(ToolbarIcons::icon(key), tooltip);
+    button->setObjectName(key);
+    button->setToolTip(tooltip);
+    button->setCheckable(checkable);
+    m_buttons.insert(key, button);
+    return button;
+}
+
+void frmMain::buildToolbars()
+{
+    auto makeBar = [this](const char *name, const QString &title) {
+        auto *bar = new QToolBar(title, this);
+        bar->setObjectName(QLatin1String(name));
+        bar->setMovable(false);
+        bar->setFloatable(false);
+        bar->setIconSize(QSize(20, 20));
+        bar->setContextMenuPolicy(Qt::PreventContextMenu);
+        return bar;
+    };
+
+    stdbar = makeBar("stdbar", QStringLiteral("Standard"));
+    addButton(stdbar, QStringLiteral("new"), QStringLiteral("New (Ctrl+N)"), false);
+    addButton(stdbar, QStringLiteral("open"), QStringLiteral("Open (Ctrl+O)"), false);
+    addButton(stdbar, QStringLiteral("save"), QStringLiteral("Save (Ctrl+S)"), false);
+    stdbar->addSeparator();
+    addButton(stdbar, QStringLiteral("print"), QStringLiteral("Print (Ctrl+P)"), false);
+    stdbar->addSeparator();
+    addButton(stdbar, QStringLiteral("cut"), QStringLiteral("Cut Selection"), false);
+    addButton(stdbar, QStringLiteral("copy"), QStringLiteral("Copy Selection"), false);
+    addButton(stdbar, QStringLiteral("paste"), QStringLiteral("Paste Selection"), false);
+    stdbar->addSeparator();
+    addButton(stdbar, QStringLiteral("undo"), QStringLiteral("Undo Action"), false);
+    addButton(stdbar, QStringLiteral("redo"), QStringLiteral("Redo Action"), false);
+    stdbar->addSeparator();
+    addButton(stdbar, QStringLiteral("find"), QStringLiteral("Find..."), false);
+    stdbar->addSeparator();
+    addButton(stdbar, QStringLiteral("help"), QStringLiteral("Help"), false);
+    connect(stdbar, &QToolBar::actionTriggered, this, &frmMain::stdbar_ButtonClick);
+
+    buildFontBar();
+
+    // The style and alignment buttons show the selection's state, so they
+    // latch; the command buttons do not.
+    formatbar = makeBar("formatbar", QStringLiteral("Format"));
+    addButton(formatbar, QStringLiteral("bold"), QStringLiteral("Bold"), true);
+    addButton(formatbar, QStringLiteral("under"), QStringLiteral("Underline"), true);
+    addButton(formatbar, QStringLiteral("italic"), QStringLiteral("Italic"), true);
+    addButton(formatbar, QStringLiteral("strikethru"), QStringLiteral("Strikethru"), true);
+    formatbar->addSeparator();
+    addButton(formatbar, QStringLiteral("left"), QStringLiteral("Left Align"), true);
+    addButton(formatbar, QStringLiteral("center"), QStringLiteral("Center Align"), true);
+    addButton(formatbar, QStringLiteral("right"), QStringLiteral("Right Align"), true);
+    formatbar->addSeparator();
+    addButton(formatbar, QStringLiteral("bullet"), QStringLiteral("Insert bullets"), true);
+    formatbar->addSeparator();
+    addButton(formatbar, QStringLiteral("spellcheck"), QStringLiteral("Spell Check Current Document"), false);
+    formatbar->addSeparator();
+    addButton(formatbar, QStringLiteral("fontColor"), QStringLiteral("Change Font Color"), false);
+    connect(formatbar, &QToolBar::actionTriggered, this, &frmMain::formatbar_ButtonClick);
+
+    addToolBar(Qt::TopToolBarArea, stdbar);
+    addToolBarBreak(Qt::TopToolBarArea);
+    addToolBar(Qt::TopToolBarArea, picFont);
+    addToolBarBreak(Qt::TopToolBarArea);
+    addToolBar(Qt::TopToolBarArea, formatbar);
+}
+
+void frmMain::buildFontBar()
+{
+    picFont = new QToolBar(QStringLiteral("Font"), this);
+    picFont->setObjectName(QStringLiteral("picFont"));
+    picFont->setMovable(false);
+    picFont->setFloatable(false);
+    picFont->setContextMenuPolicy(Qt::PreventContextMenu);
+
+    auto makeBox = [this](const char *name, const QString &text, int width) {
+        auto *box = new QComboBox;
+        box->setObjectName(QLatin1String(name));
+        box->setEditable(true);
+        box->setInsertPolicy(QComboBox::NoInsert);
+        box->setEditText(text);
+        box->setMinimumWidth(width);
+        box->setMaxVisibleItems(16);
+        picFont->addWidget(box);
+        return box;
+    };
+    Combo1 = makeBox("Combo1", QStringLiteral("Verdana"), 200);
+    Combo2 = makeBox("Combo2", QStringLiteral("10"), 60);
+    Combo3 = makeBox("Combo3", QStringLiteral("Normal"), 120);
+
+    connect(Combo1, &QComboBox::activated, this, [this] { Combo1_Click(); });
+    connect(Combo2, &QComboBox::activated, this, [this] { Combo2_Click(); });
+    connect(Combo3, &QComboBox::activated, this, [this] { Combo3_Click(); });
+    connect(Combo1->lineEdit(), &QLineEdit::returnPressed, this, [this] {
+        int key = 13;
+        Combo1_KeyPress(key);
+    });
+    connect(Combo2->lineEdit(), &QLineEdit::returnPressed, this, [this] {
+        int key = 13;
+        Combo2_KeyPress(key);
+    });
+}
+
+void frmMain::buildRulers()
+{
+    cbrRuler = new QWidget;
+    cbrRuler->setObjectName(QStringLiteral("cbrRuler"));
+    auto *bands = new QVBoxLayout(cbrRuler);
+    bands->setContentsMargins(4, 1, 4, 1);
+    bands->setSpacing(1);
+
+    auto band = [this, bands](const char *name, int minHeightTwips) {
+        auto *w = new QWidget;
+        w->setObjectName(QLatin1String(name));
+        w->setMinimumHeight(px(this, minHeightTwips));
+        auto *l = new QHBoxLayout(w);
+        l->setContentsMargins(0, 0, 0, 0);
+        bands->addWidget(w);
+        return w;
+    };
+    auto slider = [this](QWidget *band, const char *name, int maximum, int large, int small,
+                         const QString &tip) {
+        auto *s = new QSlider(Qt::Horizontal, band);
+        s->setObjectName(QLatin1String(name));
+        s->setRange(0, maximum);
+        s->setPageStep(large);
+        s->setSingleStep(small);
+        s->setValue(0);
+        s->setTickPosition(QSlider::NoTicks);
+        s->setToolTip(tip);
+        s->setFixedSize(px(this, 11415), px(this, 255));
+        band->layout()->addWidget(s);
+        static_cast<QHBoxLayout *>(band->layout())->addStretch(1);
+        return s;
+    };
+
+    picSlider1 = band("picSlider1", 270);
+    sliderIndent = slider(picSlider1, "sliderIndent", 9, 1, 0, QStringLiteral("Set Indent"));
+    picSlider2 = band("picSlider2", 255);
+    sliderHangingIndent = slider(picSlider2, "sliderHangingIndent", 8, 5, 1,
+                                 QStringLiteral("Set Hanging Indent"));
+    picRuler = band("picRuler", 270);
+    auto *scale = new QLabel;
+    scale->setObjectName(QStringLiteral("picRulerScale"));
+    scale->setPixmap(ToolbarIcons::rulerScale(806, 17));
+    picRuler->layout()->addWidget(scale);
+    static_cast<QHBoxLayout *>(picRuler->layout())->addStretch(1);
+}
+
+void frmMain::buildExplorerPane()
+{
+    picFileBar = new QWidget;
+    picFileBar->setObjectName(QStringLiteral("picFileBar"));
+    picFileBar->setFixedWidth(px(this, 2655));
+    auto *layout = new QVBoxLayout(picFileBar);
+    layout->setContentsMargins(0, px(this, 75), 0, 0);
+    layout->setSpacing(4);
+
+    tvwFolders = new QTreeWidget;
+    tvwFolders->setObjectName(QStringLiteral("tvwFolders"));
+    tvwFolders->setHeaderHidden(true);
+    tvwFolders->setColumnCount(1);
+    layout->addWidget(tvwFolders, 3);
+
+    File1 = new QListWidget;
+    File1->setObjectName(QStringLiteral("File1"));
+    layout->addWidget(File1, 2);
+}
+
+void frmMain::buildStatusBar()
+{
+    stsbar = new QStatusBar;
+    stsbar->setObjectName(QStringLiteral("stsbar"));
+    setStatusBar(stsbar);
+    const QString texts[11] = {
+        QStringLiteral("For Help, press F1"), QStringLiteral("Line #:"), QString(),
+        QStringLiteral("Total lines:"), QString(), QStringLiteral("Total Word Count :"), QString(),
+        QStringLiteral("NUM"), QStringLiteral("CAPS"), QStringLiteral("INS"),
+        QLocale().toString(QTime::currentTime(), QLocale::ShortFormat)};
+    for (int i = 0; i < 11; ++i) {
+        auto *panel = new QLabel(texts[i]);
+        panel->setObjectName(QStringLiteral("panel%1").arg(i + 1));
+        panel->setFrameShape(QFrame::Panel);
+        panel->setFrameShadow(QFrame::Sunken);
+        panel->setContentsMargins(3, 0, 3, 0);
+        if (i == 2 || i == 4 || i == 6)
+            panel->setMinimumWidth(50);
+        if (i == 5)
+            panel->setToolTip(QStringLiteral("The total words in document"));
+        // Permanent widgets, so that menu status tips never hide the panels.
+        stsbar->addPermanentWidget(panel, i == 0 ? 1 : 0);
+        m_panels.append(panel);
+    }
+}
+
+// ---------------------------------------------------------------- accessors
+
+frmDoc *frmMain::ActiveForm() const
+{
+    QMdiSubWindow *sub = mdiArea ? mdiArea->currentSubWindow() : nullptr;
+    return sub ? qobject_cast<frmDoc *>(sub->widget()) : nullptr;
+}
+
+QList<frmDoc *> frmMain::documents() const
+{
+    QList<frmDoc *> docs;
+    for (QMdiSubWindow *sub : mdiArea->subWindowList(QMdiArea::CreationOrder)) {
+        if (auto *doc = qobject_cast<frmDoc *>(sub->widget()))
+            docs.append(doc);
+    }
+    return docs;
+}
+
+QMdiSubWindow *frmMain::AddDocument(frmDoc *doc)
+{
+    QMdiSubWindow *sub = mdiArea->addSubWindow(doc);
+    sub->setAttribute(Qt::WA_DeleteOnClose);
+    sub->setWindowIcon(ToolbarIcons::icon(QStringLiteral("new")));
+    doc->attachToSubWindow(sub);
+    const QSize area = mdiArea->viewport()->size();
+    if (area.width() > 200 && area.height() > 150)
+        sub->resize(area.width() * 3 / 4, area.height() * 3 / 4);
+    else
+        sub->resize(640, 420);
+    sub->show();
+    mdiArea->setActiveSubWindow(sub);
+    return sub;
+}
+
+QAction *frmMain::Button(const QString &key) const
+{
+    return m_buttons.value(key);
+}
+
+QAction *frmMain::Menu(const QString &name) const
+{
+    return m_menus.value(name);
+}
+
+QLabel *frmMain::Panel(int index) const
+{
+    if (index < 1 || index > m_panels.size())
+        return nullptr;
+    return m_panels.at(index - 1);
+}
+
+// ---------------------------------------------------------------- lifecycle
+
+void frmMain::MDIForm_Load()
+{
+    defFontName = QStringLiteral("Verdana");
+    defFontSize = 10;
+
+    Combo3->clear();
+    Combo3->addItems({QStringLiteral("Normal"), QStringLiteral("Heading1"),
+                      QStringLiteral("Heading2"), QStringLiteral("Heading3")});
+    Combo3->setEditText(QStringLiteral("Normal"));
+
+    const QString fontText = Combo1->currentText();
+    Combo1->clear();
+    Combo1->addItems(QFontDatabase::families());
+    Combo1->setEditText(fontText);
+
+    const QString sizeText = Combo2->currentText();
+    Combo2->clear();
+    Combo2->addItems({QStringLiteral("8"), QStringLiteral("10"), QStringLiteral("12"),
+                      QStringLiteral("14"), QStringLiteral("18"), QStringLiteral("22"),
+                      QStringLiteral("26"), QStringLiteral("32"), QStringLiteral("36"),
+                      QStringLiteral("42"), QStringLiteral("48"), QStringLiteral("72")});
+    Combo2->setEditText(sizeText);
+
+    genMod::NewDocument();
+
+    frmDoc *active = ActiveForm();
+    const bool hasText = active && !active->rtf1->Text().isEmpty();
+    Menu(QStringLiteral("find"))->setEnabled(hasText);
+    Button(QStringLiteral("find"))->setEnabled(hasText);
+
+    formatbar->setEnabled(active != nullptr);
+
+    for (const char *name : {"format", "standard", "statusbar", "menuViewToolbarFontbar",
+                             "menuViewRulerIndent", "menuViewRulerHangingIndent",
+                             "menuViewRulerScale", "menuViewFileExplorer"})
+        Menu(QLatin1String(name))->setChecked(true);
+
+    modRegistry::CreateSettingsKey(modRegistry::HKEY_LOCAL_MACHINE, modRegistry::QuilletKey);
+
+    FillDriveTree();
+
+    if (!genMod::CommandLine().isEmpty())
+        CommLineFile();
+
+    // Any number but 0 shows the tip; a text that is not a number counts as
+    // "not 0", an empty one as 0.
+    const QString showTips = modRegistry::GetSettingValue(
+        modRegistry::HKEY_LOCAL_MACHINE, modRegistry::QuilletKey,
+        QStringLiteral("Show Tips at Startup"), QStringLiteral("1")).trimmed();
+    bool isNumber = false;
+    const double tipsValue = showTips.toDouble(&isNumber);
+    if (!showTips.isEmpty() && (!isNumber || tipsValue != 0))
+        ShowTipOfTheDay();
+
+    if (frmDoc *doc = ActiveForm())
+        Combo1->setEditText(doc->rtf1->FontName());
+}
+
+void frmMain::FillDriveTree()
+{
+}
+
+void frmMain::ShowTipOfTheDay()
+{
+}
+
+void frmMain::QuitSpellingServer()
+{
+}
+
+void frmMain::MDIForm_QueryUnload(bool &cancel, int reason)
+{
+    Q_UNUSED(cancel);
+    Q_UNUSED(reason);
+    if (isMinimized())
+        showMaximized();
+}
+
+void frmMain::MDIForm_Unload(bool &cancel)
+{
+    Q_UNUSED(cancel);
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    for (QWidget *w : windows) {
+        if (w == this)
+            continue;
+        const Qt::WindowType type = w->windowType();
+        if (type != Qt::Window && type != Qt::Dialog && type != Qt::Tool && type != Qt::SplashScreen)
+            continue;
+        w->close();
+    }
+    QuitSpellingServer();
+}
+
+bool frmMain::closeAllDocuments()
+{
+    // The document in front is asked first, then the ones behind it. The
+    // first refusal stops the whole close.
+    QList<QMdiSubWindow *> subs = mdiArea->subWindowList(QMdiArea::StackingOrder);
+    std::reverse(subs.begin(), subs.end());
+    if (QMdiSubWindow *current = mdiArea->currentSubWindow()) {
+        subs.removeAll(current);
+        subs.prepend(current);
+    }
+    for (QMdiSubWindow *sub : std::as_const(subs)) {
+        if (!mdiArea->subWindowList().contains(sub))
+            continue;
+        if (!sub->close())
+            return false;
+    }
+    return true;
+}
+
+void frmMain::closeEvent(QCloseEvent *event)
+{
+    bool cancel = false;
+    const int reason = m_closeReason;
+    m_closeReason = vbFormControlMenu;
+    MDIForm_QueryUnload(cancel, reason);
+    if (cancel || !closeAllDocuments()) {
+        event->ignore();
+        return;
+    }
+    MDIForm_Unload(cancel);
+    if (cancel) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+}
+
+// ---------------------------------------------------------------- commands
+
+void frmMain::exit_Click()
+{
+    // Closes the normal way, so every changed document is asked about and
+    // Cancel keeps Quillet open.
+    m_closeReason = vbFormCode;
+    close();
+}
+
+void frmMain::new_Click()
+{
+    genMod::NewDocument();
+}
+
+void frmMain::newind_Click()
+{
+    genMod::NewDocument();
+}
+
+void frmMain::open_Click() { fileMod::OpenCommand(); }
+void frmMain::close_Click() { fileMod::CloseCommand(); }
+void frmMain::menuFileCloseAll_Click() { fileMod::CloseAllCommand(); }
+void frmMain::save_Click() { fileMod::SaveCommand(); }
+void frmMain::saveas_Click() { fileMod::SaveAsCommand(); }
+void frmMain::menuFileSaveAll_Click() { fileMod::SaveAllCommand(); }
+
+void frmMain::Combo1_Click() { modFontBar::Combo1_Click(); }
+void frmMain::Combo1_KeyPress(int &keyAscii) { modFontBar::Combo1_KeyPress(keyAscii); }
+void frmMain::Combo2_Click() { modFontBar::Combo2_Click(); }
+void frmMain::Combo2_KeyPress(int &keyAscii) { modFontBar::Combo2_KeyPress(keyAscii); }
+void frmMain::Combo3_Click() { modFontBar::Combo3_Click(); }
+
+void frmMain::stdbar_ButtonClick(QAction *button)
+{
+    const QString key = button->objectName();
+    if (key == QLatin1String("new"))
+        new_Click();
+    else if (key == QLatin1String("open"))
+        open_Click();
+    else if (key == QLatin1String("save"))
+        save_Click();
+}
+
+void frmMain::formatbar_ButtonClick(QAction *button)
+{
+    Q_UNUSED(button);
+}
+
+void frmMain::CommLineFile() { fileMod::CommLineFile(); }
+
+void frmMain::MDIForm_OLEDragOver(QDragMoveEvent *event) { fileMod::DragOver(event); }
+void frmMain::MDIForm_OLEDragDrop(QDropEvent *event) { fileMod::DragDrop(event); }
+
+void frmMain::dragEnterEvent(QDragEnterEvent *event) { MDIForm_OLEDragOver(event); }
+void frmMain::dragMoveEvent(QDragMoveEvent *event) { MDIForm_OLEDragOver(event); }
+void frmMain::dropEvent(QDropEvent *event) { MDIForm_OLEDragDrop(event); }

@@ -1,0 +1,155 @@
+#pragma once
+
+#include <QHash>
+#include <QList>
+#include <QMainWindow>
+#include <QString>
+
+class CommonDialog;
+class QAction;
+class QComboBox;
+class QDragMoveEvent;
+class QDropEvent;
+class QLabel;
+class QListWidget;
+class QMdiArea;
+class QMdiSubWindow;
+class QMenu;
+class QSlider;
+class QStatusBar;
+class QToolBar;
+class QTreeWidget;
+class QWidget;
+class frmDoc;
+
+// The multiple-document main window. It owns the menus, the two toolbars and
+// the font bar, the rulers, the explorer pane, the status bar, the common
+// dialog and the answer flags of the message box; every document window is a
+// child of its MDI area. There is one instance per run (instance()).
+//
+// The window wires commands to the modules that carry them out; it decides
+// little itself. Closing it closes every document window through that
+// window's own close handling, and a document that refuses keeps the main
+// window open.
+class frmMain : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    explicit frmMain(QWidget *parent = nullptr);
+    ~frmMain() override;
+
+    // The single instance, or nullptr when none exists.
+    static frmMain *instance();
+
+    // --- public members other parts read and write ---
+    QString defFontName;
+    qint16 defFontSize = 0;
+    bool bYes = false;
+    bool bNo = false;
+    bool bCancel = false;
+
+    QComboBox *Combo1 = nullptr;   // font names
+    QComboBox *Combo2 = nullptr;   // font sizes
+    QComboBox *Combo3 = nullptr;   // style presets
+    QToolBar *stdbar = nullptr;
+    QToolBar *picFont = nullptr;   // the font bar band
+    QToolBar *formatbar = nullptr;
+    QStatusBar *stsbar = nullptr;
+    CommonDialog *cd1 = nullptr;
+
+    QWidget *cbrRuler = nullptr;   // ruler rebar: three bands, one per row
+    QWidget *picSlider1 = nullptr;
+    QWidget *picSlider2 = nullptr;
+    QWidget *picRuler = nullptr;
+    QSlider *sliderIndent = nullptr;
+    QSlider *sliderHangingIndent = nullptr;
+
+    QWidget *picFileBar = nullptr;   // explorer pane
+    QTreeWidget *tvwFolders = nullptr;
+    QListWidget *File1 = nullptr;
+
+    QMdiArea *mdiArea = nullptr;
+
+    // The active document window, or nullptr. Uses the MDI area's current
+    // window, which stays valid while the application is not active.
+    frmDoc *ActiveForm() const;
+    // Open document windows in the order they were created.
+    QList<frmDoc *> documents() const;
+    // Puts a new document window into the MDI area, shows it and makes it
+    // the active one.
+    QMdiSubWindow *AddDocument(frmDoc *doc);
+
+    // Toolbar button by key ("bold", "find"); nullptr for an unknown key.
+    // A checkable button's value is 1 when checked.
+    QAction *Button(const QString &key) const;
+    // Menu entry by name ("save", "menuViewRulerS"); submenus give their
+    // menuAction. nullptr for an unknown name.
+    QAction *Menu(const QString &name) const;
+    // Status bar panel, 1 to 11; nullptr outside that range.
+    QLabel *Panel(int index) const;
+
+    // --- handlers ---
+    void MDIForm_Load();
+    void MDIForm_QueryUnload(bool &cancel, int reason);
+    void MDIForm_Unload(bool &cancel);
+
+    void exit_Click();
+    void new_Click();
+    void newind_Click();
+    void open_Click();
+    void close_Click();
+    void menuFileCloseAll_Click();
+    void save_Click();
+    void saveas_Click();
+    void menuFileSaveAll_Click();
+
+    void Combo1_Click();
+    void Combo1_KeyPress(int &keyAscii);
+    void Combo2_Click();
+    void Combo2_KeyPress(int &keyAscii);
+    void Combo3_Click();
+
+    void stdbar_ButtonClick(QAction *button);
+    void formatbar_ButtonClick(QAction *button);
+
+    void CommLineFile();
+
+    void MDIForm_OLEDragOver(QDragMoveEvent *event);
+    void MDIForm_OLEDragDrop(QDropEvent *event);
+
+    // Close reasons passed to MDIForm_QueryUnload.
+    enum UnloadReason { vbFormControlMenu = 0, vbFormCode = 1 };
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dragMoveEvent(QDragMoveEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
+
+private:
+    void buildMenus();
+    void buildToolbars();
+    void buildFontBar();
+    void buildRulers();
+    void buildExplorerPane();
+    void buildStatusBar();
+    void buildWindowList();
+    QAction *addEntry(QMenu *menu, const QString &name, const QString &caption,
+                      const QKeySequence &shortcut = {});
+    QMenu *addSubMenu(QMenu *parent, const QString &name, const QString &caption);
+    void addSeparator(QMenu *menu, const QString &name);
+    QAction *addButton(QToolBar *bar, const QString &key, const QString &tooltip,
+                       bool checkable);
+    void FillDriveTree();
+    void ShowTipOfTheDay();
+    void QuitSpellingServer();
+    bool closeAllDocuments();
+
+    QHash<QString, QAction *> m_menus;
+    QHash<QString, QAction *> m_buttons;
+    QList<QLabel *> m_panels;
+    QMenu *m_windowMenu = nullptr;
+    QList<QAction *> m_windowListEntries;
+    int m_closeReason = vbFormControlMenu;
+};
