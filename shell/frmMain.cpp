@@ -4,6 +4,7 @@
 #include "documents/frmDoc.h"
 #include "editing/modFontBar.h"
 #include "platform/RichTextBox.h"
+#include "shell/StatusIndicators.h"
 #include "shell/ToolbarIcons.h"
 #include "shell/genMod.h"
 #include "shell/modRegistry.h"
@@ -75,6 +76,7 @@ frmMain::frmMain(QWidget *parent)
     setCentralWidget(central);
 
     buildStatusBar();
+    new StatusIndicators(this);
     resize(1000, 700);
 }
 

@@ -1,0 +1,119 @@
+#include "shell/StatusIndicators.h"
+
+#include "documents/frmDoc.h"
+#include "platform/RichTextBox.h"
+#include "shell/frmMain.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLocale>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QTime>
+#include <QTimer>
+
+StatusIndicators::StatusIndicators(frmMain *main)
+    : QObject(main), m_main(main), m_clock(new QTimer(this))
+{
+    setObjectName(QStringLiteral("statusIndicators"));
+    if (main->mdiArea) {
+        connect(main->mdiArea, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow *sub) {
+            // A null activation only means the application lost focus; the
+            // document that was active stays the one shown.
+            if (!sub)
+                return;
+            if (auto *doc = qobject_cast<frmDoc *>(sub->widget()))
+                followEditor(doc->rtf1);
+        });
+    }
+    qApp->installEventFilter(this);
+    connect(m_clock, &QTimer::timeout, this, &StatusIndicators::updateClock);
+    m_clock->start(1000);
+    updateClock();
+    show();
+}
+
+void StatusIndicators::followEditor(RichTextBox *editor)
+{
+    if (m_editorConnection)
+        disconnect(m_editorConnection);
+    m_editor = editor;
+    m_overwrite = editor && editor->overwriteMode();
+    if (editor)
+        m_editorConnection = connect(editor, &RichTextBox::OverwriteModeChanged, this,
+                                     [this](bool overwrite) {
+                                         m_overwrite = overwrite;
+                                         show();
+                                     });
+    show();
+}
+
+void StatusIndicators::updateClock()
+{
+    if (QLabel *clock = m_main->Panel(11)) {
+        const QString now = QLocale().toString(QTime::currentTime(), QLocale::ShortFormat);
+        if (clock->text() != now)
+            clock->setText(now);
+    }
+}
+
+bool StatusIndicators::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() != QEvent::KeyPress || !watched->isWidgetType())
+        return QObject::eventFilter(watched, event);
+    // A key the focus widget ignores travels on to its parents; the same
+    // event seen again higher up is not a second press.
+    auto *widget = static_cast<QWidget *>(watched);
+    const bool again = event == m_lastKey && m_lastTarget && widget->isAncestorOf(m_lastTarget);
+    m_lastKey = event;
+    m_lastTarget = widget;
+    if (!again) {
+        const auto *key = static_cast<const QKeyEvent *>(event);
+        bool changed = false;
+        const bool keypad = key->modifiers().testFlag(Qt::KeypadModifier);
+        if (key->key() == Qt::Key_NumLock) {
+            m_num = !m_num;
+            changed = true;
+        } else if (key->key() == Qt::Key_CapsLock) {
+            m_caps = !m_caps;
+            changed = true;
+        } else if (keypad && key->key() >= Qt::Key_0 && key->key() <= Qt::Key_9) {
+            changed = !m_num;
+            m_num = true;
+        } else if (keypad && (key->key() == Qt::Key_Home || key->key() == Qt::Key_End
+                              || key->key() == Qt::Key_Left || key->key() == Qt::Key_Right
+                              || key->key() == Qt::Key_Up || key->key() == Qt::Key_Down
+                              || key->key() == Qt::Key_PageUp || key->key() == Qt::Key_PageDown)) {
+            changed = m_num;
+            m_num = false;
+        } else if (key->key() >= Qt::Key_A && key->key() <= Qt::Key_Z && key->text().size() == 1
+                   && !key->modifiers().testAnyFlags(Qt::ControlModifier | Qt::AltModifier
+                                                     | Qt::MetaModifier)) {
+            const bool upper = key->text().at(0).isUpper();
+            const bool shift = key->modifiers().testFlag(Qt::ShiftModifier);
+            const bool caps = upper != shift;
+            changed = caps != m_caps;
+            m_caps = caps;
+        }
+        if (changed)
+            show();
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void StatusIndicators::show()
+{
+    if (QLabel *num = m_main->Panel(8)) {
+        num->setText(QStringLiteral("NUM"));
+        num->setEnabled(m_num);
+    }
+    if (QLabel *caps = m_main->Panel(9)) {
+        caps->setText(QStringLiteral("CAPS"));
+        caps->setEnabled(m_caps);
+    }
+    if (QLabel *ins = m_main->Panel(10)) {
+        ins->setText(m_overwrite ? QStringLiteral("OVR") : QStringLiteral("INS"));
+        ins->setEnabled(true);
+    }
+}
