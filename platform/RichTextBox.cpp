@@ -1,81 +1,1152 @@
 #include "RichTextBox.h"
 
-#include <QMimeData>
-#include <QKeyEvent>
-#include <QMouseEvent>
-#include <QResizeEvent>
+#include "FileWriter.h"
+#include "KeyCodes.h"
+#include "RtfReader.h"
+#include "RtfWriter.h"
+#include "TextFile.h"
+#include "Twips.h"
 
-// First cut: members answer with defaults until the real control lands.
+#include <QAbstractTextDocumentLayout>
+#include <QClipboard>
+#include <QFile>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLocale>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QPrinter>
+#include <QResizeEvent>
+#include <QTextBlock>
+#include <QTextDocumentFragment>
+#include <QTextList>
+#include <cmath>
+#include <memory>
+
+namespace {
+
+constexpr int TwipsPerInch = 1440;
+constexpr double MaxFontSize = 1638.0;   // the largest size the control accepts
+
+const QString RtfMime = QStringLiteral("text/rtf");
+const QString RtfMimeAlt = QStringLiteral("application/rtf");
+const QString RichTextMime = QStringLiteral("text/richtext");
+
+int documentLength(const QTextDocument *doc)
+{
+    return qMax(0, doc->characterCount() - 1);
+}
+
+bool isParagraphBreak(QChar c)
+{
+    switch (c.unicode()) {
+    case 0x2029:   // paragraph separator
+    case 0x2028:   // line separator inside a paragraph
+    case 0xfdd0:   // beginning of a frame (table)
+    case 0xfdd1:   // end of a frame
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Plain text of [from, to): paragraph and line breaks become `lineEnd`, and
+// the placeholders of embedded objects (pictures) are dropped.
+QString plainText(const QTextDocument *doc, int from, int to, const QString &lineEnd)
+{
+    const QString raw = doc->toRawText();
+    from = qBound(0, from, int(raw.size()));
+    to = qBound(from, to, int(raw.size()));
+
+    QString out;
+    out.reserve(to - from + 64);
+    for (int i = from; i < to; ++i) {
+        const QChar c = raw.at(i);
+        if (isParagraphBreak(c)) {
+            out += lineEnd;
+        } else if (c == QChar::ObjectReplacementCharacter) {
+            // Only an object's placeholder goes; the character itself, typed
+            // or read from a text file, stays.
+            QTextCursor probe(const_cast<QTextDocument *>(doc));
+            probe.setPosition(i + 1);
+            if (probe.charFormat().objectType() == QTextFormat::NoObject)
+                out += c;
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+int toBgr(const QColor &color)
+{
+    return color.red() | (color.green() << 8) | (color.blue() << 16);
+}
+
+QColor fromBgr(int bgr)
+{
+    return QColor(bgr & 0xff, (bgr >> 8) & 0xff, (bgr >> 16) & 0xff);
+}
+
+bool isBulletStyle(QTextListFormat::Style style)
+{
+    return style == QTextListFormat::ListDisc || style == QTextListFormat::ListCircle
+            || style == QTextListFormat::ListSquare;
+}
+
+bool isWordChar(QChar c)
+{
+    return c.isLetterOrNumber() || c.isMark() || c == u'_';
+}
+
+// One value for the whole range, or nullopt when it varies.
+template<typename T>
+class Agreement
+{
+public:
+    void add(const T &value)
+    {
+        if (!m_seen) {
+            m_value = value;
+            m_seen = true;
+        } else if (!(value == m_value)) {
+            m_mixed = true;
+        }
+    }
+    bool seen() const { return m_seen; }
+    std::optional<T> result() const
+    {
+        if (!m_seen || m_mixed)
+            return std::nullopt;
+        return m_value;
+    }
+    bool mixed() const { return m_mixed; }
+
+private:
+    T m_value{};
+    bool m_seen = false;
+    bool m_mixed = false;
+};
+
+} // namespace
+
 struct RichTextBox::Private
 {
     QString lastError;
     bool clipboardKeys = true;
+    QFont baseFont;
+    int rightMarginTwips = 0;
+    TextFile::LineEnd lineEnd = TextFile::platformLineEnd();
+    int changeSuppression = 0;   // > 0 while a programmatic edit raises Change itself
+    int lastAnchor = -1;
+    int lastPosition = -1;
 };
 
-RichTextBox::RichTextBox(QWidget *parent) : QTextEdit(parent), d(new Private) {}
-RichTextBox::~RichTextBox() { delete d; }
+namespace {
 
-QString RichTextBox::Text() const { return toPlainText(); }
-void RichTextBox::SetText(const QString &text) { setPlainText(text); emit Change(); }
-int RichTextBox::SelStart() const { return textCursor().selectionStart(); }
-void RichTextBox::SetSelStart(int) {}
-int RichTextBox::SelLength() const { return textCursor().selectionEnd() - textCursor().selectionStart(); }
-void RichTextBox::SetSelLength(int) {}
-QString RichTextBox::SelText() const { return textCursor().selectedText(); }
-void RichTextBox::SetSelText(const QString &text) { textCursor().insertText(text); emit Change(); }
-QByteArray RichTextBox::SelRTF() const { return {}; }
-void RichTextBox::SetSelRTF(const QByteArray &) {}
-std::optional<QString> RichTextBox::SelFontName() const { return std::nullopt; }
-void RichTextBox::SetSelFontName(const QString &) {}
-std::optional<double> RichTextBox::SelFontSize() const { return std::nullopt; }
-void RichTextBox::SetSelFontSize(double) {}
-bool RichTextBox::SetSelFontSizeText(const QString &) { return false; }
-std::optional<bool> RichTextBox::SelBold() const { return std::nullopt; }
-void RichTextBox::SetSelBold(bool) {}
-std::optional<bool> RichTextBox::SelItalic() const { return std::nullopt; }
-void RichTextBox::SetSelItalic(bool) {}
-std::optional<bool> RichTextBox::SelUnderline() const { return std::nullopt; }
-void RichTextBox::SetSelUnderline(bool) {}
-std::optional<bool> RichTextBox::SelStrikeThru() const { return std::nullopt; }
-void RichTextBox::SetSelStrikeThru(bool) {}
-std::optional<bool> RichTextBox::SelBullet() const { return std::nullopt; }
-void RichTextBox::SetSelBullet(bool) {}
-std::optional<int> RichTextBox::SelColor() const { return std::nullopt; }
-void RichTextBox::SetSelColor(int) {}
-std::optional<int> RichTextBox::SelAlignment() const { return std::nullopt; }
-void RichTextBox::SetSelAlignment(int) {}
-std::optional<int> RichTextBox::SelIndent() const { return std::nullopt; }
-void RichTextBox::SetSelIndent(int) {}
-std::optional<int> RichTextBox::SelHangingIndent() const { return std::nullopt; }
-void RichTextBox::SetSelHangingIndent(int) {}
-int RichTextBox::RightMargin() const { return 0; }
-void RichTextBox::SetRightMargin(int) {}
-QString RichTextBox::FontName() const { return font().family(); }
-void RichTextBox::SetFontName(const QString &) {}
-double RichTextBox::FontSize() const { return font().pointSizeF(); }
-void RichTextBox::SetFontSize(double) {}
-bool RichTextBox::FontBold() const { return false; }
-void RichTextBox::SetFontBold(bool) {}
-int RichTextBox::Width() const { return 0; }
-int RichTextBox::Height() const { return 0; }
-void RichTextBox::Move(int, int, int, int) {}
-bool RichTextBox::LoadFile(const QString &, int) { d->lastError = QStringLiteral("Not available yet"); return false; }
-bool RichTextBox::SaveFile(const QString &, int) { d->lastError = QStringLiteral("Not available yet"); return false; }
-QString RichTextBox::LastError() const { return d->lastError; }
-void RichTextBox::InjectSaveFailure(qint64) {}
-int RichTextBox::Find(const QString &, int, int, int) { return -1; }
-void RichTextBox::Span(const QString &, bool, bool) {}
-void RichTextBox::SelPrint(QPrinter *) {}
-int RichTextBox::LineFromChar(int) const { return 0; }
-int RichTextBox::GetLineCount() const { return 1; }
-void RichTextBox::CopyRich() { copy(); }
-void RichTextBox::PasteRich() { paste(); }
-void RichTextBox::SetClipboardKeysEnabled(bool enabled) { d->clipboardKeys = enabled; }
-bool RichTextBox::ClipboardKeysEnabled() const { return d->clipboardKeys; }
-void RichTextBox::keyPressEvent(QKeyEvent *event) { QTextEdit::keyPressEvent(event); }
-void RichTextBox::keyReleaseEvent(QKeyEvent *event) { QTextEdit::keyReleaseEvent(event); }
-void RichTextBox::mouseReleaseEvent(QMouseEvent *event) { QTextEdit::mouseReleaseEvent(event); }
-void RichTextBox::resizeEvent(QResizeEvent *event) { QTextEdit::resizeEvent(event); }
-QMimeData *RichTextBox::createMimeDataFromSelection() const { return QTextEdit::createMimeDataFromSelection(); }
-bool RichTextBox::canInsertFromMimeData(const QMimeData *source) const { return QTextEdit::canInsertFromMimeData(source); }
-void RichTextBox::insertFromMimeData(const QMimeData *source) { QTextEdit::insertFromMimeData(source); }
+// A programmatic edit raises Change exactly once, whatever the document
+// reported on the way (also when it reported nothing).
+class ProgrammaticEdit
+{
+public:
+    ProgrammaticEdit(int &counter) : m_counter(counter) { ++m_counter; }
+    ~ProgrammaticEdit() { --m_counter; }
+    ProgrammaticEdit(const ProgrammaticEdit &) = delete;
+    ProgrammaticEdit &operator=(const ProgrammaticEdit &) = delete;
+
+private:
+    int &m_counter;
+};
+
+} // namespace
+
+RichTextBox::RichTextBox(QWidget *parent)
+    : QTextEdit(parent), d(new Private)
+{
+    d->baseFont = QFont(QStringLiteral("Verdana"), 10);
+    setFont(d->baseFont);
+    document()->setDefaultFont(d->baseFont);
+    setAcceptRichText(true);
+    setTabChangesFocus(false);
+
+    connect(document(), &QTextDocument::contentsChanged, this, [this] {
+        if (d->changeSuppression == 0)
+            emit Change();
+    });
+    auto selectionMoved = [this] {
+        const QTextCursor c = textCursor();
+        if (c.anchor() == d->lastAnchor && c.position() == d->lastPosition)
+            return;
+        d->lastAnchor = c.anchor();
+        d->lastPosition = c.position();
+        emit SelChange();
+    };
+    connect(this, &QTextEdit::cursorPositionChanged, this, selectionMoved);
+    connect(this, &QTextEdit::selectionChanged, this, selectionMoved);
+    const QTextCursor c = textCursor();
+    d->lastAnchor = c.anchor();
+    d->lastPosition = c.position();
+}
+
+RichTextBox::~RichTextBox()
+{
+    delete d;
+}
+
+// ---------------------------------------------------------------- text
+
+QString RichTextBox::Text() const
+{
+    return plainText(document(), 0, documentLength(document()), QStringLiteral("\r\n"));
+}
+
+void RichTextBox::SetText(const QString &text)
+{
+    {
+        ProgrammaticEdit edit(d->changeSuppression);
+        QTextCursor c(document());
+        c.beginEditBlock();
+        c.select(QTextCursor::Document);
+        c.removeSelectedText();
+        c.setBlockFormat(QTextBlockFormat());
+        c.setBlockCharFormat(QTextCharFormat());
+        c.setCharFormat(QTextCharFormat());
+        c.insertText(text);
+        c.endEditBlock();
+        c.setPosition(0);
+        setTextCursor(c);
+    }
+    emit Change();
+}
+
+int RichTextBox::SelStart() const
+{
+    return textCursor().selectionStart();
+}
+
+void RichTextBox::SetSelStart(int position)
+{
+    QTextCursor c = textCursor();
+    c.setPosition(qBound(0, position, documentLength(document())));
+    setTextCursor(c);
+}
+
+int RichTextBox::SelLength() const
+{
+    const QTextCursor c = textCursor();
+    return c.selectionEnd() - c.selectionStart();
+}
+
+void RichTextBox::SetSelLength(int length)
+{
+    QTextCursor c = textCursor();
+    const int start = c.selectionStart();
+    const int end = qBound(start, start + qMax(0, length), documentLength(document()));
+    c.setPosition(start);
+    c.setPosition(end, QTextCursor::KeepAnchor);
+    setTextCursor(c);
+}
+
+QString RichTextBox::SelText() const
+{
+    const QTextCursor c = textCursor();
+    return plainText(document(), c.selectionStart(), c.selectionEnd(), QStringLiteral("\r\n"));
+}
+
+void RichTextBox::SetSelText(const QString &text)
+{
+    {
+        ProgrammaticEdit edit(d->changeSuppression);
+        QTextCursor c = textCursor();
+        c.insertText(text);
+        setTextCursor(c);
+    }
+    emit Change();
+}
+
+QByteArray RichTextBox::SelRTF() const
+{
+    return RtfWriter::write(textCursor());
+}
+
+void RichTextBox::SetSelRTF(const QByteArray &rtfOrText)
+{
+    {
+        ProgrammaticEdit edit(d->changeSuppression);
+        QTextCursor c = textCursor();
+        c.beginEditBlock();
+        if (RtfReader::isRtf(rtfOrText))
+            RtfReader::insert(rtfOrText, c);
+        else
+            c.insertText(TextFile::decode(rtfOrText).text);
+        c.endEditBlock();
+        setTextCursor(c);
+    }
+    emit Change();
+}
+
+// ---------------------------------------------------------------- character formats
+
+template<typename T, typename Extract>
+std::optional<T> charProperty(const QTextEdit *edit, Extract extract)
+{
+    const QTextCursor cursor = edit->textCursor();
+    if (!cursor.hasSelection())
+        return extract(cursor.charFormat());
+
+    const int start = cursor.selectionStart();
+    const int end = cursor.selectionEnd();
+    Agreement<T> agreement;
+    const QTextDocument *doc = edit->document();
+    for (QTextBlock block = doc->findBlock(start); block.isValid() && block.position() < end;
+         block = block.next()) {
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            if (!fragment.isValid())
+                continue;
+            const int fragStart = fragment.position();
+            const int fragEnd = fragStart + fragment.length();
+            if (fragEnd <= start || fragStart >= end)
+                continue;
+            agreement.add(extract(fragment.charFormat()));
+            if (agreement.mixed())
+                return std::nullopt;
+        }
+    }
+    if (!agreement.seen())   // only paragraph breaks selected
+        return extract(cursor.charFormat());
+    return agreement.result();
+}
+
+std::optional<QString> RichTextBox::SelFontName() const
+{
+    const QString base = d->baseFont.family();
+    return charProperty<QString>(this, [&](const QTextCharFormat &f) {
+        const QStringList families = f.fontFamilies().toStringList();
+        if (!families.isEmpty() && !families.first().isEmpty())
+            return families.first();
+        const QString family = f.stringProperty(QTextFormat::FontFamily);
+        if (!family.isEmpty())
+            return family;
+        return base;
+    });
+}
+
+void RichTextBox::SetSelFontName(const QString &name)
+{
+    if (name.isEmpty())
+        return;
+    QTextCharFormat f;
+    f.setFontFamilies(QStringList{name});
+    mergeCurrentCharFormat(f);
+}
+
+std::optional<double> RichTextBox::SelFontSize() const
+{
+    const double base = d->baseFont.pointSizeF();
+    return charProperty<double>(this, [&](const QTextCharFormat &f) {
+        const double size = f.fontPointSize();
+        return size > 0 ? size : base;
+    });
+}
+
+void RichTextBox::SetSelFontSize(double points)
+{
+    if (!(points > 0 && points <= MaxFontSize))
+        return;
+    QTextCharFormat f;
+    f.setFontPointSize(points);
+    mergeCurrentCharFormat(f);
+}
+
+bool RichTextBox::SetSelFontSizeText(const QString &text)
+{
+    const QString trimmed = text.trimmed();
+    bool ok = false;
+    double size = QLocale().toDouble(trimmed, &ok);
+    if (!ok)
+        size = QLocale::c().toDouble(trimmed, &ok);
+    if (!ok || !(size > 0 && size <= MaxFontSize))
+        return false;
+    SetSelFontSize(size);
+    return true;
+}
+
+std::optional<bool> RichTextBox::SelBold() const
+{
+    const bool base = d->baseFont.bold();
+    return charProperty<bool>(this, [&](const QTextCharFormat &f) {
+        return f.hasProperty(QTextFormat::FontWeight) ? f.fontWeight() >= QFont::Bold : base;
+    });
+}
+
+void RichTextBox::SetSelBold(bool on)
+{
+    QTextCharFormat f;
+    f.setFontWeight(on ? QFont::Bold : QFont::Normal);
+    mergeCurrentCharFormat(f);
+}
+
+std::optional<bool> RichTextBox::SelItalic() const
+{
+    const bool base = d->baseFont.italic();
+    return charProperty<bool>(this, [&](const QTextCharFormat &f) {
+        return f.hasProperty(QTextFormat::FontItalic) ? f.fontItalic() : base;
+    });
+}
+
+void RichTextBox::SetSelItalic(bool on)
+{
+    QTextCharFormat f;
+    f.setFontItalic(on);
+    mergeCurrentCharFormat(f);
+}
+
+std::optional<bool> RichTextBox::SelUnderline() const
+{
+    const bool base = d->baseFont.underline();
+    return charProperty<bool>(this, [&](const QTextCharFormat &f) {
+        if (f.hasProperty(QTextFormat::TextUnderlineStyle)
+            || f.hasProperty(QTextFormat::FontUnderline))
+            return f.fontUnderline();
+        return base;
+    });
+}
+
+void RichTextBox::SetSelUnderline(bool on)
+{
+    QTextCharFormat f;
+    f.setFontUnderline(on);
+    mergeCurrentCharFormat(f);
+}
+
+std::optional<bool> RichTextBox::SelStrikeThru() const
+{
+    const bool base = d->baseFont.strikeOut();
+    return charProperty<bool>(this, [&](const QTextCharFormat &f) {
+        return f.hasProperty(QTextFormat::FontStrikeOut) ? f.fontStrikeOut() : base;
+    });
+}
+
+void RichTextBox::SetSelStrikeThru(bool on)
+{
+    QTextCharFormat f;
+    f.setFontStrikeOut(on);
+    mergeCurrentCharFormat(f);
+}
+
+std::optional<int> RichTextBox::SelColor() const
+{
+    return charProperty<int>(this, [](const QTextCharFormat &f) {
+        const QBrush brush = f.foreground();
+        return brush.style() == Qt::NoBrush ? 0 : toBgr(brush.color());
+    });
+}
+
+void RichTextBox::SetSelColor(int bgr)
+{
+    if (bgr < 0 || bgr > 0xffffff)
+        return;
+    QTextCharFormat f;
+    f.setForeground(fromBgr(bgr));
+    mergeCurrentCharFormat(f);
+}
+
+// ---------------------------------------------------------------- paragraph formats
+
+namespace {
+
+// The paragraphs a selection touches. A selection that ends right at the
+// start of a paragraph does not take that paragraph in.
+QList<QTextBlock> selectedBlocks(const QTextCursor &cursor)
+{
+    const QTextDocument *doc = cursor.document();
+    const int start = cursor.selectionStart();
+    int end = cursor.selectionEnd();
+    if (end > start && doc->findBlock(end).position() == end)
+        --end;
+    QList<QTextBlock> blocks;
+    const QTextBlock last = doc->findBlock(end);
+    for (QTextBlock block = doc->findBlock(start); block.isValid(); block = block.next()) {
+        blocks.append(block);
+        if (block == last)
+            break;
+    }
+    return blocks;
+}
+
+template<typename T, typename Extract>
+std::optional<T> blockProperty(const QTextCursor &cursor, Extract extract)
+{
+    Agreement<T> agreement;
+    for (const QTextBlock &block : selectedBlocks(cursor)) {
+        agreement.add(extract(block));
+        if (agreement.mixed())
+            return std::nullopt;
+    }
+    return agreement.result();
+}
+
+// Applies `change` to each selected paragraph's format, as one edit.
+template<typename Change>
+void changeBlocks(const QTextCursor &cursor, Change change)
+{
+    const QList<QTextBlock> blocks = selectedBlocks(cursor);
+    if (blocks.isEmpty())
+        return;
+    QTextCursor editor(blocks.first());
+    editor.beginEditBlock();
+    for (const QTextBlock &block : blocks) {
+        QTextBlockFormat format = block.blockFormat();
+        if (change(block, format)) {
+            QTextCursor at(block);
+            at.setBlockFormat(format);
+        }
+    }
+    editor.endEditBlock();
+}
+
+int alignmentCode(Qt::Alignment alignment)
+{
+    if (alignment & Qt::AlignHCenter)
+        return RichTextBox::rtfCenter;
+    if (alignment & Qt::AlignRight)
+        return RichTextBox::rtfRight;
+    return RichTextBox::rtfLeft;   // left and justified
+}
+
+} // namespace
+
+std::optional<bool> RichTextBox::SelBullet() const
+{
+    return blockProperty<bool>(textCursor(), [](const QTextBlock &block) {
+        const QTextList *list = block.textList();
+        return list && isBulletStyle(list->format().style());
+    });
+}
+
+void RichTextBox::SetSelBullet(bool on)
+{
+    const QList<QTextBlock> blocks = selectedBlocks(textCursor());
+    if (blocks.isEmpty())
+        return;
+    if (on && SelBullet() == true)
+        return;
+
+    QTextCursor editor(blocks.first());
+    editor.beginEditBlock();
+    QTextList *list = nullptr;
+    if (on) {
+        QTextListFormat listFormat;
+        listFormat.setStyle(QTextListFormat::ListDisc);
+        listFormat.setIndent(0);
+        list = editor.createList(listFormat);
+    }
+    for (const QTextBlock &block : blocks) {
+        // Setting the object index directly keeps the paragraph's own
+        // indents, which QTextList::remove would shift by the list's indent.
+        QTextBlockFormat format = block.blockFormat();
+        format.setObjectIndex(list ? list->objectIndex() : -1);
+        QTextCursor at(block);
+        at.setBlockFormat(format);
+    }
+    editor.endEditBlock();
+}
+
+std::optional<int> RichTextBox::SelAlignment() const
+{
+    return blockProperty<int>(textCursor(), [](const QTextBlock &block) {
+        return alignmentCode(block.blockFormat().alignment());
+    });
+}
+
+void RichTextBox::SetSelAlignment(int alignment)
+{
+    Qt::Alignment qt;
+    switch (alignment) {
+    case rtfLeft: qt = Qt::AlignLeft; break;
+    case rtfRight: qt = Qt::AlignRight; break;
+    case rtfCenter: qt = Qt::AlignHCenter; break;
+    default: return;
+    }
+    changeBlocks(textCursor(), [qt](const QTextBlock &, QTextBlockFormat &format) {
+        if (format.hasProperty(QTextFormat::BlockAlignment) && format.alignment() == qt)
+            return false;
+        format.setAlignment(qt);
+        return true;
+    });
+}
+
+std::optional<int> RichTextBox::SelIndent() const
+{
+    return blockProperty<int>(textCursor(), [](const QTextBlock &block) {
+        const QTextBlockFormat f = block.blockFormat();
+        return Twips::fromPixels(f.leftMargin() + f.textIndent());
+    });
+}
+
+void RichTextBox::SetSelIndent(int twips)
+{
+    // The first line moves; the other lines keep their place relative to it.
+    const qreal firstLine = Twips::toPixels(twips);
+    changeBlocks(textCursor(), [firstLine](const QTextBlock &, QTextBlockFormat &format) {
+        format.setLeftMargin(firstLine - format.textIndent());
+        return true;
+    });
+}
+
+std::optional<int> RichTextBox::SelHangingIndent() const
+{
+    return blockProperty<int>(textCursor(), [](const QTextBlock &block) {
+        return Twips::fromPixels(-block.blockFormat().textIndent());
+    });
+}
+
+void RichTextBox::SetSelHangingIndent(int twips)
+{
+    // The first line stays where it is; the following lines move.
+    const qreal hanging = Twips::toPixels(twips);
+    changeBlocks(textCursor(), [hanging](const QTextBlock &, QTextBlockFormat &format) {
+        const qreal firstLine = format.leftMargin() + format.textIndent();
+        format.setTextIndent(-hanging);
+        format.setLeftMargin(firstLine + hanging);
+        return true;
+    });
+}
+
+int RichTextBox::RightMargin() const
+{
+    return d->rightMarginTwips;
+}
+
+void RichTextBox::SetRightMargin(int twips)
+{
+    if (twips < 0)
+        return;   // a window too small for its margin keeps the old wrap
+    d->rightMarginTwips = twips;
+    if (twips == 0) {
+        setLineWrapMode(QTextEdit::WidgetWidth);
+    } else {
+        setLineWrapMode(QTextEdit::FixedPixelWidth);
+        setLineWrapColumnOrWidth(qMax(1, qRound(twips * logicalDpiX() / double(TwipsPerInch))));
+    }
+}
+
+// ---------------------------------------------------------------- base font
+
+namespace {
+void applyBaseFont(RichTextBox *box, const QFont &font)
+{
+    box->setFont(font);
+    box->document()->setDefaultFont(font);
+}
+} // namespace
+
+QString RichTextBox::FontName() const
+{
+    return d->baseFont.family();
+}
+
+void RichTextBox::SetFontName(const QString &name)
+{
+    if (name.isEmpty())
+        return;
+    d->baseFont.setFamilies(QStringList{name});
+    applyBaseFont(this, d->baseFont);
+}
+
+double RichTextBox::FontSize() const
+{
+    return d->baseFont.pointSizeF();
+}
+
+void RichTextBox::SetFontSize(double points)
+{
+    if (!(points > 0 && points <= MaxFontSize))
+        return;
+    d->baseFont.setPointSizeF(points);
+    applyBaseFont(this, d->baseFont);
+}
+
+bool RichTextBox::FontBold() const
+{
+    return d->baseFont.bold();
+}
+
+void RichTextBox::SetFontBold(bool on)
+{
+    d->baseFont.setBold(on);
+    applyBaseFont(this, d->baseFont);
+}
+
+// ---------------------------------------------------------------- placement
+
+int RichTextBox::Width() const
+{
+    return qRound(width() * double(TwipsPerInch) / logicalDpiX());
+}
+
+int RichTextBox::Height() const
+{
+    return qRound(height() * double(TwipsPerInch) / logicalDpiY());
+}
+
+void RichTextBox::Move(int left, int top, int width, int height)
+{
+    if (width < 0 || height < 0)
+        return;
+    const double sx = logicalDpiX() / double(TwipsPerInch);
+    const double sy = logicalDpiY() / double(TwipsPerInch);
+    setGeometry(qRound(left * sx), qRound(top * sy), qRound(width * sx), qRound(height * sy));
+}
+
+// ---------------------------------------------------------------- files
+
+bool RichTextBox::LoadFile(const QString &path, int fileType)
+{
+    d->lastError.clear();
+    auto fail = [this](const QString &reason) {
+        d->lastError = reason;
+        return false;
+    };
+
+    if (fileType != rtfRTF && fileType != rtfText)
+        return fail(QStringLiteral("Cannot open \"%1\": unknown file type %2").arg(path).arg(fileType));
+    if (path.isEmpty())
+        return fail(QStringLiteral("Cannot open a file without a name"));
+    const QFileInfo info(path);
+    if (!info.exists())
+        return fail(QStringLiteral("Cannot open \"%1\": No such file or directory").arg(path));
+    if (info.isDir())
+        return fail(QStringLiteral("Cannot open \"%1\": it is a folder, not a file").arg(path));
+    // Devices and pipes could be read forever.
+    if (!info.isFile())
+        return fail(QStringLiteral("Cannot open \"%1\": it is not a regular file").arg(path));
+
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return fail(QStringLiteral("Cannot open \"%1\": %2").arg(path, file.errorString()));
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return fail(QStringLiteral("Cannot read \"%1\": %2").arg(path, file.errorString()));
+    file.close();
+
+    // Built apart from the view (no layout while it grows) and swapped in only
+    // once complete, so a failed read leaves the content as it was.
+    auto doc = std::make_unique<QTextDocument>();
+    doc->setUndoRedoEnabled(false);
+    doc->setDefaultFont(d->baseFont);
+    doc->setDocumentMargin(document()->documentMargin());
+    doc->setIndentWidth(document()->indentWidth());
+
+    TextFile::LineEnd lineEnd = TextFile::platformLineEnd();
+    // A file that is not RTF loads as plain text even in Rich Text mode, so
+    // the user sees what it holds instead of an empty window.
+    if (fileType == rtfRTF && RtfReader::isRtf(bytes)) {
+        const RtfReader::Result result = RtfReader::read(bytes, *doc);
+        if (!result.ok) {
+            return fail(QStringLiteral("Cannot read \"%1\": %2")
+                                .arg(path, result.errorText.isEmpty()
+                                                 ? QStringLiteral("it is not a valid Rich Text file")
+                                                 : result.errorText));
+        }
+    } else {
+        const TextFile::Decoded decoded = TextFile::decode(bytes);
+        QTextCursor cursor(doc.get());
+        cursor.insertText(decoded.text);
+        lineEnd = decoded.lineEnd;
+    }
+    doc->setUndoRedoEnabled(true);
+    doc->setModified(false);
+
+    d->lineEnd = lineEnd;
+    adoptDocument(doc.release());
+    emit Change();
+    return true;
+}
+
+void RichTextBox::adoptDocument(QTextDocument *doc)
+{
+    QTextDocument *old = document();
+    doc->setParent(this);
+    {
+        ProgrammaticEdit edit(d->changeSuppression);
+        setDocument(doc);
+        connect(doc, &QTextDocument::contentsChanged, this, [this] {
+            if (d->changeSuppression == 0)
+                emit Change();
+        });
+        setTextCursor(QTextCursor(doc));
+    }
+    // The first document belongs to the inner control, which deletes it itself.
+    if (old && old != doc && old->parent() == this)
+        delete old;
+}
+
+bool RichTextBox::SaveFile(const QString &path, int fileType)
+{
+    d->lastError.clear();
+    QByteArray bytes;
+    if (fileType == rtfText) {
+        const QString text = plainText(document(), 0, documentLength(document()),
+                                       TextFile::lineEndText(d->lineEnd));
+        bytes = TextFile::encode(text);
+    } else if (fileType == rtfRTF) {
+        bytes = RtfWriter::write(*document());
+    } else {
+        d->lastError = QStringLiteral("Cannot save \"%1\": unknown file type %2").arg(path).arg(fileType);
+        return false;
+    }
+    return FileWriter::write(path, bytes, &d->lastError);
+}
+
+QString RichTextBox::LastError() const
+{
+    return d->lastError;
+}
+
+void RichTextBox::InjectSaveFailure(qint64 afterBytes)
+{
+    FileWriter::injectFailure(afterBytes);
+}
+
+// ---------------------------------------------------------------- find and span
+
+namespace {
+
+bool wholeWordAt(const QString &text, int index, int length)
+{
+    if (index > 0 && isWordChar(text.at(index - 1)))
+        return false;
+    const int after = index + length;
+    return after >= text.size() || !isWordChar(text.at(after));
+}
+
+} // namespace
+
+int RichTextBox::Find(const QString &text, int start, int end, int options)
+{
+    if (text.isEmpty())
+        return -1;
+    QTextDocument *doc = document();
+    const int length = documentLength(doc);
+    start = qBound(0, start, length);
+    if (end < 0 || end > length)
+        end = length;
+    if (start >= end)
+        return -1;
+
+    const Qt::CaseSensitivity cs = (options & rtfMatchCase) ? Qt::CaseSensitive : Qt::CaseInsensitive;
+    const bool wholeWord = options & rtfWholeWord;
+
+    // Text with line breaks matches across paragraphs: the first piece ends a
+    // paragraph, the middle ones are whole paragraphs, the last starts one.
+    QString needle = text;
+    needle.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    needle.replace(u'\r', u'\n');
+    needle.replace(QChar::ParagraphSeparator, u'\n');
+    const QStringList pieces = needle.split(u'\n');
+    const int matchLength = int(needle.size());
+
+    int found = -1;
+    for (QTextBlock block = doc->findBlock(start); block.isValid() && block.position() < end && found < 0;
+         block = block.next()) {
+        const QString blockText = block.text();
+        const int base = block.position();
+        if (pieces.size() == 1) {
+            int from = qMax(0, start - base);
+            while (found < 0) {
+                const int at = int(blockText.indexOf(needle, from, cs));
+                if (at < 0 || base + at + matchLength > end)
+                    break;
+                if (!wholeWord || wholeWordAt(blockText, at, matchLength))
+                    found = base + at;
+                from = at + 1;
+            }
+            if (found < 0 && base + blockText.size() >= end)
+                break;
+            continue;
+        }
+
+        const QString &first = pieces.first();
+        const int at = int(blockText.size() - first.size());
+        if (base + at < start || !blockText.endsWith(first, cs))
+            continue;
+        if (wholeWord && at > 0 && isWordChar(blockText.at(at - 1)))
+            continue;
+        if (base + at + matchLength > end)
+            break;
+        QTextBlock next = block.next();
+        bool matches = true;
+        for (int i = 1; i < pieces.size() && matches; ++i) {
+            if (!next.isValid()) {
+                matches = false;
+                break;
+            }
+            const QString nextText = next.text();
+            if (i + 1 < pieces.size()) {
+                matches = nextText.compare(pieces.at(i), cs) == 0;
+            } else {
+                matches = nextText.startsWith(pieces.at(i), cs)
+                        && (!wholeWord || nextText.size() == pieces.at(i).size()
+                            || !isWordChar(nextText.at(pieces.at(i).size())));
+            }
+            next = next.next();
+        }
+        if (matches)
+            found = base + at;
+    }
+
+    if (found >= 0 && !(options & rtfNoHighlight)) {
+        QTextCursor c(doc);
+        c.setPosition(found);
+        c.setPosition(found + matchLength, QTextCursor::KeepAnchor);
+        setTextCursor(c);
+    }
+    return found;
+}
+
+void RichTextBox::Span(const QString &characterSet, bool forward, bool negate)
+{
+    QTextDocument *doc = document();
+    const bool breakInSet = characterSet.contains(u'\r') || characterSet.contains(u'\n');
+    auto takes = [&](QChar c) {
+        const bool inSet = isParagraphBreak(c) ? breakInSet : characterSet.contains(c);
+        return inSet != negate;
+    };
+    const bool breakTaken = breakInSet != negate;
+
+    QTextCursor c = textCursor();
+    const int selStart = c.selectionStart();
+    const int selEnd = c.selectionEnd();
+
+    if (forward) {
+        int pos = selEnd;
+        for (QTextBlock block = doc->findBlock(pos); block.isValid();) {
+            const QString text = block.text();
+            int offset = pos - block.position();
+            while (offset < text.size() && takes(text.at(offset)))
+                ++offset;
+            pos = block.position() + offset;
+            if (offset < text.size() || !block.next().isValid() || !breakTaken)
+                break;
+            block = block.next();
+            pos = block.position();
+        }
+        c.setPosition(selStart);
+        c.setPosition(pos, QTextCursor::KeepAnchor);
+    } else {
+        int pos = selStart;
+        for (QTextBlock block = doc->findBlock(pos); block.isValid();) {
+            const QString text = block.text();
+            int offset = pos - block.position();
+            while (offset > 0 && takes(text.at(offset - 1)))
+                --offset;
+            pos = block.position() + offset;
+            if (offset > 0 || !block.previous().isValid() || !breakTaken)
+                break;
+            block = block.previous();
+            pos = block.position() + int(block.text().size());
+        }
+        c.setPosition(selEnd);
+        c.setPosition(pos, QTextCursor::KeepAnchor);
+    }
+    setTextCursor(c);
+}
+
+void RichTextBox::SelPrint(QPrinter *printer)
+{
+    if (!printer)
+        return;
+    const QTextCursor selection = textCursor();
+    std::unique_ptr<QTextDocument> copy(document()->clone());
+    copy->setDefaultFont(document()->defaultFont());
+    QTextCursor trim(copy.get());
+    trim.setPosition(selection.selectionEnd());
+    trim.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
+    trim.removeSelectedText();
+    trim.setPosition(0);
+    trim.setPosition(selection.selectionStart(), QTextCursor::KeepAnchor);
+    trim.removeSelectedText();
+    copy->print(printer);
+}
+
+// ---------------------------------------------------------------- line figures
+
+namespace {
+
+int linesIn(const QTextBlock &block)
+{
+    if (!block.isVisible())
+        return 0;
+    const QTextLayout *layout = block.layout();
+    return layout ? qMax(1, layout->lineCount()) : 1;
+}
+
+} // namespace
+
+int RichTextBox::LineFromChar(int position) const
+{
+    const QTextDocument *doc = document();
+    doc->documentLayout()->documentSize();   // finishes the lazy layout
+    if (position < 0)
+        position = SelStart();
+    position = qBound(0, position, documentLength(doc));
+
+    const QTextBlock target = doc->findBlock(position);
+    int line = 0;
+    for (QTextBlock block = doc->begin(); block.isValid() && block != target; block = block.next())
+        line += linesIn(block);
+    if (const QTextLayout *layout = target.layout(); layout && layout->lineCount() > 0) {
+        const QTextLine textLine = layout->lineForTextPosition(position - target.position());
+        line += textLine.isValid() ? textLine.lineNumber() : layout->lineCount() - 1;
+    }
+    return line;
+}
+
+int RichTextBox::GetLineCount() const
+{
+    const QTextDocument *doc = document();
+    doc->documentLayout()->documentSize();
+    int lines = 0;
+    for (QTextBlock block = doc->begin(); block.isValid(); block = block.next())
+        lines += linesIn(block);
+    return qMax(1, lines);
+}
+
+// ---------------------------------------------------------------- clipboard
+
+void RichTextBox::CopyRich()
+{
+    if (!textCursor().hasSelection())
+        return;
+    if (QMimeData *data = createMimeDataFromSelection())
+        QGuiApplication::clipboard()->setMimeData(data);
+}
+
+void RichTextBox::PasteRich()
+{
+    const QMimeData *data = QGuiApplication::clipboard()->mimeData();
+    if (data && canInsertFromMimeData(data))
+        insertFromMimeData(data);
+}
+
+void RichTextBox::SetClipboardKeysEnabled(bool enabled)
+{
+    d->clipboardKeys = enabled;
+}
+
+bool RichTextBox::ClipboardKeysEnabled() const
+{
+    return d->clipboardKeys;
+}
+
+QMimeData *RichTextBox::createMimeDataFromSelection() const
+{
+    const QTextCursor cursor = textCursor();
+    auto *data = new QMimeData;
+    const QByteArray rtf = RtfWriter::write(cursor);
+    data->setData(RtfMime, rtf);
+    data->setData(RtfMimeAlt, rtf);
+    data->setHtml(cursor.selection().toHtml());
+    data->setText(plainText(document(), cursor.selectionStart(), cursor.selectionEnd(),
+                            TextFile::lineEndText(TextFile::platformLineEnd())));
+    return data;
+}
+
+bool RichTextBox::canInsertFromMimeData(const QMimeData *source) const
+{
+    if (!source)
+        return false;
+    return source->hasFormat(RtfMime) || source->hasFormat(RtfMimeAlt)
+            || source->hasFormat(RichTextMime) || source->hasHtml() || source->hasText();
+}
+
+void RichTextBox::insertFromMimeData(const QMimeData *source)
+{
+    if (!source || isReadOnly())
+        return;
+    QByteArray rtf;
+    for (const QString &type : {RtfMime, RtfMimeAlt, RichTextMime}) {
+        if (source->hasFormat(type)) {
+            rtf = source->data(type);
+            if (RtfReader::isRtf(rtf))
+                break;
+            rtf.clear();
+        }
+    }
+
+    QTextCursor c = textCursor();
+    c.beginEditBlock();
+    if (!rtf.isEmpty())
+        RtfReader::insert(rtf, c);
+    else if (source->hasHtml() && acceptRichText())
+        c.insertFragment(QTextDocumentFragment::fromHtml(source->html(), document()));
+    else if (source->hasText())
+        c.insertText(source->text());
+    c.endEditBlock();
+    setTextCursor(c);
+    ensureCursorVisible();
+}
+
+// ---------------------------------------------------------------- events
+
+namespace {
+
+bool isCopyOrPasteKey(const QKeyEvent *event)
+{
+    if (event->matches(QKeySequence::Copy) || event->matches(QKeySequence::Paste))
+        return true;
+    const Qt::KeyboardModifiers mods = event->modifiers() & ~Qt::KeypadModifier;
+    if (event->key() == Qt::Key_Insert && (mods == Qt::ShiftModifier || mods == Qt::ControlModifier))
+        return true;
+    return mods == Qt::ControlModifier && (event->key() == Qt::Key_C || event->key() == Qt::Key_V);
+}
+
+} // namespace
+
+void RichTextBox::keyPressEvent(QKeyEvent *event)
+{
+    if (const int ascii = KeyCodes::keyAscii(*event))
+        emit KeyPress(ascii);
+
+    const Qt::KeyboardModifiers mods = event->modifiers() & ~Qt::KeypadModifier;
+    if (event->key() == Qt::Key_Insert && mods == Qt::NoModifier) {
+        setOverwriteMode(!overwriteMode());
+        emit OverwriteModeChanged(overwriteMode());
+        event->accept();
+        return;
+    }
+    // The document window carries out copy and paste on key release; doing
+    // them here too would paste twice.
+    if (!d->clipboardKeys && isCopyOrPasteKey(event)) {
+        event->accept();
+        return;
+    }
+    QTextEdit::keyPressEvent(event);
+}
+
+void RichTextBox::keyReleaseEvent(QKeyEvent *event)
+{
+    // A held key repeats; like Windows, report one release at the end.
+    if (!event->isAutoRepeat()) {
+        if (const int code = KeyCodes::virtualKey(event->key(), event->modifiers()))
+            emit KeyUp(code, KeyCodes::shiftState(event->modifiers()));
+    }
+    QTextEdit::keyReleaseEvent(event);
+}
+
+void RichTextBox::mouseReleaseEvent(QMouseEvent *event)
+{
+    QTextEdit::mouseReleaseEvent(event);
+    const QPointF pos = event->position();
+    emit MouseUp(KeyCodes::mouseButton(event->button()), KeyCodes::shiftState(event->modifiers()),
+                 qRound(pos.x() * TwipsPerInch / logicalDpiX()),
+                 qRound(pos.y() * TwipsPerInch / logicalDpiY()));
+}
+
+void RichTextBox::resizeEvent(QResizeEvent *event)
+{
+    QTextEdit::resizeEvent(event);
+}

@@ -16,6 +16,16 @@ class QPrinter;
 // programmatic SetText / SetSelText / SetSelRTF. LoadFile and SaveFile never
 // throw: they return false and leave a reason in LastError(); a failed load
 // leaves the content as it was, a failed save leaves the file on disk as it was.
+//
+// Positions count a paragraph break as one character; Text and SelText write
+// it (and a line break inside a paragraph) as CR LF and leave out the
+// placeholders of embedded pictures. Setters clamp positions and lengths to
+// the text. Change is raised for format changes as well, so that a document
+// that was only made bold still counts as changed. Justified paragraphs read
+// as left aligned (0). LoadFile in Rich Text mode reads a file that is not
+// RTF as plain text. Plain text files are read as UTF-8 when they are valid
+// UTF-8, else as Windows-1252, and written as UTF-8 with the line ends of the
+// file last loaded (the platform's for new documents).
 class RichTextBox : public QTextEdit
 {
     Q_OBJECT
@@ -137,6 +147,8 @@ protected:
     void insertFromMimeData(const QMimeData *source) override;
 
 private:
+    void adoptDocument(QTextDocument *doc);
+
     struct Private;
     Private *d;
 };
