@@ -1,23 +1,99 @@
 #include "RtfReader.h"
 
+#include "RtfBuilder.h"
+#include "RtfControlTable.h"
+#include "RtfTokenizer.h"
+
 #include <QTextCursor>
 #include <QTextDocument>
 
+namespace {
+RtfReader::Result parse(const QByteArray &rtf, QTextCursor &cursor, bool replace)
+{
+    RtfReader::Result result;
+    RtfBuilder builder(cursor, replace);
+    const bool header = RtfReader::isRtf(rtf);
+    if (rtf.trimmed().isEmpty())
+        builder.problem(QStringLiteral("the data is empty"), 0);
+    else if (!header)
+        builder.problem(QStringLiteral("the data does not begin with {\\rtf, so it is not Rich Text"), 0);
+
+    RtfTokenizer tokenizer(rtf);
+    for (;;) {
+        const RtfTokenizer::Token t = tokenizer.next();
+        switch (t.type) {
+        case RtfTokenizer::Token::End:
+            break;
+        case RtfTokenizer::Token::GroupOpen:
+            builder.openGroup(t.offset);
+            continue;
+        case RtfTokenizer::Token::GroupClose:
+            builder.closeGroup(t.offset);
+            continue;
+        case RtfTokenizer::Token::ControlWord:
+            if (t.malformed)
+                builder.problem(QStringLiteral("over-long control word ignored"), t.offset);
+            builder.controlWord(t.data, t.malformed ? nullptr : RtfControlTable::find(t.data),
+                                t.hasParameter, t.parameter);
+            continue;
+        case RtfTokenizer::Token::ControlSymbol:
+            if (!t.malformed)
+                builder.controlSymbol(t.symbol);
+            continue;
+        case RtfTokenizer::Token::HexByte:
+            if (t.malformed)
+                builder.problem(QStringLiteral("bad hex escape \\' ignored"), t.offset);
+            else
+                builder.hexByte(t.byte);
+            continue;
+        case RtfTokenizer::Token::Binary:
+            if (t.malformed)
+                builder.problem(QStringLiteral("\\bin data runs past the end"), t.offset);
+            builder.binary(t.data);
+            continue;
+        case RtfTokenizer::Token::Text:
+            builder.text(t.data);
+            continue;
+        }
+        break;
+    }
+    builder.finish();
+
+    result.errorText = builder.problems().join(QLatin1Char('\n'));
+    result.ok = header;
+    return result;
+}
+}
+
 RtfReader::Result RtfReader::read(const QByteArray &rtf, QTextDocument &document)
 {
+    // A load is not an edit: without undo history the build is faster and
+    // the user cannot undo back into the previous file.
+    const bool undo = document.isUndoRedoEnabled();
+    document.setUndoRedoEnabled(false);
     document.clear();
     QTextCursor cursor(&document);
-    return insert(rtf, cursor);
+    cursor.beginEditBlock();
+    const Result result = parse(rtf, cursor, true);
+    cursor.endEditBlock();
+    document.setUndoRedoEnabled(undo);
+    return result;
 }
 
 RtfReader::Result RtfReader::insert(const QByteArray &rtf, QTextCursor &cursor)
 {
-    Q_UNUSED(rtf);
+    cursor.beginEditBlock();
     cursor.removeSelectedText();
-    return {};
+    const Result result = parse(rtf, cursor, false);
+    cursor.endEditBlock();
+    return result;
 }
 
 bool RtfReader::isRtf(const QByteArray &bytes)
 {
-    return bytes.trimmed().startsWith("{\\rtf");
+    qsizetype i = 0;
+    while (i < bytes.size() && (bytes.at(i) == ' ' || bytes.at(i) == '\t' || bytes.at(i) == '\r'
+                                || bytes.at(i) == '\n'))
+        ++i;
+    return QByteArrayView(bytes).sliced(i).startsWith("{\\rtf");
 }

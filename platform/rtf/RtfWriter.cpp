@@ -1,16 +1,459 @@
 #include "RtfWriter.h"
 
+#include "Twips.h"
+
+#include <QBuffer>
+#include <QHash>
+#include <QImage>
+#include <QList>
+#include <QPixmap>
+#include <QStringDecoder>
+#include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTextDocumentFragment>
+#include <QTextImageFormat>
+#include <QTextList>
+#include <QUrl>
+
+#include <array>
+
+namespace {
+// Unicode -> Windows-1252 byte, 0 where 1252 has no such character.
+const std::array<uchar, 65536> &ansiTable()
+{
+    static const std::array<uchar, 65536> table = [] {
+        std::array<uchar, 65536> t{};
+        QStringDecoder decoder("windows-1252", QStringDecoder::Flag::Stateless);
+        for (int b = 0x80; b < 0x100; ++b) {
+            const char byte = char(b);
+            const QString s = decoder.decode(QByteArrayView(&byte, 1));
+            // Bytes 1252 leaves undefined decode to C1 controls; never write those.
+            if (s.size() == 1 && s.at(0).unicode() >= 0xA0)
+                t[s.at(0).unicode()] = uchar(b);
+        }
+        return t;
+    }();
+    return table;
+}
+
+const char hexDigits[] = "0123456789abcdef";
+
+void appendInt(QByteArray &out, qint64 value)
+{
+    out.append(QByteArray::number(value));
+}
+
+void appendHexByte(QByteArray &out, uchar b)
+{
+    out.append("\\'");
+    out.append(hexDigits[b >> 4]);
+    out.append(hexDigits[b & 15]);
+}
+
+// Writes text for a reader that knows Windows-1252, with \uN for the rest.
+void appendText(QByteArray &out, QStringView text)
+{
+    const auto &ansi = ansiTable();
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        if (c >= 0x20 && c < 0x7F) {
+            if (c == '\\' || c == '{' || c == '}')
+                out.append('\\');
+            out.append(char(c));
+            continue;
+        }
+        switch (c) {
+        case u'\t': out.append("\\tab "); continue;
+        case 0x2028: out.append("\\line "); continue;
+        case 0x00A0: out.append("\\~"); continue;
+        case 0x00AD: out.append("\\-"); continue;
+        case 0x2011: out.append("\\_"); continue;
+        case 0x2029: case 0xFFFC: continue;
+        default: break;
+        }
+        if (c < 0x20 || c == 0x7F)
+            continue;
+        if (const uchar b = ansi[c]) {
+            appendHexByte(out, b);
+            continue;
+        }
+        if (QChar::isHighSurrogate(c) && i + 1 < text.size() && QChar::isLowSurrogate(text[i + 1].unicode())) {
+            out.append("\\u");
+            appendInt(out, qint16(c));
+            out.append('?');
+            ++i;
+            out.append("\\u");
+            appendInt(out, qint16(text[i].unicode()));
+            out.append('?');
+            continue;
+        }
+        if (QChar::isSurrogate(c))
+            continue;   // half a pair is not a character
+        out.append("\\u");
+        appendInt(out, qint16(c));
+        out.append('?');
+    }
+}
+
+struct ListInfo
+{
+    int number = 0;   // \ls and \listid
+    QTextListFormat::Style style = QTextListFormat::ListDisc;
+};
+
+int levelFormat(QTextListFormat::Style style)
+{
+    switch (style) {
+    case QTextListFormat::ListDecimal: return 0;
+    case QTextListFormat::ListUpperRoman: return 1;
+    case QTextListFormat::ListLowerRoman: return 2;
+    case QTextListFormat::ListUpperAlpha: return 3;
+    case QTextListFormat::ListLowerAlpha: return 4;
+    default: return 23;
+    }
+}
+
+const char *pnType(QTextListFormat::Style style)
+{
+    switch (style) {
+    case QTextListFormat::ListDecimal: return "\\pndec";
+    case QTextListFormat::ListUpperRoman: return "\\pnucrm";
+    case QTextListFormat::ListLowerRoman: return "\\pnlcrm";
+    case QTextListFormat::ListUpperAlpha: return "\\pnucltr";
+    case QTextListFormat::ListLowerAlpha: return "\\pnlcltr";
+    default: return "";
+    }
+}
+
+// Walks the blocks and fragments of one range of a document into RTF bytes.
+class Writer
+{
+public:
+    Writer(const QTextDocument &document, int start, int end, bool wholeDocument)
+        : m_doc(document), m_start(start), m_end(end), m_whole(wholeDocument)
+    {
+        const QFont base = document.defaultFont();
+        m_defaultFamily = base.family().isEmpty() ? QStringLiteral("Times New Roman") : base.family();
+        m_defaultSize = base.pointSizeF() > 0 ? base.pointSizeF() : 12.0;
+        fontIndex(m_defaultFamily);
+    }
+
+    QByteArray write()
+    {
+        QByteArray body;
+        body.reserve(qMax(1024, (m_end - m_start) * 3 / 2));
+        for (QTextBlock block = m_doc.findBlock(m_start); block.isValid(); block = block.next()) {
+            const int position = block.position();
+            if (position > m_end || (!m_whole && position == m_end && position > m_start))
+                break;
+            writeBlock(body, block);
+        }
+
+        QByteArray out;
+        out.reserve(body.size() + 4096);
+        out.append("{\\rtf1\\ansi\\ansicpg1252\\deff0\\uc1\n{\\fonttbl");
+        for (int i = 0; i < m_fonts.size(); ++i) {
+            out.append("{\\f");
+            appendInt(out, i);
+            out.append(i == m_symbolFont ? "\\ftech\\fcharset2 " : "\\fnil\\fcharset0 ");
+            appendText(out, m_fonts.at(i));
+            out.append(";}");
+        }
+        out.append("}\n");
+        if (!m_colors.isEmpty()) {
+            out.append("{\\colortbl;");
+            for (const QColor &c : std::as_const(m_colors)) {
+                out.append("\\red");
+                appendInt(out, c.red());
+                out.append("\\green");
+                appendInt(out, c.green());
+                out.append("\\blue");
+                appendInt(out, c.blue());
+                out.append(';');
+            }
+            out.append("}\n");
+        }
+        if (!m_lists.isEmpty())
+            writeListTables(out);
+        out.append("\\viewkind4\n");
+        out.append(body);
+        out.append("}\n");
+        return out;
+    }
+
+private:
+    int fontIndex(const QString &family)
+    {
+        const auto it = m_fontIndex.constFind(family);
+        if (it != m_fontIndex.cend())
+            return it.value();
+        const int index = int(m_fonts.size());
+        m_fonts.append(family);
+        m_fontIndex.insert(family, index);
+        return index;
+    }
+
+    int symbolFont()
+    {
+        if (m_symbolFont < 0) {
+            m_symbolFont = int(m_fonts.size());
+            m_fonts.append(QStringLiteral("Symbol"));
+        }
+        return m_symbolFont;
+    }
+
+    int colorIndex(const QColor &color)
+    {
+        const QRgb key = color.rgb();
+        const auto it = m_colorIndex.constFind(key);
+        if (it != m_colorIndex.cend())
+            return it.value();
+        m_colors.append(color);
+        const int index = int(m_colors.size());   // entry 0 is "auto"
+        m_colorIndex.insert(key, index);
+        return index;
+    }
+
+    QString familyOf(const QTextCharFormat &f) const
+    {
+        const QStringList families = f.fontFamilies().toStringList();
+        if (!families.isEmpty() && !families.first().isEmpty())
+            return families.first();
+        return m_defaultFamily;
+    }
+
+    void writeCharFormat(QByteArray &out, const QTextCharFormat &f)
+    {
+        out.append("\\f");
+        appendInt(out, fontIndex(familyOf(f)));
+        const qreal size = f.hasProperty(QTextFormat::FontPointSize) && f.fontPointSize() > 0
+            ? f.fontPointSize() : m_defaultSize;
+        out.append("\\fs");
+        appendInt(out, qRound(size * 2));
+        if (f.fontWeight() >= QFont::DemiBold)
+            out.append("\\b");
+        if (f.fontItalic())
+            out.append("\\i");
+        if (f.fontUnderline())
+            out.append("\\ul");
+        if (f.fontStrikeOut())
+            out.append("\\strike");
+        if (f.hasProperty(QTextFormat::ForegroundBrush) && f.foreground().style() != Qt::NoBrush) {
+            out.append("\\cf");
+            appendInt(out, colorIndex(f.foreground().color()));
+        }
+        if (f.hasProperty(QTextFormat::BackgroundBrush) && f.background().style() != Qt::NoBrush) {
+            out.append("\\highlight");
+            appendInt(out, colorIndex(f.background().color()));
+        }
+        if (f.verticalAlignment() == QTextCharFormat::AlignSuperScript)
+            out.append("\\super");
+        else if (f.verticalAlignment() == QTextCharFormat::AlignSubScript)
+            out.append("\\sub");
+        if (f.fontCapitalization() == QFont::AllUppercase)
+            out.append("\\caps");
+        else if (f.fontCapitalization() == QFont::SmallCaps)
+            out.append("\\scaps");
+        out.append(' ');
+    }
+
+    void writeBlock(QByteArray &out, const QTextBlock &block)
+    {
+        const QTextBlockFormat bf = block.blockFormat();
+        out.append("\\pard");
+        const Qt::Alignment align = bf.alignment() & Qt::AlignHorizontal_Mask;
+        if (align & Qt::AlignHCenter)
+            out.append("\\qc");
+        else if (align & Qt::AlignJustify)
+            out.append("\\qj");
+        else if (align & (Qt::AlignRight | Qt::AlignTrailing))
+            out.append("\\qr");
+        else
+            out.append("\\ql");
+        const auto twips = [&](const char *word, qreal pixels) {
+            const int t = Twips::fromPixels(pixels);
+            if (t != 0) {
+                out.append(word);
+                appendInt(out, t);
+            }
+        };
+        twips("\\li", bf.leftMargin());
+        twips("\\ri", bf.rightMargin());
+        twips("\\fi", bf.textIndent());
+        twips("\\sb", bf.topMargin());
+        twips("\\sa", bf.bottomMargin());
+        if (bf.pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore)
+            out.append("\\pagebb");
+        out.append("\\plain ");
+
+        if (QTextList *list = block.textList())
+            writeListParagraph(out, list, block);
+
+        const int blockStart = block.position();
+        const int blockTextEnd = blockStart + block.length() - 1;
+        for (QTextBlock::iterator it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            const int fs = fragment.position();
+            const int fe = fs + fragment.length();
+            const int from = qMax(fs, m_start);
+            const int to = qMin(fe, m_end);
+            if (from >= to)
+                continue;
+            const QTextCharFormat f = fragment.charFormat();
+            if (f.isImageFormat()) {
+                writeImage(out, f.toImageFormat());
+                continue;
+            }
+            out.append('{');
+            writeCharFormat(out, f);
+            appendText(out, QStringView(fragment.text()).mid(from - fs, to - from));
+            out.append('}');
+        }
+
+        // The paragraph mark itself belongs to the range when the range goes past it.
+        if (m_whole || blockTextEnd < m_end) {
+            out.append("\\plain");
+            const QTextCharFormat mark = block.charFormat();
+            out.append("\\f");
+            appendInt(out, fontIndex(familyOf(mark)));
+            out.append("\\fs");
+            const qreal size = mark.hasProperty(QTextFormat::FontPointSize) && mark.fontPointSize() > 0
+                ? mark.fontPointSize() : m_defaultSize;
+            appendInt(out, qRound(size * 2));
+            out.append(" \\par\n");
+        }
+    }
+
+    void writeListParagraph(QByteArray &out, QTextList *list, const QTextBlock &block)
+    {
+        auto it = m_lists.find(list);
+        if (it == m_lists.end()) {
+            ListInfo info;
+            info.number = int(m_lists.size()) + 1;
+            info.style = list->format().style();
+            it = m_lists.insert(list, info);
+            m_listOrder.append(list);
+        }
+        const ListInfo info = it.value();
+        const bool bullet = levelFormat(info.style) == 23;
+        // The \pntext/\pn form is for readers that predate list tables; the
+        // \ls form is what current readers use. Each skips the other.
+        if (bullet) {
+            const int sym = symbolFont();
+            out.append("{\\pntext\\f");
+            appendInt(out, sym);
+            out.append("\\'b7\\tab}{\\*\\pn\\pnlvlblt\\pnf");
+            appendInt(out, sym);
+            out.append("\\pnindent0{\\pntxtb\\'b7}}");
+        } else {
+            out.append("{\\pntext\\f0 ");
+            appendText(out, list->itemText(block));
+            out.append("\\tab}{\\*\\pn\\pnlvlbody\\pnf0\\pnindent0\\pnstart1");
+            out.append(pnType(info.style));
+            out.append("{\\pntxta .}}");
+        }
+        out.append("\\ls");
+        appendInt(out, info.number);
+        out.append("\\ilvl0 ");
+    }
+
+    void writeListTables(QByteArray &out)
+    {
+        out.append("{\\*\\listtable\n");
+        for (QTextList *list : std::as_const(m_listOrder)) {
+            const ListInfo info = m_lists.value(list);
+            const int nfc = levelFormat(info.style);
+            out.append("{\\list\\listtemplateid");
+            appendInt(out, info.number);
+            out.append("\\listsimple{\\listlevel\\levelnfc");
+            appendInt(out, nfc);
+            out.append("\\levelnfcn");
+            appendInt(out, nfc);
+            out.append("\\leveljc0\\leveljcn0\\levelfollow0\\levelstartat1\\levelspace0\\levelindent0");
+            if (nfc == 23) {
+                out.append("{\\leveltext\\'01\\'b7;}{\\levelnumbers;}\\f");
+                appendInt(out, symbolFont());
+            } else {
+                out.append("{\\leveltext\\'02\\'00.;}{\\levelnumbers\\'01;}");
+            }
+            out.append("\\fi-360\\li720}{\\listname ;}\\listid");
+            appendInt(out, info.number);
+            out.append("}\n");
+        }
+        out.append("}\n{\\*\\listoverridetable\n");
+        for (QTextList *list : std::as_const(m_listOrder)) {
+            const int n = m_lists.value(list).number;
+            out.append("{\\listoverride\\listid");
+            appendInt(out, n);
+            out.append("\\listoverridecount0\\ls");
+            appendInt(out, n);
+            out.append("}\n");
+        }
+        out.append("}\n");
+    }
+
+    void writeImage(QByteArray &out, const QTextImageFormat &f)
+    {
+        const QVariant v = m_doc.resource(QTextDocument::ImageResource, QUrl(f.name()));
+        QImage image;
+        if (v.typeId() == QMetaType::QImage)
+            image = v.value<QImage>();
+        else if (v.typeId() == QMetaType::QPixmap)
+            image = v.value<QPixmap>().toImage();
+        else if (v.typeId() == QMetaType::QByteArray)
+            image.loadFromData(v.toByteArray());
+        if (image.isNull())
+            return;   // nothing we can write; the rest of the text still goes out
+        QByteArray png;
+        QBuffer buffer(&png);
+        buffer.open(QIODevice::WriteOnly);
+        if (!image.save(&buffer, "PNG"))
+            return;
+        const qreal width = f.width() > 0 ? f.width() : image.width();
+        const qreal height = f.height() > 0 ? f.height() : image.height();
+        out.append("{\\pict\\pngblip\\picw");
+        appendInt(out, image.width());
+        out.append("\\pich");
+        appendInt(out, image.height());
+        out.append("\\picwgoal");
+        appendInt(out, Twips::fromPixels(width));
+        out.append("\\pichgoal");
+        appendInt(out, Twips::fromPixels(height));
+        out.append('\n');
+        const QByteArray hex = png.toHex();
+        for (qsizetype i = 0; i < hex.size(); i += 128) {
+            out.append(hex.constData() + i, qMin<qsizetype>(128, hex.size() - i));
+            out.append('\n');
+        }
+        out.append('}');
+    }
+
+    const QTextDocument &m_doc;
+    const int m_start;
+    const int m_end;
+    const bool m_whole;
+    QString m_defaultFamily;
+    qreal m_defaultSize = 12.0;
+    QStringList m_fonts;
+    QHash<QString, int> m_fontIndex;
+    int m_symbolFont = -1;
+    QList<QColor> m_colors;
+    QHash<QRgb, int> m_colorIndex;
+    QHash<QTextList *, ListInfo> m_lists;
+    QList<QTextList *> m_listOrder;
+};
+}
 
 QByteArray RtfWriter::write(const QTextDocument &document)
 {
-    Q_UNUSED(document);
-    return "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0 Arial;}}\\pard\\par}";
+    return Writer(document, 0, qMax(0, document.characterCount() - 1), true).write();
 }
 
 QByteArray RtfWriter::write(const QTextCursor &selection)
 {
-    Q_UNUSED(selection);
-    return "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0 Arial;}}\\pard\\par}";
+    const QTextDocument *document = selection.document();
+    if (!document)
+        return Writer(QTextDocument(), 0, 0, false).write();
+    return Writer(*document, selection.selectionStart(), selection.selectionEnd(), false).write();
 }

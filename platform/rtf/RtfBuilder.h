@@ -1,0 +1,192 @@
+#pragma once
+
+#include "RtfControlTable.h"
+
+#include <QByteArray>
+#include <QColor>
+#include <QHash>
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QTextBlockFormat>
+#include <QTextCharFormat>
+#include <QTextCursor>
+
+#include <memory>
+
+class QTextList;
+class RtfCodePage;
+
+// Turns the reader's token stream into document content through one cursor.
+// Formatting lives on a stack of group states: '{' pushes a copy, '}' pops
+// it, so a closing brace undoes whatever the group changed. A paragraph is
+// collected (text runs, pictures) until its \par, because its properties are
+// the ones in force at the paragraph mark; it is then inserted in one go.
+// The builder owns nothing of the document; problems are collected as text.
+class RtfBuilder
+{
+public:
+    // replaceDocument: the cursor stands in an empty document whose first
+    // block takes the first paragraph's format. Otherwise content is pasted
+    // at the cursor and the surrounding paragraphs keep their formats.
+    RtfBuilder(QTextCursor &cursor, bool replaceDocument);
+    ~RtfBuilder();
+    RtfBuilder(const RtfBuilder &) = delete;
+    RtfBuilder &operator=(const RtfBuilder &) = delete;
+
+    void openGroup(qsizetype offset);
+    void closeGroup(qsizetype offset);
+    void controlWord(QByteArrayView word, const RtfControlTable::Entry *entry, bool hasParameter,
+                     int parameter);
+    void controlSymbol(char symbol);
+    void hexByte(uchar byte);
+    void text(QByteArrayView bytes);
+    void binary(QByteArrayView bytes);
+    // Ends the last paragraph and reports groups left open.
+    void finish();
+
+    // Records one problem; each kind is listed once with where it first occurred.
+    void problem(const QString &kind, qsizetype offset);
+    QStringList problems() const;
+    bool readAnyContent() const { return m_contentSeen; }
+
+private:
+    enum class Dest : quint8 {
+        Normal, Skip, Hold, FontTable, ColorTable, Picture, Pn,
+        ListTable, List, ListLevel, ListOverrideTable, ListOverride,
+    };
+
+    struct CharState
+    {
+        int font = -1;   // -1: the document's default font
+        int halfPoints = 24;
+        int foreground = 0;
+        int background = 0;
+        quint8 vertical = 0;   // 0 normal, 1 superscript, 2 subscript
+        bool bold = false;
+        bool italic = false;
+        bool underline = false;
+        bool strike = false;
+        bool caps = false;
+        bool smallCaps = false;
+        bool operator==(const CharState &) const = default;
+    };
+    friend size_t qHash(const CharState &s, size_t seed);
+
+    struct ParaState
+    {
+        Qt::Alignment alignment = Qt::AlignLeft;
+        int leftIndent = 0;
+        int rightIndent = 0;
+        int firstIndent = 0;
+        int spaceBefore = 0;
+        int spaceAfter = 0;
+        int listOverride = 0;
+        int listLevel = 0;
+        int pnStyle = 0;   // QTextListFormat::Style of a \pn paragraph, 0 for none
+        bool pageBreakBefore = false;
+    };
+
+    struct Group
+    {
+        Dest dest = Dest::Normal;
+        bool ownsDest = false;   // this group named the destination
+        quint8 unicodeSkip = 1;
+        CharState chars;
+        ParaState para;
+    };
+
+    struct Run
+    {
+        QString text;
+        QTextCharFormat format;
+        bool image = false;
+    };
+
+    struct FontEntry
+    {
+        QString name;
+        int codePage = 0;   // 0: the document's
+    };
+
+    Group &top() { return m_stack.last(); }
+    void setDestination(RtfControlTable::Action action);
+    void finishDestination(const Group &closed);
+    void applyCharacter(RtfControlTable::Action action, bool on, int value);
+    void applyParagraph(RtfControlTable::Action action, bool on, int value);
+
+    const RtfCodePage &codePage(int number);
+    const RtfCodePage &currentCodePage();
+    void appendChar(char16_t c);
+    void appendDecoded(const QString &decoded);
+    void appendUnicode(int value);
+    void flushMultiByte();
+    void beginRun();
+    void flushRun();
+    void removeTrailingCellTab();
+    void endParagraph(bool terminated);
+    void insertPicture();
+    void finishFontEntry();
+    QTextList *listFor(const ParaState &para);
+    QTextCharFormat charFormat(const CharState &state);
+    QTextBlockFormat blockFormat(const ParaState &para);
+    QString fontName(int font) const;
+
+    QTextCursor &m_cursor;
+    const bool m_replace;
+    QTextBlockFormat m_tailBlockFormat;
+    bool m_startedAtBlockStart = false;
+
+    QList<Group> m_stack;
+    int m_overflowDepth = 0;   // groups past the depth limit, skipped
+    int m_unicodeSkipLeft = 0;
+    bool m_starred = false;
+    bool m_lastWasCellTab = false;
+    bool m_pageBreakNext = false;
+    bool m_emittedAny = false;
+    bool m_contentSeen = false;
+
+    // paragraph being collected
+    QList<Run> m_para;
+    QString m_run;
+    CharState m_runState;
+    bool m_runOpen = false;
+    QByteArray m_multiByte;
+    int m_multiByteCodePage = 0;
+    char16_t m_highSurrogate = 0;
+
+    // document tables
+    int m_docCodePage = 1252;
+    int m_defaultFont = 0;
+    QHash<int, FontEntry> m_fonts;
+    int m_fontId = -1;
+    int m_fontCodePage = 0;
+    QByteArray m_fontName;
+    QList<QColor> m_colors;
+    int m_red = 0, m_green = 0, m_blue = 0;
+    bool m_colorSet = false;
+    QHash<int, QList<int>> m_listLevels;   // \listid -> \levelnfc by level
+    QList<int> m_currentLevels;
+    int m_currentListId = 0;
+    int m_overrideListId = 0;
+    QHash<int, int> m_overrideToList;      // \ls -> \listid
+    int m_pnStyle = 0;
+    bool m_pnBody = false;
+    QHash<qint64, QTextList *> m_lists;
+    QTextList *m_lastPnList = nullptr;
+    int m_lastPnStyle = 0;
+
+    // picture being collected
+    enum class PictType { Unknown, Png, Jpeg, Other } m_pictType = PictType::Unknown;
+    QByteArray m_pictHex;
+    QByteArray m_pictBinary;
+    int m_pictWidth = 0, m_pictHeight = 0, m_pictGoalWidth = 0, m_pictGoalHeight = 0;
+    int m_pictScaleX = 100, m_pictScaleY = 100;
+    bool m_pictTooBig = false;
+
+    QHash<int, std::shared_ptr<RtfCodePage>> m_codePages;
+    QHash<CharState, QTextCharFormat> m_formats;
+
+    QStringList m_problems;
+    QHash<QString, int> m_problemCounts;
+};

@@ -1,0 +1,188 @@
+#include "RtfControlTable.h"
+
+#include <string_view>
+#include <unordered_map>
+
+namespace {
+using K = RtfControlTable::Kind;
+using A = RtfControlTable::Action;
+using E = RtfControlTable::Entry;
+
+constexpr E dest(A a) { return {a, K::Destination, 0, 0}; }
+constexpr E skip() { return {A::DestSkip, K::Destination, 0, 0}; }
+constexpr E sym(char16_t c) { return {A::Char, K::Symbol, 0, c}; }
+constexpr E flag(A a) { return {a, K::Flag, 0, 0}; }
+constexpr E toggle(A a) { return {a, K::Toggle, 1, 0}; }
+constexpr E value(A a, int def = 0) { return {a, K::Value, def, 0}; }
+
+const std::unordered_map<std::string_view, E> &table()
+{
+    static const std::unordered_map<std::string_view, E> t = {
+        // Tables the reader keeps.
+        {"fonttbl", dest(A::DestFontTable)},
+        {"colortbl", dest(A::DestColorTable)},
+        {"listtable", dest(A::DestListTable)},
+        {"list", dest(A::DestList)},
+        {"listlevel", dest(A::DestListLevel)},
+        {"listoverridetable", dest(A::DestListOverrideTable)},
+        {"listoverride", dest(A::DestListOverride)},
+        {"pn", dest(A::DestPn)},
+        {"pict", dest(A::DestPicture)},
+        // Containers whose content is ordinary document text.
+        {"field", dest(A::DestPass)},
+        {"fldrslt", dest(A::DestPass)},
+        {"shppict", dest(A::DestPass)},
+        // Alternatives: the first form is dropped, the nested result kept.
+        {"object", dest(A::DestHold)},
+        {"result", dest(A::DestResume)},
+        {"upr", dest(A::DestHold)},
+        {"ud", dest(A::DestResume)},
+        // Everything here is outside the body or not text at all.
+        {"stylesheet", skip()}, {"info", skip()}, {"fldinst", skip()},
+        {"header", skip()}, {"headerl", skip()}, {"headerr", skip()}, {"headerf", skip()},
+        {"footer", skip()}, {"footerl", skip()}, {"footerr", skip()}, {"footerf", skip()},
+        {"footnote", skip()}, {"annotation", skip()}, {"atnid", skip()}, {"atnauthor", skip()},
+        {"atrfstart", skip()}, {"atrfend", skip()}, {"atnref", skip()}, {"atndate", skip()},
+        {"pntext", skip()}, {"pntxta", skip()}, {"pntxtb", skip()}, {"listtext", skip()},
+        {"leveltext", skip()}, {"levelnumbers", skip()}, {"listname", skip()},
+        {"lfolevel", skip()}, {"listpicture", skip()},
+        {"nonshppict", skip()}, {"shp", skip()}, {"shpinst", skip()}, {"shprslt", skip()},
+        {"shptxt", skip()}, {"do", skip()}, {"dptxbxtext", skip()}, {"objdata", skip()},
+        {"objclass", skip()}, {"objname", skip()}, {"nonesttables", skip()},
+        {"txe", skip()}, {"xe", skip()}, {"tc", skip()}, {"tcn", skip()}, {"rxe", skip()},
+        {"bkmkstart", skip()}, {"bkmkend", skip()}, {"revtbl", skip()}, {"rsidtbl", skip()},
+        {"filetbl", skip()}, {"docvar", skip()}, {"template", skip()}, {"printim", skip()},
+        {"background", skip()}, {"ftnsep", skip()}, {"ftnsepc", skip()}, {"ftncn", skip()},
+        {"aftnsep", skip()}, {"aftnsepc", skip()}, {"aftncn", skip()}, {"pgdsctbl", skip()},
+        {"title", skip()}, {"subject", skip()}, {"author", skip()}, {"operator", skip()},
+        {"keywords", skip()}, {"comment", skip()}, {"doccomm", skip()}, {"company", skip()},
+        {"manager", skip()}, {"category", skip()}, {"hlinkbase", skip()}, {"creatim", skip()},
+        {"revtim", skip()}, {"buptim", skip()}, {"userprops", skip()},
+        {"generator", skip()}, {"xmlnstbl", skip()}, {"themedata", skip()},
+        {"colorschememapping", skip()}, {"latentstyles", skip()}, {"datastore", skip()},
+        {"falt", skip()}, {"panose", skip()}, {"fontemb", skip()}, {"fontfile", skip()},
+        {"formfield", skip()}, {"datafield", skip()}, {"blipuid", skip()},
+        {"protusertbl", skip()}, {"mmathPr", skip()}, {"sp", skip()}, {"sn", skip()},
+        {"sv", skip()}, {"picprop", skip()}, {"macpict", {A::PictOther, K::Flag, 0, 0}},
+
+        // Text structure.
+        {"par", flag(A::Par)},
+        {"sect", flag(A::Sect)},
+        {"page", flag(A::Page)},
+        {"cell", flag(A::Cell)},
+        {"nestcell", flag(A::Cell)},
+        {"row", flag(A::Row)},
+        {"nestrow", flag(A::Row)},
+        {"line", sym(0x2028)},
+        {"tab", sym(u'\t')},
+        {"emdash", sym(0x2014)},
+        {"endash", sym(0x2013)},
+        {"emspace", sym(0x2003)},
+        {"enspace", sym(0x2002)},
+        {"qmspace", sym(0x2005)},
+        {"bullet", sym(0x2022)},
+        {"lquote", sym(0x2018)},
+        {"rquote", sym(0x2019)},
+        {"ldblquote", sym(0x201C)},
+        {"rdblquote", sym(0x201D)},
+        {"zwj", sym(0x200D)},
+        {"zwnj", sym(0x200C)},
+        {"zwbo", sym(0x200B)},
+        {"ltrmark", sym(0x200E)},
+        {"rtlmark", sym(0x200F)},
+
+        // Document.
+        {"ansi", flag(A::Ansi)},
+        {"mac", flag(A::Mac)},
+        {"pc", flag(A::Pc)},
+        {"pca", flag(A::Pca)},
+        {"ansicpg", value(A::AnsiCodePage, 1252)},
+        {"deff", value(A::DefaultFont)},
+        {"uc", value(A::UnicodeSkip, 1)},
+        {"u", value(A::Unicode)},
+
+        // Characters.
+        {"plain", flag(A::Plain)},
+        {"f", value(A::Font)},
+        {"fs", value(A::FontSize, 24)},
+        {"b", toggle(A::Bold)},
+        {"i", toggle(A::Italic)},
+        {"ul", toggle(A::Underline)},
+        {"uld", toggle(A::Underline)}, {"uldash", toggle(A::Underline)},
+        {"uldashd", toggle(A::Underline)}, {"uldashdd", toggle(A::Underline)},
+        {"uldb", toggle(A::Underline)}, {"ulhwave", toggle(A::Underline)},
+        {"ulldash", toggle(A::Underline)}, {"ulth", toggle(A::Underline)},
+        {"ulthd", toggle(A::Underline)}, {"ulthdash", toggle(A::Underline)},
+        {"ulthdashd", toggle(A::Underline)}, {"ulthdashdd", toggle(A::Underline)},
+        {"ulthldash", toggle(A::Underline)}, {"ululdbwave", toggle(A::Underline)},
+        {"ulw", toggle(A::Underline)}, {"ulwave", toggle(A::Underline)},
+        {"ulnone", flag(A::UnderlineNone)},
+        {"strike", toggle(A::Strike)},
+        {"striked", toggle(A::Strike)},
+        {"cf", value(A::Foreground)},
+        {"cb", value(A::Background)},
+        {"highlight", value(A::Background)},
+        {"super", flag(A::Super)},
+        {"sub", flag(A::Sub)},
+        {"nosupersub", flag(A::NoSuperSub)},
+        {"caps", toggle(A::Caps)},
+        {"scaps", toggle(A::SmallCaps)},
+
+        // Paragraphs.
+        {"pard", flag(A::Pard)},
+        {"ql", flag(A::AlignLeft)},
+        {"qr", flag(A::AlignRight)},
+        {"qc", flag(A::AlignCenter)},
+        {"qj", flag(A::AlignJustify)},
+        {"qd", flag(A::AlignJustify)},
+        {"li", value(A::LeftIndent)},
+        {"ri", value(A::RightIndent)},
+        {"fi", value(A::FirstIndent)},
+        {"sb", value(A::SpaceBefore)},
+        {"sa", value(A::SpaceAfter)},
+        {"pagebb", toggle(A::PageBreakBefore)},
+        {"ls", value(A::ListOverrideIndex)},
+        {"ilvl", value(A::ListLevelIndex)},
+        {"pnlvlblt", flag(A::PnBullet)},
+        {"pnlvlbody", flag(A::PnBody)},
+        {"pnlvlcont", flag(A::PnBody)},
+        {"pndec", flag(A::PnDecimal)},
+        {"pnucltr", flag(A::PnUpperLetter)},
+        {"pnlcltr", flag(A::PnLowerLetter)},
+        {"pnucrm", flag(A::PnUpperRoman)},
+        {"pnlcrm", flag(A::PnLowerRoman)},
+
+        // Table entries.
+        {"fcharset", value(A::FontCharset)},
+        {"cpg", value(A::FontCodePage)},
+        {"red", value(A::Red)},
+        {"green", value(A::Green)},
+        {"blue", value(A::Blue)},
+        {"levelnfc", value(A::LevelFormat)},
+        {"listid", value(A::ListId)},
+
+        // Pictures.
+        {"pngblip", flag(A::PictPng)},
+        {"jpegblip", flag(A::PictJpeg)},
+        {"emfblip", flag(A::PictOther)},
+        {"wmetafile", flag(A::PictOther)},
+        {"dibitmap", flag(A::PictOther)},
+        {"wbitmap", flag(A::PictOther)},
+        {"pmmetafile", flag(A::PictOther)},
+        {"picw", value(A::PictWidth)},
+        {"pich", value(A::PictHeight)},
+        {"picwgoal", value(A::PictGoalWidth)},
+        {"pichgoal", value(A::PictGoalHeight)},
+        {"picscalex", value(A::PictScaleX, 100)},
+        {"picscaley", value(A::PictScaleY, 100)},
+    };
+    return t;
+}
+}
+
+const RtfControlTable::Entry *RtfControlTable::find(QByteArrayView word)
+{
+    const auto &t = table();
+    const auto it = t.find(std::string_view(word.data(), size_t(word.size())));
+    return it == t.end() ? nullptr : &it->second;
+}

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QByteArrayView>
+
+// The one table that says what each RTF control word is and which action of
+// the builder handles it. Words not in the table are ignored, as the format
+// asks; a \* before an unknown word makes its whole group skipped.
+class RtfControlTable
+{
+public:
+    enum Kind {
+        Destination,   // starts a group with its own meaning
+        Symbol,        // stands for one character
+        Flag,          // acts, ignores any parameter
+        Toggle,        // on, or off with parameter 0
+        Value,         // takes a parameter (or the default)
+    };
+
+    enum Action {
+        // destinations
+        DestFontTable, DestColorTable, DestSkip, DestPass, DestPicture, DestHold, DestResume,
+        DestPn, DestListTable, DestList, DestListLevel, DestListOverrideTable, DestListOverride,
+        // text structure
+        Par, Sect, Page, Cell, Row, Char,
+        // document
+        Ansi, Mac, Pc, Pca, AnsiCodePage, DefaultFont, UnicodeSkip, Unicode,
+        // character formatting
+        Plain, Font, FontSize, Bold, Italic, Underline, UnderlineNone, Strike, Foreground,
+        Background, Super, Sub, NoSuperSub, Caps, SmallCaps,
+        // paragraph formatting
+        Pard, AlignLeft, AlignRight, AlignCenter, AlignJustify, LeftIndent, RightIndent,
+        FirstIndent, SpaceBefore, SpaceAfter, PageBreakBefore, ListOverrideIndex, ListLevelIndex,
+        // legacy numbering (\pn)
+        PnBullet, PnBody, PnDecimal, PnUpperLetter, PnLowerLetter, PnUpperRoman, PnLowerRoman,
+        // tables
+        FontCharset, FontCodePage, Red, Green, Blue, LevelFormat, ListId,
+        // pictures
+        PictPng, PictJpeg, PictOther, PictWidth, PictHeight, PictGoalWidth, PictGoalHeight,
+        PictScaleX, PictScaleY,
+    };
+
+    struct Entry
+    {
+        Action action;
+        Kind kind;
+        int defaultParameter;
+        char16_t character;   // for Symbol
+    };
+
+    // nullptr for words the reader does not know.
+    static const Entry *find(QByteArrayView word);
+};

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QtGlobal>
+
+// Every bound the reader puts on hostile input, in one place. Real documents
+// stay far below them; past them the reader skips and says so instead of
+// growing without end.
+namespace RtfLimits {
+// Group states kept on the stack; deeper groups are skipped whole.
+constexpr int MaxGroupDepth = 1000;
+// Letters kept of a control word; longer words cannot be known ones.
+constexpr int MaxKeywordLength = 32;
+// Digits read of a parameter; the value is clamped to a 32-bit int.
+constexpr int MaxParameterDigits = 10;
+// Bytes of one picture's data (after hex decoding).
+constexpr qsizetype MaxPictureBytes = 64 * 1024 * 1024;
+// Font, colour and list table entries.
+constexpr int MaxTableEntries = 32768;
+// Distinct problems listed in the error text; later ones are only counted.
+constexpr int MaxReportedErrors = 20;
+// Indents and spacing, in twips (22 inches either way).
+constexpr int MaxTwips = 31680;
+// Font size in half-points (Word's own ceiling is 1638 pt).
+constexpr int MaxHalfPoints = 3276;
+}
