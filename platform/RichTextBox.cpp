@@ -16,6 +16,7 @@
 #include <QLocale>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QPointer>
 #include <QPrinter>
 #include <QResizeEvent>
 #include <QTextBlock>
@@ -768,7 +769,9 @@ bool RichTextBox::LoadFile(const QString &path, int fileType)
 
 void RichTextBox::adoptDocument(QTextDocument *doc)
 {
-    QTextDocument *old = document();
+    // The first document belongs to the inner control, which deletes it
+    // itself when replaced; the guard notices that.
+    const QPointer<QTextDocument> old = document();
     doc->setParent(this);
     {
         ProgrammaticEdit edit(d->changeSuppression);
@@ -779,9 +782,8 @@ void RichTextBox::adoptDocument(QTextDocument *doc)
         });
         setTextCursor(QTextCursor(doc));
     }
-    // The first document belongs to the inner control, which deletes it itself.
     if (old && old != doc && old->parent() == this)
-        delete old;
+        delete old.data();
 }
 
 bool RichTextBox::SaveFile(const QString &path, int fileType)
