@@ -92,12 +92,14 @@ void RtfBuilder::openGroup(qsizetype offset)
     Group g = top();
     g.ownsDest = false;
     m_stack.append(g);
+    m_groupStart = true;
 }
 
 void RtfBuilder::closeGroup(qsizetype offset)
 {
     m_unicodeSkipLeft = 0;
     m_starred = false;
+    m_groupStart = false;
     if (m_overflowDepth > 0) {
         --m_overflowDepth;
         return;
@@ -124,7 +126,12 @@ void RtfBuilder::setDestination(A action)
     case A::DestPass: break;
     case A::DestHold: next = current == Dest::Normal ? Dest::Hold : Dest::Skip; break;
     case A::DestResume: next = current == Dest::Hold ? Dest::Normal : current; break;
-    case A::DestFontTable: next = Dest::FontTable; m_fontId = -1; m_fontName.clear(); break;
+    case A::DestFontTable:
+        next = Dest::FontTable;
+        m_fontId = -1;
+        m_fontName.clear();
+        m_fontNameText.clear();
+        break;
     case A::DestColorTable: next = Dest::ColorTable; m_colorSet = false; break;
     case A::DestPicture:
         if (current != Dest::Normal) {
@@ -203,6 +210,7 @@ void RtfBuilder::controlWord(QByteArrayView word, const RtfControlTable::Entry *
     }
     const bool starred = m_starred;
     m_starred = false;
+    m_groupStart = false;
     Group &g = top();
     if (g.dest == Dest::Skip)
         return;
@@ -295,8 +303,15 @@ void RtfBuilder::controlWord(QByteArrayView word, const RtfControlTable::Entry *
     case A::DefaultFont: m_defaultFont = value; return;
     case A::UnicodeSkip: g.unicodeSkip = quint8(qBound(0, value, 16)); return;
     case A::Unicode:
-        if (dest == Dest::Normal)
+        if (dest == Dest::Normal) {
             appendUnicode(value);
+        } else if (dest == Dest::FontTable && m_fontNameText.size() < 256) {
+            const int c = value < 0 ? value + 65536 : value;
+            if (c > 0 && c <= 0xFFFF && !QChar::isSurrogate(char32_t(c))) {
+                decodeFontName();
+                m_fontNameText.append(QChar(char16_t(c)));
+            }
+        }
         m_unicodeSkipLeft = g.unicodeSkip;
         return;
     default:
@@ -320,6 +335,15 @@ void RtfBuilder::controlWord(QByteArrayView word, const RtfControlTable::Entry *
         if (dest == Dest::Normal) {
             endParagraph(true);
             m_pageBreakNext = true;
+        }
+        return;
+    case A::FootnoteMark:
+        // The reference mark in the body shows the note's number; the note
+        // itself is outside the body and skipped.
+        if (dest == Dest::Normal) {
+            const QString number = QString::number(++m_footnotes);
+            for (const QChar c : number)
+                appendChar(c.unicode());
         }
         return;
     case A::Cell:
@@ -412,11 +436,15 @@ void RtfBuilder::controlSymbol(char symbol)
         --m_unicodeSkipLeft;
         return;
     }
+    // "\*" only marks a destination at the start of a group; elsewhere
+    // (stray, as some writers leave it) it means nothing.
     if (symbol == '*') {
-        m_starred = true;
+        m_starred = m_groupStart;
+        m_groupStart = false;
         return;
     }
     m_starred = false;
+    m_groupStart = false;
     const Dest dest = top().dest;
     if (dest == Dest::FontTable && (symbol == '\\' || symbol == '{' || symbol == '}')) {
         m_fontName.append(symbol);
@@ -466,6 +494,7 @@ void RtfBuilder::text(QByteArrayView bytes)
     if (m_overflowDepth > 0)
         return;
     m_starred = false;
+    m_groupStart = false;
     if (m_unicodeSkipLeft > 0) {
         const qsizetype n = qMin<qsizetype>(m_unicodeSkipLeft, bytes.size());
         m_unicodeSkipLeft -= int(n);
@@ -547,6 +576,7 @@ void RtfBuilder::hexByte(uchar byte)
     if (m_overflowDepth > 0)
         return;
     m_starred = false;
+    m_groupStart = false;
     if (m_unicodeSkipLeft > 0) {
         --m_unicodeSkipLeft;
         return;
@@ -568,6 +598,7 @@ void RtfBuilder::binary(QByteArrayView bytes)
     if (m_overflowDepth > 0)
         return;
     m_starred = false;
+    m_groupStart = false;
     if (m_unicodeSkipLeft > 0) {
         --m_unicodeSkipLeft;
         return;
@@ -877,14 +908,23 @@ void RtfBuilder::finish()
     // A trailing \par ends the last paragraph; it does not open an empty one.
 }
 
+void RtfBuilder::decodeFontName()
+{
+    const int page = m_fontCodePage > 0 ? m_fontCodePage : m_docCodePage;
+    codePage(page).decode(m_fontName, m_fontNameText);
+    m_fontName.clear();
+}
+
 void RtfBuilder::finishFontEntry()
 {
-    if (m_fontId < 0)
+    if (m_fontId < 0) {
+        m_fontName.clear();
+        m_fontNameText.clear();
         return;
-    const int page = m_fontCodePage > 0 ? m_fontCodePage : m_docCodePage;
-    QString name;
-    codePage(page).decode(m_fontName, name);
-    name = name.trimmed();
+    }
+    decodeFontName();
+    const QString name = m_fontNameText.trimmed();
+    m_fontNameText.clear();
     if (m_fonts.size() < RtfLimits::MaxTableEntries || m_fonts.contains(m_fontId))
         m_fonts.insert(m_fontId, FontEntry{name, m_fontCodePage});
     m_fontId = -1;

@@ -127,6 +127,7 @@ private:
     void endParagraph(bool terminated);
     void insertPicture();
     void finishFontEntry();
+    void decodeFontName();
     QTextList *listFor(const ParaState &para);
     QTextCharFormat charFormat(const CharState &state);
     QTextBlockFormat blockFormat(const ParaState &para);
@@ -141,6 +142,8 @@ private:
     int m_overflowDepth = 0;   // groups past the depth limit, skipped
     int m_unicodeSkipLeft = 0;
     bool m_starred = false;
+    bool m_groupStart = false;   // nothing yet since the last '{'
+    int m_footnotes = 0;
     bool m_lastWasCellTab = false;
     bool m_pageBreakNext = false;
     bool m_emittedAny = false;
@@ -161,7 +164,8 @@ private:
     QHash<int, FontEntry> m_fonts;
     int m_fontId = -1;
     int m_fontCodePage = 0;
-    QByteArray m_fontName;
+    QByteArray m_fontName;       // bytes not yet decoded
+    QString m_fontNameText;      // decoded so far (\uN comes in between)
     QList<QColor> m_colors;
     int m_red = 0, m_green = 0, m_blue = 0;
     bool m_colorSet = false;

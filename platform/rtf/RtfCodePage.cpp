@@ -54,6 +54,9 @@ const char *RtfCodePage::encodingName(int codePage)
 int RtfCodePage::fromCharset(int charset)
 {
     switch (charset) {
+    // ANSI_CHARSET is Western whatever \ansicpg says (Word, LibreOffice and
+    // TextEdit all read it so).
+    case 0: return 1252;
     case 77: return 10000;
     case 78: return 10001;
     case 128: return 932;
@@ -71,7 +74,7 @@ int RtfCodePage::fromCharset(int charset)
     case 238: return 1250;
     case 254: return 437;
     case 255: return 850;
-    // ANSI, default and symbol fonts follow the document's \ansicpg.
+    // Default and symbol fonts follow the document's \ansicpg.
     default: return 0;
     }
 }

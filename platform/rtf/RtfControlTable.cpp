@@ -32,6 +32,8 @@ const std::unordered_map<std::string_view, E> &table()
         {"field", dest(A::DestPass)},
         {"fldrslt", dest(A::DestPass)},
         {"shppict", dest(A::DestPass)},
+        // Meant for row properties, but some writers put nested cells' text here.
+        {"nesttableprops", dest(A::DestPass)},
         // Alternatives: the first form is dropped, the nested result kept.
         {"object", dest(A::DestHold)},
         {"result", dest(A::DestResume)},
@@ -69,6 +71,7 @@ const std::unordered_map<std::string_view, E> &table()
         {"par", flag(A::Par)},
         {"sect", flag(A::Sect)},
         {"page", flag(A::Page)},
+        {"chftn", flag(A::FootnoteMark)},
         {"cell", flag(A::Cell)},
         {"nestcell", flag(A::Cell)},
         {"row", flag(A::Row)},

@@ -21,7 +21,7 @@ public:
         DestFontTable, DestColorTable, DestSkip, DestPass, DestPicture, DestHold, DestResume,
         DestPn, DestListTable, DestList, DestListLevel, DestListOverrideTable, DestListOverride,
         // text structure
-        Par, Sect, Page, Cell, Row, Char,
+        Par, Sect, Page, Cell, Row, Char, FootnoteMark,
         // document
         Ansi, Mac, Pc, Pca, AnsiCodePage, DefaultFont, UnicodeSkip, Unicode,
         // character formatting

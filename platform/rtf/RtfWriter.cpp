@@ -157,7 +157,10 @@ public:
             out.append("{\\f");
             appendInt(out, i);
             out.append(i == m_symbolFont ? "\\ftech\\fcharset2 " : "\\fnil\\fcharset0 ");
-            appendText(out, m_fonts.at(i));
+            // A ';' ends the name, so one inside it goes as hex.
+            QByteArray name;
+            appendText(name, m_fonts.at(i));
+            out.append(name.replace(';', "\\'3b"));
             out.append(";}");
         }
         out.append("}\n");
