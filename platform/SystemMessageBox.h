@@ -17,9 +17,11 @@ class QWidget;
 class SystemMessageBox
 {
 public:
-    enum Button { vbOKOnly = 0, vbOKCancel = 1, vbAbortRetryIgnore = 2, vbYesNoCancel = 3, vbYesNo = 4, vbRetryCancel = 5 };
-    enum Icon { vbCritical = 16, vbQuestion = 32, vbExclamation = 48, vbInformation = 64 };
-    enum Answer { vbOK = 1, vbCancel = 2, vbAbort = 3, vbRetry = 4, vbIgnore = 5, vbYes = 6, vbNo = 7 };
+    // Plain ints, so that a style is written as a sum: vbYesNo + vbExclamation.
+    static constexpr int vbOKOnly = 0, vbOKCancel = 1, vbAbortRetryIgnore = 2, vbYesNoCancel = 3,
+                         vbYesNo = 4, vbRetryCancel = 5;
+    static constexpr int vbCritical = 16, vbQuestion = 32, vbExclamation = 48, vbInformation = 64;
+    static constexpr int vbOK = 1, vbCancel = 2, vbAbort = 3, vbRetry = 4, vbIgnore = 5, vbYes = 6, vbNo = 7;
 
     static int show(QWidget *owner, const QString &text, const QString &title, int style = vbOKOnly);
 
