@@ -1,6 +1,7 @@
 #include "WordCounter.h"
 
 #include <QTextBlock>
+#include <QTextFragment>
 #include <QTextDocument>
 
 #include <climits>
@@ -105,27 +106,35 @@ struct Machine
     }
 };
 
-// How the control's CR LF text renders one paragraph's characters:
-// paragraph, line and frame separators become CR LF, a no-break space a blank.
+// How the control's CR LF text renders one paragraph: line and frame
+// separators become CR LF, and the placeholder of an embedded picture is
+// left out; every other character is taken as it stands.
 template<typename Sink>
-void forEachTextChar(const QString &blockText, Sink &&sink)
+void forEachTextChar(const QTextBlock &block, Sink &&sink)
 {
-    for (QChar qc : blockText) {
-        const char16_t c = qc.unicode();
-        switch (c) {
-        case u'\n':
-        case 0x2028:
-        case 0x2029:
-        case 0xfdd0:
-        case 0xfdd1:
-            sink(u'\r');
-            sink(u'\n');
-            break;
-        case 0x00a0:
-            sink(u' ');
-            break;
-        default:
-            sink(c);
+    for (QTextBlock::iterator it = block.begin(); !it.atEnd(); ++it) {
+        const QTextFragment fragment = it.fragment();
+        if (!fragment.isValid())
+            continue;
+        const bool object = fragment.charFormat().objectType() != QTextFormat::NoObject;
+        const QString text = fragment.text();
+        for (QChar qc : text) {
+            const char16_t c = qc.unicode();
+            switch (c) {
+            case 0x2028:
+            case 0x2029:
+            case 0xfdd0:
+            case 0xfdd1:
+                sink(u'\r');
+                sink(u'\n');
+                break;
+            case 0xfffc:
+                if (!object)
+                    sink(c);
+                break;
+            default:
+                sink(c);
+            }
         }
     }
 }
@@ -195,7 +204,7 @@ int WordCounter::countText(const QString &text)
     return words + m.words;
 }
 
-WordCounter::Table WordCounter::tableFor(const QString &blockText)
+WordCounter::Table WordCounter::tableFor(const QTextBlock &block)
 {
     std::array<Machine, StateCount> runs;
     for (int s = 0; s < StateCount; ++s)
@@ -206,7 +215,7 @@ WordCounter::Table WordCounter::tableFor(const QString &blockText)
     bool merged = false;
     std::array<int, StateCount> offset{};
     Machine single;
-    forEachTextChar(blockText, [&](char16_t c) {
+    forEachTextChar(block, [&](char16_t c) {
         if (merged) {
             single.feed(c);
             return;
@@ -274,7 +283,7 @@ void WordCounter::rebuild()
     m_revision = m_document->revision();
     m_blocks.reserve(size_t(m_document->blockCount()));
     for (QTextBlock b = m_document->begin(); b.isValid(); b = b.next())
-        m_blocks.push_back(tableFor(b.text()));
+        m_blocks.push_back(tableFor(b));
 }
 
 void WordCounter::onContentsChange(int position, int /*removed*/, int added)
@@ -303,7 +312,7 @@ void WordCounter::onContentsChange(int position, int /*removed*/, int added)
     std::vector<Table> tables;
     tables.reserve(size_t(fresh));
     for (QTextBlock b = first; b.isValid() && int(tables.size()) < fresh; b = b.next())
-        tables.push_back(tableFor(b.text()));
+        tables.push_back(tableFor(b));
 
     const auto at = m_blocks.begin() + from;
     if (fresh == stale) {

@@ -9,6 +9,8 @@
 
 #include <QTextDocument>
 
+class QTextBlock;
+
 // The word count of the status bar, kept up to date while the user types.
 //
 // The rule: only blanks and CR LF separate words, and a hyphen directly
@@ -53,7 +55,7 @@ private:
 
     void rebuild();
     void onContentsChange(int position, int removed, int added);
-    static Table tableFor(const QString &blockText);
+    static Table tableFor(const QTextBlock &block);
 
     QPointer<QTextDocument> m_document;
     QMetaObject::Connection m_connection;
