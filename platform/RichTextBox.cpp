@@ -22,7 +22,8 @@
 #include <QTextBlock>
 #include <QTextDocumentFragment>
 #include <QTextList>
-#include <cmath>
+#include <QUrl>
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -1061,6 +1062,13 @@ bool RichTextBox::canInsertFromMimeData(const QMimeData *source) const
 {
     if (!source)
         return false;
+    // Files dragged in are for the main window to open, not to be pasted as
+    // their names: refusing them lets the drop reach it.
+    if (source->hasUrls() && !source->hasFormat(RtfMime) && !source->hasHtml()) {
+        const QList<QUrl> urls = source->urls();
+        if (std::all_of(urls.begin(), urls.end(), [](const QUrl &url) { return url.isLocalFile(); }))
+            return false;
+    }
     return source->hasFormat(RtfMime) || source->hasFormat(RtfMimeAlt)
             || source->hasFormat(RichTextMime) || source->hasHtml() || source->hasText();
 }

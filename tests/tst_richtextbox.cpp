@@ -1,6 +1,10 @@
 #include "RichTextBox.h"
 
+#include <QClipboard>
 #include <QFile>
+#include <QGuiApplication>
+#include <QMimeData>
+#include <QUrl>
 #include <QPrinter>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -59,6 +63,10 @@ private slots:
     void failedLoadKeepsContent_data();
     void failedLoadKeepsContent();
     void selPrintPrintsOnlyTheSelection();
+    void richTextRoundTripsThroughTheControl();
+    void selRtfInsertsFormattedOrPlain();
+    void richClipboard();
+    void droppedFilesAreLeftToTheWindow();
     void keyEvents();
     void clipboardKeysCanBeSwitchedOff();
 };
@@ -589,6 +597,110 @@ void TestRichTextBox::selPrintPrintsOnlyTheSelection()
     QCOMPARE(word, 1);
     QCOMPARE(box.SelLength(), 4);   // printing leaves the selection alone
     QCOMPARE(box.Text(), text);
+}
+
+void TestRichTextBox::richTextRoundTripsThroughTheControl()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("doc.rtf"));
+    RichTextBox box;
+    box.SetText(QStringLiteral("plain bold\r\ncentred"));
+    select(box, 6, 4);
+    box.SetSelBold(true);
+    select(box, 11, 1);
+    box.SetSelAlignment(RichTextBox::rtfCenter);
+    QVERIFY2(box.SaveFile(path), qPrintable(box.LastError()));
+    QVERIFY(readAll(path).startsWith("{\\rtf"));
+
+    RichTextBox other;
+    other.SetRightMargin(2880);
+    QVERIFY2(other.LoadFile(path), qPrintable(other.LastError()));
+    QCOMPARE(other.Text(), QStringLiteral("plain bold\r\ncentred"));
+    select(other, 6, 4);
+    QCOMPARE(other.SelBold(), std::optional<bool>(true));
+    select(other, 0, 5);
+    QCOMPARE(other.SelBold(), std::optional<bool>(false));
+    select(other, 12, 2);
+    QCOMPARE(other.SelAlignment(), std::optional<int>(RichTextBox::rtfCenter));
+    QCOMPARE(other.FontName(), QStringLiteral("Verdana"));
+
+    // The loaded document keeps the control's wrap width.
+    RichTextBox same;
+    same.SetRightMargin(2880);
+    QString longText;
+    for (int i = 0; i < 80; ++i)
+        longText += QStringLiteral("words ");
+    same.SetText(longText);
+    QVERIFY(same.SaveFile(path, RichTextBox::rtfText));
+    QVERIFY(other.LoadFile(path, RichTextBox::rtfText));
+    QCOMPARE(other.GetLineCount(), same.GetLineCount());
+    QVERIFY(other.GetLineCount() > 3);
+}
+
+void TestRichTextBox::selRtfInsertsFormattedOrPlain()
+{
+    RichTextBox source;
+    source.SetText(QStringLiteral("bold"));
+    select(source, 0, 4);
+    source.SetSelBold(true);
+    const QByteArray rtf = source.SelRTF();
+    QVERIFY(rtf.startsWith("{\\rtf"));
+
+    RichTextBox box;
+    box.SetText(QStringLiteral("[]"));
+    box.SetSelStart(1);
+    QSignalSpy change(&box, &RichTextBox::Change);
+    box.SetSelRTF(rtf);
+    QCOMPARE(change.count(), 1);
+    QVERIFY2(box.Text().startsWith(QStringLiteral("[bold")), qPrintable(box.Text()));
+    select(box, 1, 4);
+    QCOMPARE(box.SelBold(), std::optional<bool>(true));
+
+    box.SetText(QString());
+    box.SetSelRTF("{not rtf} \\b plain");
+    QCOMPARE(box.Text(), QStringLiteral("{not rtf} \\b plain"));
+}
+
+void TestRichTextBox::richClipboard()
+{
+    RichTextBox source;
+    source.SetText(QStringLiteral("rich copy"));
+    select(source, 0, 4);
+    source.SetSelBold(true);
+    source.CopyRich();
+    const QMimeData *data = QGuiApplication::clipboard()->mimeData();
+    QVERIFY(data);
+    QVERIFY(data->hasFormat(QStringLiteral("text/rtf")));
+    QVERIFY(data->hasHtml());
+    QCOMPARE(data->text(), QStringLiteral("rich"));
+
+    RichTextBox target;
+    QSignalSpy change(&target, &RichTextBox::Change);
+    target.PasteRich();
+    QCOMPARE(change.count(), 1);
+    QVERIFY2(target.Text().startsWith(QStringLiteral("rich")), qPrintable(target.Text()));
+    select(target, 0, 4);
+    QCOMPARE(target.SelBold(), std::optional<bool>(true));
+    QGuiApplication::clipboard()->clear();
+}
+
+namespace {
+class MimeProbe : public RichTextBox
+{
+public:
+    using RichTextBox::canInsertFromMimeData;
+};
+}
+
+void TestRichTextBox::droppedFilesAreLeftToTheWindow()
+{
+    MimeProbe box;
+    QMimeData files;
+    files.setUrls({QUrl::fromLocalFile(QStringLiteral("/tmp/a.rtf"))});
+    QVERIFY(!box.canInsertFromMimeData(&files));
+    QMimeData text;
+    text.setText(QStringLiteral("words"));
+    QVERIFY(box.canInsertFromMimeData(&text));
 }
 
 void TestRichTextBox::keyEvents()
