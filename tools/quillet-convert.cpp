@@ -1,0 +1,124 @@
+// quillet-convert INPUT OUTPUT [--to rtf|txt]
+//
+// Converts between Rich Text and plain text through the very control the
+// editor uses (RichTextBox::LoadFile / SaveFile), so a conversion here is
+// what opening and saving in Quillet would do. The output type follows the
+// output name's extension unless --to says otherwise; the input is read as
+// plain text when its name ends in .txt, otherwise as Rich Text (a file that
+// is not RTF still loads as text, as in the editor). Saves are atomic: a
+// failed conversion leaves no half-written OUTPUT.
+#include "RichTextBox.h"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QStringList>
+
+#include <cstdio>
+
+namespace {
+enum Exit { Ok = 0, Failed = 1, Usage = 2 };
+
+const char usageText[] =
+    "Usage: quillet-convert INPUT OUTPUT [--to rtf|txt]\n"
+    "Converts between Rich Text (.rtf) and plain text (.txt).\n"
+    "The output type follows OUTPUT's extension unless --to is given.\n";
+
+void printError(const QString &message)
+{
+    std::fprintf(stderr, "quillet-convert: %s\n", qPrintable(message));
+}
+
+int typeForName(const QString &name)
+{
+    const QString suffix = QFileInfo(name).suffix().toLower();
+    if (suffix == QLatin1String("rtf"))
+        return RichTextBox::rtfRTF;
+    if (suffix == QLatin1String("txt"))
+        return RichTextBox::rtfText;
+    return -1;
+}
+
+int typeForOption(const QString &value)
+{
+    const QString v = value.toLower();
+    if (v == QLatin1String("rtf"))
+        return RichTextBox::rtfRTF;
+    if (v == QLatin1String("txt") || v == QLatin1String("text"))
+        return RichTextBox::rtfText;
+    return -1;
+}
+}
+
+int main(int argc, char **argv)
+{
+    // A converter needs no screen.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+
+    QStringList files;
+    int outputType = -1;
+    bool typeGiven = false;
+    const QStringList args = app.arguments().mid(1);
+    for (int i = 0; i < args.size(); ++i) {
+        const QString &arg = args.at(i);
+        if (arg == QLatin1String("-h") || arg == QLatin1String("--help")) {
+            std::fputs(usageText, stdout);
+            return Ok;
+        }
+        if (arg == QLatin1String("--to") || arg.startsWith(QLatin1String("--to="))) {
+            QString value;
+            if (arg.size() > 4) {
+                value = arg.mid(5);
+            } else if (i + 1 < args.size()) {
+                value = args.at(++i);
+            } else {
+                printError(QStringLiteral("--to needs a value: rtf or txt"));
+                std::fputs(usageText, stderr);
+                return Usage;
+            }
+            outputType = typeForOption(value);
+            if (outputType < 0) {
+                printError(QStringLiteral("unknown output type \"%1\" (use rtf or txt)").arg(value));
+                return Usage;
+            }
+            typeGiven = true;
+            continue;
+        }
+        if (arg.startsWith(QLatin1String("--"))) {
+            printError(QStringLiteral("unknown option \"%1\"").arg(arg));
+            std::fputs(usageText, stderr);
+            return Usage;
+        }
+        files << arg;
+    }
+    if (files.size() != 2) {
+        printError(files.size() < 2 ? QStringLiteral("INPUT and OUTPUT are both needed")
+                                    : QStringLiteral("too many arguments"));
+        std::fputs(usageText, stderr);
+        return Usage;
+    }
+    const QString input = files.at(0);
+    const QString output = files.at(1);
+    if (!typeGiven) {
+        outputType = typeForName(output);
+        if (outputType < 0) {
+            printError(QStringLiteral("cannot tell the output type from \"%1\"; name it .rtf or .txt, "
+                                      "or give --to rtf|txt").arg(output));
+            return Usage;
+        }
+    }
+    const int inputType = typeForName(input) == RichTextBox::rtfText ? RichTextBox::rtfText
+                                                                       : RichTextBox::rtfRTF;
+
+    RichTextBox box;
+    if (!box.LoadFile(input, inputType)) {
+        printError(box.LastError());
+        return Failed;
+    }
+    if (!box.SaveFile(output, outputType)) {
+        printError(box.LastError());
+        return Failed;
+    }
+    return Ok;
+}
