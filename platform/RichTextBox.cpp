@@ -323,7 +323,7 @@ std::optional<T> charProperty(const QTextEdit *edit, Extract extract)
 
 std::optional<QString> RichTextBox::SelFontName() const
 {
-    const QString base = d->baseFont.family();
+    const QString base = document()->defaultFont().family();
     return charProperty<QString>(this, [&](const QTextCharFormat &f) {
         const QStringList families = f.fontFamilies().toStringList();
         if (!families.isEmpty() && !families.first().isEmpty())
@@ -346,7 +346,7 @@ void RichTextBox::SetSelFontName(const QString &name)
 
 std::optional<double> RichTextBox::SelFontSize() const
 {
-    const double base = d->baseFont.pointSizeF();
+    const double base = document()->defaultFont().pointSizeF();
     return charProperty<double>(this, [&](const QTextCharFormat &f) {
         const double size = f.fontPointSize();
         return size > 0 ? size : base;
@@ -377,7 +377,7 @@ bool RichTextBox::SetSelFontSizeText(const QString &text)
 
 std::optional<bool> RichTextBox::SelBold() const
 {
-    const bool base = d->baseFont.bold();
+    const bool base = document()->defaultFont().bold();
     return charProperty<bool>(this, [&](const QTextCharFormat &f) {
         return f.hasProperty(QTextFormat::FontWeight) ? f.fontWeight() >= QFont::Bold : base;
     });
@@ -392,7 +392,7 @@ void RichTextBox::SetSelBold(bool on)
 
 std::optional<bool> RichTextBox::SelItalic() const
 {
-    const bool base = d->baseFont.italic();
+    const bool base = document()->defaultFont().italic();
     return charProperty<bool>(this, [&](const QTextCharFormat &f) {
         return f.hasProperty(QTextFormat::FontItalic) ? f.fontItalic() : base;
     });
@@ -407,7 +407,7 @@ void RichTextBox::SetSelItalic(bool on)
 
 std::optional<bool> RichTextBox::SelUnderline() const
 {
-    const bool base = d->baseFont.underline();
+    const bool base = document()->defaultFont().underline();
     return charProperty<bool>(this, [&](const QTextCharFormat &f) {
         if (f.hasProperty(QTextFormat::TextUnderlineStyle)
             || f.hasProperty(QTextFormat::FontUnderline))
@@ -425,7 +425,7 @@ void RichTextBox::SetSelUnderline(bool on)
 
 std::optional<bool> RichTextBox::SelStrikeThru() const
 {
-    const bool base = d->baseFont.strikeOut();
+    const bool base = document()->defaultFont().strikeOut();
     return charProperty<bool>(this, [&](const QTextCharFormat &f) {
         return f.hasProperty(QTextFormat::FontStrikeOut) ? f.fontStrikeOut() : base;
     });
@@ -654,7 +654,7 @@ void RichTextBox::SetFontName(const QString &name)
 {
     if (name.isEmpty())
         return;
-    d->baseFont.setFamilies(QStringList{name});
+    d->baseFont.setFamily(name);
     applyBaseFont(this, d->baseFont);
 }
 

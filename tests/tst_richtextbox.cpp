@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBlock>
+#include <QTextCursor>
 #include <QTextDocument>
 #include <QTextList>
 #include <sys/stat.h>
@@ -81,6 +82,17 @@ void TestRichTextBox::textJoinsParagraphsWithCrLf()
     QCOMPARE(box.SelText(), QStringLiteral("two"));
     select(box, 2, 3);
     QCOMPARE(box.SelText(), QStringLiteral("e\r\nt"));
+
+    // A line break inside a paragraph is CR LF too; a picture's placeholder
+    // goes, the same character typed as text stays.
+    box.SetText(QString());
+    QTextCursor c(box.document());
+    c.insertText(QStringLiteral("a") + QChar(QChar::LineSeparator) + QStringLiteral("b"));
+    QTextImageFormat image;
+    image.setName(QStringLiteral("missing.png"));
+    c.insertImage(image);
+    c.insertText(QString(QChar(QChar::ObjectReplacementCharacter)) + QStringLiteral("c"));
+    QCOMPARE(box.Text(), QStringLiteral("a\r\nb") + QChar(QChar::ObjectReplacementCharacter) + QStringLiteral("c"));
 }
 
 void TestRichTextBox::selectionClampsToText()
@@ -445,7 +457,12 @@ void TestRichTextBox::changeRaisedByTypingAndFormatting()
     box.SetSelBold(true);
     QCOMPARE(change.count(), 1);   // a format change is a change of the document
     box.SetFontSize(12);           // the base font is not
+    box.SetFontName(QStringLiteral("Arial"));
     QCOMPARE(change.count(), 1);
+    QCOMPARE(box.FontName(), QStringLiteral("Arial"));
+    QCOMPARE(box.FontSize(), 12.0);
+    box.SetSelStart(1);
+    QCOMPARE(box.SelFontName(), std::optional<QString>(QStringLiteral("Arial")));
 }
 
 void TestRichTextBox::plainTextFilesRoundTrip_data()
@@ -623,6 +640,7 @@ void TestRichTextBox::richTextRoundTripsThroughTheControl()
     select(other, 12, 2);
     QCOMPARE(other.SelAlignment(), std::optional<int>(RichTextBox::rtfCenter));
     QCOMPARE(other.FontName(), QStringLiteral("Verdana"));
+    QCOMPARE(other.document()->defaultFont().pointSizeF(), 10.0);
 
     // The loaded document keeps the control's wrap width.
     RichTextBox same;
