@@ -1,46 +1,515 @@
 #include "documents/fileMod.h"
 
+#include "documents/frmDoc.h"
+#include "documents/modDocument.h"
+#include "platform/CommonDialog.h"
+#include "platform/RichTextBox.h"
+#include "platform/SystemMessageBox.h"
+#include "shell/frmMain.h"
+#include "shell/genMod.h"
+#include "shell/modMessageError.h"
+
+#include <QDir>
 #include <QDragMoveEvent>
 #include <QDropEvent>
+#include <QFileInfo>
+#include <QMdiSubWindow>
+#include <QMimeData>
+#include <QPointer>
+#include <QTimer>
+#include <QUrl>
+
+#include <algorithm>
+#include <exception>
+
+using modMessageError::ShowMessage;
+
+namespace {
+
+const QString kTitle = QStringLiteral("Quillet");
+
+
+frmDoc *documentOrActive(frmDoc *doc)
+{
+    if (doc)
+        return doc;
+    frmMain *main = frmMain::instance();
+    return main ? main->ActiveForm() : nullptr;
+}
+
+// A relative name (a command line typed in a terminal) would later not count
+// as naming a file, and Save would have nowhere to write: hold it as a full
+// path, which is what a caption shows anyway.
+QString fullPath(const QString &name)
+{
+    return QDir::isRelativePath(name) ? QFileInfo(name).absoluteFilePath() : name;
+}
+
+// Why a name cannot be loaded, checked before a window is made for it; empty
+// when it looks readable.
+QString unreadableReason(const QString &name)
+{
+    const QFileInfo info(name);
+    if (name.isEmpty() || !info.exists())
+        return QStringLiteral("The file does not exist.");
+    if (info.isDir())
+        return QStringLiteral("It is a folder, not a file.");
+    if (!info.isReadable())
+        return QStringLiteral("The file cannot be read.");
+    return {};
+}
+
+QString openFailureText(const QString &name, const QString &reason)
+{
+    return QStringLiteral("The file : %1 could not be opened.\r\n%2").arg(name, reason);
+}
+
+void showOpenFailure(const QString &name, const QString &reason)
+{
+    ShowMessage(openFailureText(name, reason), kTitle, modMessageError::iconCritical,
+                modMessageError::vbTrue);
+}
+
+// The warning before anything is written without its formats.
+bool confirmPlainText()
+{
+    return SystemMessageBox::show(frmMain::instance(),
+                                  QStringLiteral("Saving in this format will remove all formatting, continue ?"),
+                                  QStringLiteral("Warning !"),
+                                  int(SystemMessageBox::vbYesNo) + int(SystemMessageBox::vbExclamation))
+        == SystemMessageBox::vbYes;
+}
+
+CommonDialog *dialog()
+{
+    frmMain *main = frmMain::instance();
+    return main ? main->cd1 : nullptr;
+}
+
+void setUpDialog(const QString &title, const QString &filter, const QString &defaultExt, int flags)
+{
+    CommonDialog *cd1 = dialog();
+    if (!cd1)
+        return;
+    cd1->SetFlags(flags);
+    cd1->SetDialogTitle(title);
+    cd1->SetCancelError(false);
+    cd1->SetDefaultExt(defaultExt);
+    cd1->SetFilter(filter);
+}
+
+// Loads name into doc and captions the window with it. The reason for a
+// failure is left in reason.
+bool loadInto(frmDoc *doc, const QString &name, int fileType, QString &reason)
+{
+    reason = unreadableReason(name);
+    if (!reason.isEmpty())
+        return false;
+    if (!doc->rtf1->LoadFile(name, fileType)) {
+        reason = doc->rtf1->LastError();
+        if (reason.isEmpty())
+            reason = QStringLiteral("The file could not be read.");
+        return false;
+    }
+    doc->SetCaption(name);
+    doc->bChanged = false;
+    return true;
+}
+
+// A window made for a file that then could not be loaded goes again: it is
+// empty and nobody asked for it.
+void discardWindow(frmDoc *doc)
+{
+    doc->bChanged = false;
+    fileMod::CloseDocument(doc);
+}
+
+bool hasLocalFiles(const QMimeData *data)
+{
+    if (!data || !data->hasUrls())
+        return false;
+    const QList<QUrl> urls = data->urls();
+    return std::any_of(urls.cbegin(), urls.cend(), [](const QUrl &url) { return url.isLocalFile(); });
+}
+
+// The next document window to work on, skipping windows already closed
+// but not yet deleted.
+frmDoc *nextDocument(const QList<QPointer<frmDoc>> &closed)
+{
+    frmMain *main = frmMain::instance();
+    if (!main)
+        return nullptr;
+    auto isClosed = [&closed](frmDoc *doc) {
+        return std::any_of(closed.cbegin(), closed.cend(),
+                           [doc](const QPointer<frmDoc> &c) { return c == doc; });
+    };
+    frmDoc *active = main->ActiveForm();
+    if (active && !isClosed(active))
+        return active;
+    const QList<frmDoc *> docs = main->documents();
+    for (frmDoc *doc : docs) {
+        if (!isClosed(doc))
+            return doc;
+    }
+    return nullptr;
+}
+
+} // namespace
 
 namespace fileMod {
 
-void OpenFile(const QString &fileName)
+bool EndsWithRtfExactly(const QString &name)
 {
-    Q_UNUSED(fileName);
+    return name.right(3) == QLatin1String("rtf");
 }
 
-void SaveFileAs() {}
-
-void SaveTextFileAs() {}
-
-void SaveToFile(const QString &path)
+bool EndsWithRtfAnyCase(const QString &name)
 {
-    Q_UNUSED(path);
+    return name.right(3).toUpper() == QLatin1String("RTF");
 }
 
-void OpenCommand() {}
+bool NamesFile(const QString &name)
+{
+    return !name.isEmpty() && QDir::isAbsolutePath(name);
+}
 
-void SaveCommand() {}
+QString OpenFilter()
+{
+    return QStringLiteral("Text Document (*.txt)|*.txt|Rich Text Document (*.rtf)|*.rtf|All Files (*.*)|*.*");
+}
 
-void SaveAsCommand() {}
+QString SaveFilter()
+{
+    return QStringLiteral("Text Files (*.txt)|*.txt|RichText Files (*.rtf)|*.rtf|Log Files (*.log)|*.log|"
+                          "Batch Files (*.bat)|*.bat|INI Files (*.ini)|*.ini|All Files (*.*)|*.*|");
+}
 
-void SaveAllCommand() {}
+QString TextFilter()
+{
+    return QStringLiteral("Text Files (*.txt)|*.txt|All Files (*.*)|*.*");
+}
 
-void CloseCommand() {}
+bool OpenFile(const QString &fileName)
+{
+    frmMain *main = frmMain::instance();
+    if (!main)
+        return false;
+    const QString name = fullPath(fileName);
+    // Checked before the window is made, so a missing file leaves no empty
+    // "Form1" window behind.
+    QString reason = unreadableReason(name);
+    if (!reason.isEmpty()) {
+        showOpenFailure(name, reason);
+        return false;
+    }
+    auto *doc = new frmDoc;
+    main->AddDocument(doc);
+    const int fileType = EndsWithRtfExactly(name) ? RichTextBox::rtfRTF : RichTextBox::rtfText;
+    if (!loadInto(doc, name, fileType, reason)) {
+        discardWindow(doc);
+        showOpenFailure(name, reason);
+        return false;
+    }
+    return true;
+}
 
-void CloseAllCommand() {}
+bool WriteDocument(frmDoc *doc, const QString &path, int fileType)
+{
+    if (!doc)
+        return false;
+    if (doc->rtf1->SaveFile(path, fileType))
+        return true;
+    QString reason = doc->rtf1->LastError();
+    if (reason.isEmpty())
+        reason = QStringLiteral("The file could not be written.");
+    ShowMessage(QStringLiteral("The file : %1 could not be saved.\r\n%2").arg(path, reason), kTitle,
+                modMessageError::iconCritical, modMessageError::vbTrue);
+    return false;
+}
 
-void CommLineFile() {}
+QString AskSaveName()
+{
+    CommonDialog *cd1 = dialog();
+    if (!cd1)
+        return {};
+    // A cancelled dialog may still hold the name of an earlier one: only a
+    // confirmed choice counts.
+    if (!cd1->ShowSave())
+        return {};
+    return cd1->FileName();
+}
+
+bool SaveFileAs(frmDoc *doc)
+{
+    doc = documentOrActive(doc);
+    if (!doc)
+        return false;
+    setUpDialog(QStringLiteral("Save"), SaveFilter(), QStringLiteral("RTF"), CommonDialog::cdlOFNOverwritePrompt);
+    const QString name = AskSaveName();
+    if (name.isEmpty())
+        return false;
+
+    if (EndsWithRtfExactly(name)) {
+        if (!WriteDocument(doc, name, RichTextBox::rtfRTF))
+            return false;
+        doc->SetCaption(name);
+        return true;
+    }
+
+    if (!confirmPlainText())
+        return false;
+    if (!WriteDocument(doc, name, RichTextBox::rtfText))
+        return false;
+    doc->SetCaption(name);
+    if (frmMain *main = frmMain::instance()) {
+        doc->rtf1->SetSelFontName(main->defFontName);
+        doc->rtf1->SetSelFontSize(main->defFontSize);
+    }
+    // Show what the file now holds. Should the reload fail, the window keeps
+    // its content, which was written all the same.
+    doc->rtf1->LoadFile(name, RichTextBox::rtfText);
+    return true;
+}
+
+bool SaveTextFileAs(frmDoc *doc)
+{
+    doc = documentOrActive(doc);
+    if (!doc)
+        return false;
+    if (!confirmPlainText())
+        return false;
+    setUpDialog(QStringLiteral("Save As . . ."), TextFilter(), QStringLiteral("TXT"), CommonDialog::cdlOFNOverwritePrompt);
+    const QString name = AskSaveName();
+    if (name.isEmpty())
+        return false;
+    if (!WriteDocument(doc, name, RichTextBox::rtfText))
+        return false;
+    doc->SetCaption(name);
+    doc->rtf1->SetSelFontName(QStringLiteral("Verdana"));
+    doc->rtf1->SetSelColor(0);
+    doc->rtf1->SetSelFontSize(10);
+    return true;
+}
+
+bool SaveToFile(const QString &path, frmDoc *doc)
+{
+    doc = documentOrActive(doc);
+    if (!doc)
+        return false;
+    if (NamesFile(path))
+        return WriteDocument(doc, path, EndsWithRtfExactly(path) ? RichTextBox::rtfRTF : RichTextBox::rtfText);
+    if (path.left(8) == QLatin1String("Document"))
+        return SaveFileAs(doc);
+    return false;
+}
+
+bool CloseDocument(frmDoc *doc)
+{
+    if (!doc)
+        return true;
+    if (QMdiSubWindow *sub = doc->subWindow())
+        return sub->close();
+    return doc->close();
+}
+
+void OpenCommand()
+{
+    frmMain *main = frmMain::instance();
+    if (!main)
+        return;
+    if (!main->ActiveForm())
+        genMod::NewDocument();
+    // The filter index and the file name stay as the dialog last had them.
+    setUpDialog(QStringLiteral("Open"), OpenFilter(), QString(), CommonDialog::cdlOFNFileMustExist);
+    QString name;
+    if (CommonDialog *cd1 = dialog(); cd1 && cd1->ShowOpen())
+        name = cd1->FileName();
+    if (name.isEmpty()) {
+        ShowMessage(QStringLiteral("No file selected for opening !"), kTitle, modMessageError::iconCritical,
+                    modMessageError::vbFalse);
+        return;
+    }
+    OpenFile(name);
+}
+
+void SaveCommand()
+{
+    frmMain *main = frmMain::instance();
+    frmDoc *doc = main ? main->ActiveForm() : nullptr;
+    if (!doc) {
+        ShowMessage(QStringLiteral("No document is open !"), kTitle, modMessageError::iconCritical,
+                    modMessageError::vbTrue);
+        return;
+    }
+    const QString fileName = doc->FileName();
+    const QString start = doc->Caption().left(3);
+    bool written = false;
+    if (NamesFile(fileName))
+        written = SaveToFile(fileName, doc);
+    else if (start == QLatin1String("Doc"))
+        written = SaveFileAs(doc);
+    else if (start == QLatin1String("Tex"))
+        written = SaveTextFileAs(doc);
+    if (written)
+        doc->bChanged = false;
+}
+
+void SaveAsCommand()
+{
+    frmMain *main = frmMain::instance();
+    frmDoc *doc = main ? main->ActiveForm() : nullptr;
+    if (!doc) {
+        ShowMessage(QStringLiteral("No document is open !"), kTitle, modMessageError::iconCritical,
+                    modMessageError::vbTrue);
+        return;
+    }
+    try {
+        const bool written = EndsWithRtfExactly(doc->Caption()) ? SaveFileAs(doc) : SaveTextFileAs(doc);
+        if (written)
+            doc->bChanged = false;
+    } catch (const std::exception &e) {
+        const QString description = QString::fromLocal8Bit(e.what());
+        modMessageError::LogError(QStringLiteral("Following error occurred : ") + description + kTitle,
+                                  {5, description});
+    }
+}
+
+void SaveAllCommand()
+{
+    frmMain *main = frmMain::instance();
+    if (!main || !main->ActiveForm()) {
+        ShowMessage(QStringLiteral("No open documents !"), kTitle, modMessageError::iconQuestion,
+                    modMessageError::vbTrue);
+        return;
+    }
+    modDocument::SaveAllDocuments();
+}
+
+void CloseCommand()
+{
+    frmMain *main = frmMain::instance();
+    frmDoc *doc = main ? main->ActiveForm() : nullptr;
+    if (!doc) {
+        ShowMessage(QStringLiteral("No open documents !"), kTitle, modMessageError::iconQuestion,
+                    modMessageError::vbTrue);
+        return;
+    }
+    CloseDocument(doc);
+}
+
+void CloseAllCommand()
+{
+    frmMain *main = frmMain::instance();
+    if (!main || !main->ActiveForm()) {
+        ShowMessage(QStringLiteral("No open documents !"), kTitle, modMessageError::iconQuestion,
+                    modMessageError::vbTrue);
+        return;
+    }
+    try {
+        // Document windows only, the active one first; a refusal (Cancel)
+        // ends the command with that document still open.
+        QList<QPointer<frmDoc>> closed;
+        while (frmDoc *doc = nextDocument(closed)) {
+            if (!CloseDocument(doc))
+                return;
+            closed.append(doc);
+        }
+    } catch (const std::exception &e) {
+        const QString text = QStringLiteral("Oops! An error occurred while doing the requested operation.\r\n"
+                                            "Error Details : \r\n"
+                                            "Error number is %1\r\n"
+                                            "Description%2")
+                                 .arg(5)
+                                 .arg(QString::fromLocal8Bit(e.what()));
+        SystemMessageBox::show(main, text, kTitle, SystemMessageBox::vbOKOnly);
+    }
+}
+
+void CommLineFile()
+{
+    frmMain *main = frmMain::instance();
+    if (!main)
+        return;
+    const QString commandLine = genMod::CommandLine();
+    if (commandLine.isEmpty())
+        return;
+    frmDoc *doc = main->ActiveForm();
+    if (!doc)
+        doc = genMod::NewDocument();
+    if (!doc)
+        return;
+
+    QString reason;
+    QString name = commandLine;
+    const int fileType = EndsWithRtfAnyCase(name) ? RichTextBox::rtfRTF : RichTextBox::rtfText;
+    if (loadInto(doc, fullPath(name), fileType, reason))
+        return;
+
+    // A name in double quotes: try again without them. Its type is decided
+    // again without the closing quote, so a quoted Rich Text file does not
+    // come in as markup (which a later Save would write back as text).
+    if (name.startsWith(QLatin1Char('"'))) {
+        name = name.mid(1);
+        name.chop(1);
+        const int unquotedType = EndsWithRtfAnyCase(name) ? RichTextBox::rtfRTF : RichTextBox::rtfText;
+        if (loadInto(doc, fullPath(name), unquotedType, reason))
+            return;
+    }
+    // Start-up goes on with the empty first document.
+    showOpenFailure(fullPath(name), reason);
+}
 
 void DragOver(QDragMoveEvent *event)
 {
-    Q_UNUSED(event);
+    if (!event)
+        return;
+    if (hasLocalFiles(event->mimeData()))
+        event->acceptProposedAction();
+    else
+        event->ignore();
 }
 
 void DragDrop(QDropEvent *event)
 {
-    Q_UNUSED(event);
+    if (!event)
+        return;
+    frmMain *main = frmMain::instance();
+    if (!main || !hasLocalFiles(event->mimeData())) {
+        event->ignore();
+        return;
+    }
+    event->acceptProposedAction();
+
+    // One file that cannot be opened does not stop the others.
+    QStringList failures;
+    const QList<QUrl> urls = event->mimeData()->urls();
+    for (const QUrl &url : urls) {
+        if (!url.isLocalFile())
+            continue;
+        const QString name = url.toLocalFile();
+        const int fileType = EndsWithRtfAnyCase(name) ? RichTextBox::rtfRTF : RichTextBox::rtfText;
+        QString reason = unreadableReason(name);
+        if (!reason.isEmpty()) {
+            failures.append(openFailureText(name, reason));
+            continue;
+        }
+        frmDoc *doc = modDocument::CreateNewDocument();
+        if (!doc)
+            break;   // already reported by CreateNewDocument
+        if (!loadInto(doc, name, fileType, reason)) {
+            discardWindow(doc);
+            failures.append(openFailureText(name, reason));
+        }
+    }
+
+    // Told once the drop is over, so that the drag source is not held up by
+    // a modal box.
+    if (!failures.isEmpty()) {
+        QTimer::singleShot(0, main, [failures] {
+            ShowMessage(failures.join(QStringLiteral("\r\n")), kTitle, modMessageError::iconCritical,
+                        modMessageError::vbTrue);
+        });
+    }
 }
 
 }

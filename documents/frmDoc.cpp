@@ -1,7 +1,10 @@
 #include "documents/frmDoc.h"
 
+#include "documents/fileMod.h"
 #include "platform/RichTextBox.h"
 #include "shell/frmMain.h"
+#include "shell/modMessageError.h"
+#include "shell/modRegistry.h"
 
 #include "documents/DeleteSnapshot.h"
 #include "documents/modGeneral.h"
@@ -143,7 +146,30 @@ void frmDoc::Form_Unload(bool &cancel)
 
 void frmDoc::checkDocForChange(bool &cancel)
 {
-    Q_UNUSED(cancel);
+    if (!bChanged)
+        return;
+    modMessageError::ShowMessage(QStringLiteral("The File : ") + Caption()
+                                     + QStringLiteral(" has changed !\r\nDo you want to save the changes ?"),
+                                 QStringLiteral("Quillet"), modMessageError::iconQuestion,
+                                 modMessageError::vbFalse);
+    frmMain *main = frmMain::instance();
+    if (main && main->bYes) {
+        // This window is saved, also when another one is active. A save
+        // that did not happen (dialog cancelled, warning declined, write
+        // failed) keeps the window open with its content, as Cancel does.
+        if (!fileMod::SaveToFile(FileName(), this)) {
+            cancel = true;
+            return;
+        }
+        bChanged = false;
+    } else if (!main || !main->bNo) {
+        cancel = true;
+        return;
+    }
+    const int state = WindowState();
+    if (state != 1)
+        modRegistry::SetSettingValue(modRegistry::HKEY_LOCAL_MACHINE, modRegistry::QuilletKey,
+                                     QStringLiteral("Document State"), QString::number(state));
 }
 
 namespace {

@@ -1,6 +1,9 @@
 #include "documents/modDocument.h"
 
+#include "documents/fileMod.h"
 #include "documents/frmDoc.h"
+#include "platform/CommonDialog.h"
+#include "platform/RichTextBox.h"
 #include "shell/frmMain.h"
 #include "shell/modMessageError.h"
 
@@ -39,6 +42,38 @@ void ResetCreatedDocumentCounter()
 
 void SaveAllDocuments()
 {
+    frmMain *main = frmMain::instance();
+    if (!main)
+        return;
+    // Always the active window, until none is left. Anything that stops a
+    // document from being written (a cancelled dialog, a failed write) or
+    // from closing ends Save All with that document still open.
+    while (frmDoc *doc = main->ActiveForm()) {
+        if (doc->bChanged) {
+            QString name = doc->FileName();
+            if (doc->Caption().left(8) == QLatin1String("Document") || !fileMod::NamesFile(name)) {
+                // Set up in full: the last dialog may have been Open, whose
+                // "file must exist" would refuse every new name.
+                if (main->cd1) {
+                    main->cd1->SetDialogTitle(QStringLiteral("Save As"));
+                    main->cd1->SetFilter(fileMod::SaveFilter());
+                    main->cd1->SetCancelError(false);
+                    main->cd1->SetFlags(CommonDialog::cdlOFNOverwritePrompt);
+                    main->cd1->SetDefaultExt(QStringLiteral("RTF"));
+                }
+                name = fileMod::AskSaveName();
+                if (name.isEmpty())
+                    return;
+            }
+            const int fileType = fileMod::EndsWithRtfAnyCase(name) ? RichTextBox::rtfRTF : RichTextBox::rtfText;
+            if (!fileMod::WriteDocument(doc, name, fileType))
+                return;
+            doc->SetCaption(name);
+            doc->bChanged = false;
+        }
+        if (!fileMod::CloseDocument(doc) || main->ActiveForm() == doc)
+            return;
+    }
 }
 
 }
