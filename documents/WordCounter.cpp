@@ -176,7 +176,15 @@ int WordCounter::countText(const QString &text)
     while (i < n) {
         // The common case, with nothing pending, runs without the machine.
         if (m.hyphen == 0 && !m.cr) {
+            // Every character that matters to the rule sorts at or below
+            // '-', so the letters inside a word cost one comparison each.
             for (; i < n; ++i) {
+                if (inWord) {
+                    while (i < n && p[i] > u'-')
+                        ++i;
+                    if (i == n)
+                        break;
+                }
                 const char16_t c = p[i];
                 if (c == u' ') {
                     inWord = false;
