@@ -3,6 +3,7 @@
 #include "documents/fileMod.h"
 #include "documents/frmDoc.h"
 #include "editing/modFontBar.h"
+#include "platform/CommonDialog.h"
 #include "platform/RichTextBox.h"
 #include "shell/StatusIndicators.h"
 #include "shell/ToolbarIcons.h"
@@ -77,11 +78,13 @@ frmMain::frmMain(QWidget *parent)
 
     buildStatusBar();
     new StatusIndicators(this);
+    cd1 = new CommonDialog(this);
     resize(1000, 700);
 }
 
 frmMain::~frmMain()
 {
+    delete cd1;
     if (g_instance == this)
         g_instance = nullptr;
 }
@@ -473,7 +476,13 @@ QMdiSubWindow *frmMain::AddDocument(frmDoc *doc)
     sub->setAttribute(Qt::WA_DeleteOnClose);
     sub->setWindowIcon(ToolbarIcons::icon(QStringLiteral("new")));
     doc->attachToSubWindow(sub);
-    const QSize area = mdiArea->viewport()->size();
+    // Before the main window is first shown its layout has not run yet; run
+    // it so that the first document gets its share of the real area.
+    if (!isVisible()) {
+        layout()->activate();
+        centralWidget()->layout()->activate();
+    }
+    const QSize area = mdiArea->contentsRect().size();
     if (area.width() > 200 && area.height() > 150)
         sub->resize(area.width() * 3 / 4, area.height() * 3 / 4);
     else

@@ -114,6 +114,8 @@ void frmMsgBox::prepare(const QString &msgText, const QString &msgTitle, qint16 
 
 void frmMsgBox::answer(const QString &answer)
 {
+    if (m_answered)
+        return;
     const struct { const char *caption; QPushButton *button; } buttons[] = {
         {"Yes", cmdYes}, {"No", cmdNo}, {"Cancel", cmdCancel}, {"OK", cmdOk}};
     for (const auto &b : buttons) {
@@ -128,6 +130,7 @@ void frmMsgBox::answer(const QString &answer)
 void frmMsgBox::Form_Unload()
 {
     // The next message starts from the design state.
+    m_answered = true;
     m_unloading = true;
     setWindowTitle(QString());
     lblMsg->clear();
@@ -165,7 +168,7 @@ void frmMsgBox::cmdOk_Click()
 
 void frmMsgBox::reject()
 {
-    if (m_unloading)
+    if (m_unloading || m_answered)
         return;
     if (!cmdCancel->isHidden())
         cmdCancel_Click();

@@ -52,4 +52,5 @@ protected:
 private:
     int px(int twips) const;
     bool m_unloading = false;
+    bool m_answered = false;   // a button has closed it: later answers do nothing
 };

@@ -1,22 +1,25 @@
 #include "shell/modApi.h"
 
-#include <QWidget>
+#include "platform/WindowHelpers.h"
 
 namespace modApi {
 
 void RemoveCloseMenuItem(QWidget *form)
 {
-    Q_UNUSED(form);
+    if (form)
+        WindowHelpers::removeCloseButton(form);
 }
 
 void MakeTopmost(QWidget *form)
 {
-    Q_UNUSED(form);
+    if (form)
+        WindowHelpers::makeTopmost(form);
 }
 
 void MakeNotTopmost(QWidget *form)
 {
-    Q_UNUSED(form);
+    if (form)
+        WindowHelpers::makeNotTopmost(form);
 }
 
 }
