@@ -2,7 +2,9 @@
 
 #include <QClipboard>
 #include <QFile>
+#include <QApplication>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QMimeData>
 #include <QUrl>
 #include <QPrinter>
@@ -68,6 +70,9 @@ private slots:
     void selRtfInsertsFormattedOrPlain();
     void richClipboard();
     void droppedFilesAreLeftToTheWindow();
+    void newDocumentsUsePlatformLineEnds();
+    void placementInTwips();
+    void mouseUpInTwips();
     void keyEvents();
     void clipboardKeysCanBeSwitchedOff();
 };
@@ -721,6 +726,54 @@ void TestRichTextBox::droppedFilesAreLeftToTheWindow()
     QVERIFY(box.canInsertFromMimeData(&text));
 }
 
+void TestRichTextBox::newDocumentsUsePlatformLineEnds()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("new.txt"));
+    RichTextBox box;
+    box.SetText(QStringLiteral("a\r\nb"));
+    QVERIFY(box.SaveFile(path, RichTextBox::rtfText));
+#ifdef Q_OS_WIN
+    QCOMPARE(readAll(path), QByteArray("a\r\nb"));
+#else
+    QCOMPARE(readAll(path), QByteArray("a\nb"));
+#endif
+}
+
+void TestRichTextBox::placementInTwips()
+{
+    QWidget parent;
+    RichTextBox box(&parent);
+    box.Move(1440, 720, 2880, 1440);
+    const int dpiX = box.logicalDpiX();
+    QCOMPARE(box.x(), dpiX);
+    QCOMPARE(box.width(), 2 * dpiX);
+    QCOMPARE(box.Width(), 2880);
+    QCOMPARE(box.Height(), 1440);
+    box.Move(0, 0, -100, 100);   // a size below zero is refused, not applied
+    QCOMPARE(box.Width(), 2880);
+    box.SetRightMargin(-50);
+    QCOMPARE(box.RightMargin(), 0);
+    box.SetRightMargin(2000);
+    QCOMPARE(box.RightMargin(), 2000);
+    QCOMPARE(box.lineWrapMode(), QTextEdit::FixedPixelWidth);
+    box.SetRightMargin(0);
+    QCOMPARE(box.lineWrapMode(), QTextEdit::WidgetWidth);
+}
+
+void TestRichTextBox::mouseUpInTwips()
+{
+    RichTextBox box;
+    box.resize(400, 300);
+    QSignalSpy up(&box, &RichTextBox::MouseUp);
+    const QPoint at(box.logicalDpiX() / 2, box.logicalDpiY() / 4);
+    QTest::mouseClick(box.viewport(), Qt::LeftButton, Qt::ShiftModifier, at);
+    QTest::mouseClick(box.viewport(), Qt::RightButton, Qt::NoModifier, at);
+    QCOMPARE(up.count(), 2);
+    QCOMPARE(up.at(0), (QList<QVariant>{1, 1, 720, 360}));
+    QCOMPARE(up.at(1).at(0).toInt(), 2);
+}
+
 void TestRichTextBox::keyEvents()
 {
     RichTextBox box;
@@ -748,6 +801,12 @@ void TestRichTextBox::keyEvents()
             released << qMakePair(code, args.at(1).toInt());
     }
     QCOMPARE(released, (QList<QPair<int, int>>{{65, 0}, {13, 0}, {8, 0}, {46, 0}, {84, 2}, {87, 3}, {37, 0}}));
+
+    // A held key's repeated releases are not reported, only the last one.
+    up.clear();
+    QKeyEvent repeated(QEvent::KeyRelease, Qt::Key_Delete, Qt::NoModifier, QString(), true);
+    QApplication::sendEvent(&box, &repeated);
+    QCOMPARE(up.count(), 0);
 
     QTest::keyClick(&box, Qt::Key_Insert);
     QVERIFY(box.overwriteMode());
