@@ -3,6 +3,8 @@
 #include <QString>
 #include <QtGlobal>
 
+#include <concepts>
+
 // A run-time error to report: number 0 means there is nothing to report.
 struct ErrorInfo
 {
@@ -25,8 +27,11 @@ enum IconKind : qint16 { iconCritical = 0, iconQuestion = 1, iconExclamation = 2
 // Shows the message box modally over the main window. The answer comes back
 // through frmMain's bYes / bNo / bCancel, all cleared when the box opens.
 void ShowMessage(const QString &msgText, const QString &msgTitle, qint16 iconKind, qint16 okOnly);
-// A C++ bool would silently turn true into 1 (Yes/No/Cancel): refuse it.
-void ShowMessage(const QString &, const QString &, qint16, bool) = delete;
+// A C++ bool would silently turn true into 1 (Yes/No/Cancel): refuse it,
+// while plain int arguments still reach the call above.
+template <typename B>
+    requires std::same_as<B, bool>
+void ShowMessage(const QString &, const QString &, qint16, B) = delete;
 
 // Appends one record to Error.log and tells the user. Does nothing for an
 // error number of 0. A log that cannot be written still shows the message.

@@ -34,6 +34,7 @@ private slots:
     void fileNameDropsOneChangeMark();
     void windowState();
     void activeFormFollowsTheMdiArea();
+    void closingTheLastWindowLeavesNoActiveForm();
 
 private:
     QStringList captions() const;
@@ -220,6 +221,19 @@ void tst_shell_documents::activeFormFollowsTheMdiArea()
     m_main->mdiArea->setActiveSubWindow(first->subWindow());
     QCOMPARE(m_main->ActiveForm(), first);
     QCOMPARE(m_main->documents(), QList<frmDoc *>({first, second}));
+}
+
+void tst_shell_documents::closingTheLastWindowLeavesNoActiveForm()
+{
+    frmDoc *doc = m_main->ActiveForm();
+    for (int panel : {3, 5, 7})
+        m_main->Panel(panel)->setText(QStringLiteral("stale"));
+    QVERIFY(doc->subWindow()->close());
+    QVERIFY(!m_main->ActiveForm());
+    QVERIFY(m_main->documents().isEmpty());
+    // The close request emptied the statistics of the closed document.
+    for (int panel : {3, 5, 7})
+        QCOMPARE(m_main->Panel(panel)->text(), QString());
 }
 
 QTEST_MAIN(tst_shell_documents)

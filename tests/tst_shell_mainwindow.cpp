@@ -10,6 +10,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QDialog>
+#include <QPointer>
 #include <QFontDatabase>
 #include <QLabel>
 #include <QMdiArea>
@@ -71,6 +73,7 @@ private slots:
     void exitClosesEveryDocument();
     void exitCancelKeepsQuilletOpen();
     void closeWhileMinimizedMaximizesFirst();
+    void unloadClosesTheOtherWindows();
 
 private:
     QTemporaryDir m_config;
@@ -411,6 +414,25 @@ void tst_shell_mainwindow::closeWhileMinimizedMaximizesFirst()
     QCOMPARE(refuser.asked, 1);
     QVERIFY(m_main->isMaximized());
     QVERIFY(!m_main->isMinimized());
+}
+
+void tst_shell_mainwindow::unloadClosesTheOtherWindows()
+{
+    // A modeless window of the program (a find dialog, say) goes with the
+    // main window; nothing is left behind on screen.
+    QPointer<QDialog> tool = new QDialog;
+    tool->setAttribute(Qt::WA_DeleteOnClose);
+    tool->show();
+    QWidget hidden;
+    hidden.setWindowTitle(QStringLiteral("loaded, not shown"));
+    RefuseClose watcher;
+    watcher.refuse = false;
+    hidden.installEventFilter(&watcher);
+
+    QVERIFY(m_main->close());
+    QVERIFY(!m_main->isVisible());
+    QTRY_VERIFY(!tool);
+    QCOMPARE(watcher.asked, 1);
 }
 
 QTEST_MAIN(tst_shell_mainwindow)
