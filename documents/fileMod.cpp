@@ -98,6 +98,21 @@ void setUpDialog(const QString &title, const QString &filter, const QString &def
     cd1->SetFilter(filter);
 }
 
+// What a window's own file was last read or written as. The name's rule and
+// the way a file came in can disagree: "LETTER.RTF" dropped on the window is
+// read as Rich Text, yet Save's rule would write it back as plain text and
+// drop every format; opened with File > Open it is read as plain text, and
+// Save All's rule would wrap its markup in Rich Text. Written back to where it
+// came from, a file keeps the type it was read as.
+const char *const kOwnFilePath = "ownFilePath";
+const char *const kOwnFileType = "ownFileType";
+
+void rememberOwnFile(frmDoc *doc, const QString &path, int fileType)
+{
+    doc->setProperty(kOwnFilePath, path);
+    doc->setProperty(kOwnFileType, fileType);
+}
+
 // Loads name into doc and captions the window with it. The reason for a
 // failure is left in reason.
 bool loadInto(frmDoc *doc, const QString &name, int fileType, QString &reason)
@@ -113,6 +128,7 @@ bool loadInto(frmDoc *doc, const QString &name, int fileType, QString &reason)
     }
     doc->SetCaption(name);
     doc->bChanged = false;
+    rememberOwnFile(doc, name, fileType);
     return true;
 }
 
@@ -217,8 +233,10 @@ bool WriteDocument(frmDoc *doc, const QString &path, int fileType)
 {
     if (!doc)
         return false;
-    if (doc->rtf1->SaveFile(path, fileType))
+    if (doc->rtf1->SaveFile(path, fileType)) {
+        rememberOwnFile(doc, path, fileType);
         return true;
+    }
     QString reason = doc->rtf1->LastError();
     if (reason.isEmpty())
         reason = QStringLiteral("The file could not be written.");
@@ -296,11 +314,20 @@ bool SaveToFile(const QString &path, frmDoc *doc)
     doc = documentOrActive(doc);
     if (!doc)
         return false;
-    if (NamesFile(path))
-        return WriteDocument(doc, path, EndsWithRtfExactly(path) ? RichTextBox::rtfRTF : RichTextBox::rtfText);
+    if (NamesFile(path)) {
+        const int byName = EndsWithRtfExactly(path) ? RichTextBox::rtfRTF : RichTextBox::rtfText;
+        return WriteDocument(doc, path, OwnFileType(doc, path, byName));
+    }
     if (path.left(8) == QLatin1String("Document"))
         return SaveFileAs(doc);
     return false;
+}
+
+int OwnFileType(frmDoc *doc, const QString &path, int typeByName)
+{
+    if (doc && !path.isEmpty() && doc->property(kOwnFilePath).toString() == path)
+        return doc->property(kOwnFileType).toInt();
+    return typeByName;
 }
 
 bool CloseDocument(frmDoc *doc)

@@ -48,6 +48,9 @@ bool SaveToFile(const QString &path, frmDoc *doc = nullptr);
 // Writes doc to path in the given RichTextBox file type; on failure tells
 // the user which file and why. Nothing else of the window changes.
 bool WriteDocument(frmDoc *doc, const QString &path, int fileType);
+// The type to write doc back to path in: the type the window read or last
+// wrote that very file as, else typeByName (the rule of the command).
+int OwnFileType(frmDoc *doc, const QString &path, int typeByName);
 // Shows the save dialog as set up; the chosen name, or empty when cancelled.
 QString AskSaveName();
 // Closes a document window through its own close handling; false when the

@@ -65,7 +65,8 @@ void SaveAllDocuments()
                 if (name.isEmpty())
                     return;
             }
-            const int fileType = fileMod::EndsWithRtfAnyCase(name) ? RichTextBox::rtfRTF : RichTextBox::rtfText;
+            const int byName = fileMod::EndsWithRtfAnyCase(name) ? RichTextBox::rtfRTF : RichTextBox::rtfText;
+            const int fileType = fileMod::OwnFileType(doc, name, byName);
             if (!fileMod::WriteDocument(doc, name, fileType))
                 return;
             doc->SetCaption(name);

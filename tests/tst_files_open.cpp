@@ -28,6 +28,8 @@ private slots:
 
     void loadRules_data();
     void loadRules();
+    void savedBackAsRead_data();
+    void savedBackAsRead();
     void openCancelled();
     void openWithNoDocumentMakesOneFirst();
     void cannotOpen_data();
@@ -149,6 +151,64 @@ void tst_files_open::loadRules()
     m_main->close_Click();
     QCOMPARE(askedOf(QStringLiteral("message")).size(), 0);
     QTRY_COMPARE(m_main->documents().size(), 1);
+}
+
+void tst_files_open::savedBackAsRead_data()
+{
+    QTest::addColumn<QString>("way");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<bool>("rich");
+
+    QTest::newRow("opened .rtf, Save: Rich Text") << "open" << "a.rtf" << "save" << true;
+    QTest::newRow("opened .txt, Save: plain") << "open" << "a.txt" << "save" << false;
+    // Read as Rich Text, so formats must not be dropped by Save's own rule.
+    QTest::newRow("dropped .RTF, Save: stays Rich Text") << "drop" << "a.RTF" << "save" << true;
+    QTest::newRow("dropped .RTF, Save All: Rich Text") << "drop" << "a.RTF" << "saveall" << true;
+    // Read as plain text, so the markup must not be wrapped in Rich Text.
+    QTest::newRow("opened .RTF, Save: plain") << "open" << "a.RTF" << "save" << false;
+    QTest::newRow("opened .RTF, Save All: stays plain") << "open" << "a.RTF" << "saveall" << false;
+}
+
+void tst_files_open::savedBackAsRead()
+{
+    QFETCH(QString, way);
+    QFETCH(QString, name);
+    QFETCH(QString, command);
+    QFETCH(bool, rich);
+
+    const QString path = m_dir->filePath(name);
+    QVERIFY(writeFile(path, richSample()));
+    if (way == QLatin1String("open"))
+        QVERIFY(fileMod::OpenFile(path));
+    else
+        drop({path});
+    frmDoc *doc = m_main->ActiveForm();
+    QCOMPARE(doc->Caption(), path);
+    doc->rtf1->moveCursor(QTextCursor::End);
+    doc->rtf1->SetSelText(QStringLiteral(" more"));
+    doc->bChanged = true;
+
+    if (command == QLatin1String("save"))
+        m_main->save_Click();
+    else
+        m_main->menuFileSaveAll_Click();
+    QCOMPARE(ModalSeam::asked().size(), 0);
+
+    const QByteArray bytes = readFile(path);
+    if (rich) {
+        RichTextBox reread;
+        QVERIFY(reread.LoadFile(path));
+        QVERIFY2(reread.Text().startsWith(QStringLiteral("Hello bold world")), qPrintable(reread.Text()));
+        QVERIFY(reread.Find(QStringLiteral("bold")) > 0);
+        QCOMPARE(reread.SelBold(), std::optional<bool>(true));
+    } else {
+        // The markup as it was read, with the words added: not escaped
+        // into a new Rich Text document.
+        QVERIFY2(bytes.startsWith(richSample().left(40)), bytes.constData());
+        QVERIFY(bytes.contains("world\\par} more"));
+        QVERIFY(!bytes.contains("\\\\rtf1"));
+    }
 }
 
 void tst_files_open::openCancelled()
