@@ -61,6 +61,8 @@ private slots:
     void plainTextFilesRoundTrip_data();
     void plainTextFilesRoundTrip();
     void richModeLoadsPlainFileAsText();
+    void anyBytesLoadWithoutHarm_data();
+    void anyBytesLoadWithoutHarm();
     void failedSaveKeepsOldFile_data();
     void failedSaveKeepsOldFile();
     void failedLoadKeepsContent_data();
@@ -517,6 +519,42 @@ void TestRichTextBox::richModeLoadsPlainFileAsText()
     QVERIFY(box.LoadFile(path));
     QCOMPARE(box.Text(), QStringLiteral("not rich\r\nat all"));
     QCOMPARE(box.SelStart(), 0);
+}
+
+void TestRichTextBox::anyBytesLoadWithoutHarm_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<int>("type");
+    QByteArray noise(65536, '\0');
+    quint32 seed = 12345;
+    for (char &c : noise) {
+        seed = seed * 1103515245u + 12345u;
+        c = char(seed >> 24);
+    }
+    QTest::newRow("robustness: random bytes as text") << noise << int(RichTextBox::rtfText);
+    QTest::newRow("robustness: random bytes as Rich Text") << noise << int(RichTextBox::rtfRTF);
+    QTest::newRow("robustness: NUL bytes") << QByteArray(100, '\0') << int(RichTextBox::rtfText);
+    QTest::newRow("robustness: RTF header and noise") << QByteArray("{\\rtf1 ") + noise << int(RichTextBox::rtfRTF);
+    QTest::newRow("robustness: truncated RTF") << QByteArray("{\\rtf1{\\fonttbl{\\f0 Ar") << int(RichTextBox::rtfRTF);
+}
+
+void TestRichTextBox::anyBytesLoadWithoutHarm()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(int, type);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("odd"));
+    QVERIFY(writeAll(path, bytes));
+    RichTextBox box;
+    box.SetText(QStringLiteral("before"));
+    if (box.LoadFile(path, type)) {
+        box.GetLineCount();
+        QVERIFY(box.SaveFile(dir.filePath(QStringLiteral("again.rtf"))));
+        QVERIFY(box.SaveFile(dir.filePath(QStringLiteral("again.txt")), RichTextBox::rtfText));
+    } else {
+        QCOMPARE(box.Text(), QStringLiteral("before"));
+        QVERIFY(!box.LastError().isEmpty());
+    }
 }
 
 void TestRichTextBox::failedSaveKeepsOldFile_data()
