@@ -7,10 +7,12 @@
 #include "shell/modRegistry.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
 #include <QFile>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -59,6 +61,8 @@ private slots:
 
     void panelsOfTheActiveDocument();
     void insertKeyTogglesTheInsPanel();
+    void lockPanelsFollowKeysSeen_data();
+    void lockPanelsFollowKeysSeen();
     void resizeLaysOutTheControl();
 
 private:
@@ -448,23 +452,18 @@ void tst_events_doc::mouseReleaseMovesRulerAndBoxes()
 
 void tst_events_doc::panelsOfTheActiveDocument()
 {
-    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
     // A fresh document shows its figures as soon as it is active.
     QCOMPARE(panel(3), QStringLiteral("1"));
     QCOMPARE(panel(5), QStringLiteral("1"));
     QCOMPARE(panel(7), QStringLiteral("0"));
 
     frmDoc *first = doc();
-    QString lines;
-    for (int i = 1; i < 1500; ++i)
-        lines += QStringLiteral("word\r\n");
-    lines += QStringLiteral("word");
-    first->rtf1->SetText(lines);
+    first->rtf1->SetText(QStringLiteral("one two\r\nthree"));
     first->rtf1->SetSelStart(0);
     QTest::keyClick(first->rtf1, Qt::Key_Down);
     QCOMPARE(panel(3), QStringLiteral("2"));
-    QCOMPARE(panel(5), QStringLiteral("1,500"));
-    QCOMPARE(panel(7), QStringLiteral("1500"));
+    QCOMPARE(panel(5), QStringLiteral("2"));
+    QCOMPARE(panel(7), QStringLiteral("3"));
 
     frmDoc *second = genMod::NewDocument();
     QCOMPARE(doc(), second);
@@ -478,9 +477,12 @@ void tst_events_doc::panelsOfTheActiveDocument()
     QCOMPARE(panel(7), QString());
 
     m_main->mdiArea->setActiveSubWindow(first->subWindow());
-    QCOMPARE(panel(5), QStringLiteral("1,500"));
-    QCOMPARE(panel(7), QStringLiteral("1500"));
-    QLocale::setDefault(QLocale::c());
+    QCOMPARE(panel(5), QStringLiteral("2"));
+    QCOMPARE(panel(7), QStringLiteral("3"));
+
+    // A window changed behind the active one leaves the bar to the active one.
+    second->rtf1->SetText(QStringLiteral("a b c d e"));
+    QCOMPARE(panel(7), QStringLiteral("3"));
 }
 
 void tst_events_doc::insertKeyTogglesTheInsPanel()
@@ -494,6 +496,56 @@ void tst_events_doc::insertKeyTogglesTheInsPanel()
     QCOMPARE(rtf()->Text(), QStringLiteral("xb"));
     QTest::keyClick(rtf(), Qt::Key_Insert);
     QCOMPARE(panel(10), QStringLiteral("INS"));
+}
+
+struct SeenKey
+{
+    int key;
+    int modifiers;
+    QString text;
+};
+Q_DECLARE_METATYPE(QList<SeenKey>)
+
+void tst_events_doc::lockPanelsFollowKeysSeen_data()
+{
+    QTest::addColumn<QList<SeenKey>>("keys");
+    QTest::addColumn<bool>("num");
+    QTest::addColumn<bool>("caps");
+
+    const SeenKey capsLock{Qt::Key_CapsLock, 0, {}};
+    const SeenKey numLock{Qt::Key_NumLock, Qt::KeypadModifier, {}};
+    QTest::newRow("usual keyboard at start") << QList<SeenKey>{} << true << false;
+    QTest::newRow("Caps Lock pressed") << QList<SeenKey>{capsLock} << true << true;
+    QTest::newRow("Caps Lock pressed twice") << QList<SeenKey>{capsLock, capsLock} << true << false;
+    QTest::newRow("capital typed without Shift")
+        << QList<SeenKey>{{Qt::Key_A, 0, "A"}} << true << true;
+    QTest::newRow("small letter typed with Shift")
+        << QList<SeenKey>{{Qt::Key_A, Qt::ShiftModifier, "a"}} << true << true;
+    QTest::newRow("small letter after Caps Lock")
+        << QList<SeenKey>{capsLock, {Qt::Key_B, 0, "b"}} << true << false;
+    QTest::newRow("Num Lock pressed") << QList<SeenKey>{numLock} << false << false;
+    QTest::newRow("digit from the number pad")
+        << QList<SeenKey>{numLock, {Qt::Key_7, Qt::KeypadModifier, "7"}} << true << false;
+    QTest::newRow("arrow from the number pad")
+        << QList<SeenKey>{{Qt::Key_Left, Qt::KeypadModifier, {}}} << false << false;
+}
+
+void tst_events_doc::lockPanelsFollowKeysSeen()
+{
+    QFETCH(QList<SeenKey>, keys);
+    QFETCH(bool, num);
+    QFETCH(bool, caps);
+    for (const SeenKey &k : keys) {
+        QKeyEvent press(QEvent::KeyPress, k.key, Qt::KeyboardModifiers(k.modifiers), k.text);
+        QApplication::sendEvent(rtf(), &press);
+        QKeyEvent release(QEvent::KeyRelease, k.key, Qt::KeyboardModifiers(k.modifiers), k.text);
+        QApplication::sendEvent(rtf(), &release);
+    }
+    QCOMPARE(panel(8), QStringLiteral("NUM"));
+    QCOMPARE(panel(9), QStringLiteral("CAPS"));
+    QCOMPARE(m_main->Panel(8)->isEnabled(), num);
+    QCOMPARE(m_main->Panel(9)->isEnabled(), caps);
+    QVERIFY(!panel(11).isEmpty());
 }
 
 void tst_events_doc::resizeLaysOutTheControl()

@@ -3,6 +3,8 @@
 #include "platform/ModalSeam.h"
 #include "platform/RichTextBox.h"
 #include "shell/frmMain.h"
+#include "shell/modRegistry.h"
+#include "documents/frmDoc.h"
 
 #include <QLabel>
 #include <QLocale>
@@ -228,31 +230,37 @@ void tst_statistics::lineFigures_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("currentLine");
     QTest::addColumn<QString>("lineCount");
+    QTest::addColumn<QString>("words");
 
-    QTest::newRow("empty document") << QString() << "1" << "1";
+    QTest::newRow("empty document") << QString() << "1" << "1" << "0";
     QString many;
-    for (int i = 0; i < 1499; ++i)
-        many += QStringLiteral("line\r\n");
-    many += QStringLiteral("last");
-    QTest::newRow("1500 lines group their thousands") << many << "1" << "1,500";
+    for (int i = 1; i < 1500; ++i)
+        many += QStringLiteral("word\r\n");
+    many += QStringLiteral("word");
+    QTest::newRow("lines group their thousands, words do not")
+        << many << "1,500" << "1,500" << "1500";
 }
 
+// The three figures of a real document window, with a comma locale.
 void tst_statistics::lineFigures()
 {
     QFETCH(QString, text);
     QFETCH(QString, currentLine);
     QFETCH(QString, lineCount);
+    QFETCH(QString, words);
 
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    modRegistry::SetSettingValue(modRegistry::HKEY_LOCAL_MACHINE, modRegistry::QuilletKey,
+                                 QStringLiteral("Show Tips at Startup"), QStringLiteral("0"));
     auto main = std::make_unique<frmMain>();
-    RichTextBox rtb;
-    rtb.resize(600, 400);
-    rtb.SetText(text);
-    rtb.SetSelStart(0);
-    modGeneral::ShowCurrentLine(&rtb);
-    modGeneral::ShowLineCount(&rtb);
+    main->MDIForm_Load();
+    frmDoc *doc = main->ActiveForm();
+    QVERIFY(doc);
+    doc->rtf1->SetText(text);
+    doc->rtf1->SetSelStart(int(text.size()));
     QCOMPARE(main->Panel(3)->text(), currentLine);
     QCOMPARE(main->Panel(5)->text(), lineCount);
+    QCOMPARE(main->Panel(7)->text(), words);
     QLocale::setDefault(QLocale::c());
 }
 
