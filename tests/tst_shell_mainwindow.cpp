@@ -68,7 +68,6 @@ private slots:
     void statusPanels();
     void layoutAfterLoad();
     void loadState();
-    void unknownNamesGiveNull();
     void windowListMenu();
     void exitClosesEveryDocument();
     void exitCancelKeepsQuilletOpen();
@@ -332,13 +331,6 @@ void tst_shell_mainwindow::loadState()
     }
     QVERIFY(m_main->ActiveForm());
     QCOMPARE(m_main->ActiveForm()->Caption(), QStringLiteral("Document 1"));
-}
-
-void tst_shell_mainwindow::unknownNamesGiveNull()
-{
-    QVERIFY(!m_main->Button(QStringLiteral("Bold")));   // keys are case-sensitive
-    QVERIFY(!m_main->Button(QString()));
-    QVERIFY(!m_main->Menu(QStringLiteral("nosuchentry")));
 }
 
 void tst_shell_mainwindow::windowListMenu()

@@ -6,7 +6,10 @@
 #include "shell/genMod.h"
 #include "shell/modMessageError.h"
 
+#include <QApplication>
 #include <QDateTime>
+#include <QPointer>
+#include <QTimer>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -89,6 +92,7 @@ private slots:
     void unansweredQuestionCancels();
     void escapeAnswersCancelOrOk();
     void textWithLineBreaks();
+    void realModalLoopEndsOnClick();
 
     void logRecordByteForByte_data();
     void logRecordByteForByte();
@@ -262,6 +266,30 @@ void tst_shell_messages::textWithLineBreaks()
     QCOMPARE(seen.caption, QStringLiteral("T"));
     // A text longer than the design's label grows the label, not cut off.
     QVERIFY(seen.labelGeometry.height() > 41);
+}
+
+void tst_shell_messages::realModalLoopEndsOnClick()
+{
+    // Nothing queued and not strict: the real dialog runs its own loop,
+    // which a click on No must end with the flag set.
+    ModalSeam::setStrict(false);
+    QPointer<frmMsgBox> seen;
+    QTimer::singleShot(0, this, [&seen] {
+        seen = qobject_cast<frmMsgBox *>(QApplication::activeModalWidget());
+        if (seen) {
+            QTest::mouseClick(seen->cmdNo, Qt::LeftButton);
+            return;
+        }
+        // Never leave the test blocked in a loop nobody can end.
+        for (QWidget *w : QApplication::topLevelWidgets()) {
+            if (auto *box = qobject_cast<frmMsgBox *>(w))
+                box->done(0);
+        }
+    });
+    ShowMessage(QStringLiteral("Save?"), QStringLiteral("Quillet"), iconQuestion, vbFalse);
+    ModalSeam::setStrict(true);
+    QVERIFY(m_main->bNo);
+    QVERIFY(!m_main->bYes && !m_main->bCancel);
 }
 
 void tst_shell_messages::logRecordByteForByte_data()

@@ -87,7 +87,6 @@ private slots:
 
     void startUp_data();
     void startUp();
-    void splashArtwork();
 
 private:
     QTemporaryDir m_config;
@@ -156,25 +155,6 @@ void tst_shell_startup::startUp()
     QCOMPARE(doc->rtf1->FontSize(), 10.0);
     QCOMPARE(main->Combo1->currentText(), QStringLiteral("Verdana"));
     QCOMPARE(main->Combo2->currentText(), QStringLiteral("10"));
-}
-
-void tst_shell_startup::splashArtwork()
-{
-    // The artwork is drawn, not loaded: it must not come out blank.
-    const QImage image = frmSplash::artwork(QSize(480, 300)).toImage();
-    QCOMPARE(image.size(), QSize(480, 300));
-    QSet<QRgb> colours;
-    for (int y = 0; y < image.height(); y += 10) {
-        for (int x = 0; x < image.width(); x += 10)
-            colours.insert(image.pixel(x, y));
-    }
-    QVERIFY(colours.size() > 50);
-
-    frmSplash splash;
-    QCOMPARE(splash.ProgressBar1->minimum(), 0);
-    QCOMPARE(splash.ProgressBar1->maximum(), 50);
-    QCOMPARE(splash.Value(), 0.0f);
-    QCOMPARE(splash.Max(), 50.0f);
 }
 
 QTEST_MAIN(tst_shell_startup)
