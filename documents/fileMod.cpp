@@ -15,7 +15,6 @@
 #include <QFileInfo>
 #include <QMdiSubWindow>
 #include <QMimeData>
-#include <QPointer>
 #include <QTimer>
 #include <QUrl>
 
@@ -27,7 +26,6 @@ using modMessageError::ShowMessage;
 namespace {
 
 const QString kTitle = QStringLiteral("Quillet");
-
 
 frmDoc *documentOrActive(frmDoc *doc)
 {
@@ -146,28 +144,6 @@ bool hasLocalFiles(const QMimeData *data)
         return false;
     const QList<QUrl> urls = data->urls();
     return std::any_of(urls.cbegin(), urls.cend(), [](const QUrl &url) { return url.isLocalFile(); });
-}
-
-// The next document window to work on, skipping windows already closed
-// but not yet deleted.
-frmDoc *nextDocument(const QList<QPointer<frmDoc>> &closed)
-{
-    frmMain *main = frmMain::instance();
-    if (!main)
-        return nullptr;
-    auto isClosed = [&closed](frmDoc *doc) {
-        return std::any_of(closed.cbegin(), closed.cend(),
-                           [doc](const QPointer<frmDoc> &c) { return c == doc; });
-    };
-    frmDoc *active = main->ActiveForm();
-    if (active && !isClosed(active))
-        return active;
-    const QList<frmDoc *> docs = main->documents();
-    for (frmDoc *doc : docs) {
-        if (!isClosed(doc))
-            return doc;
-    }
-    return nullptr;
 }
 
 } // namespace
@@ -330,6 +306,22 @@ int OwnFileType(frmDoc *doc, const QString &path, int typeByName)
     return typeByName;
 }
 
+frmDoc *NextDocument(const QList<frmDoc *> &done)
+{
+    frmMain *main = frmMain::instance();
+    if (!main)
+        return nullptr;
+    frmDoc *active = main->ActiveForm();
+    if (active && !done.contains(active))
+        return active;
+    const QList<frmDoc *> docs = main->documents();
+    for (frmDoc *doc : docs) {
+        if (!done.contains(doc))
+            return doc;
+    }
+    return nullptr;
+}
+
 bool CloseDocument(frmDoc *doc)
 {
     if (!doc)
@@ -435,8 +427,8 @@ void CloseAllCommand()
     try {
         // Document windows only, the active one first; a refusal (Cancel)
         // ends the command with that document still open.
-        QList<QPointer<frmDoc>> closed;
-        while (frmDoc *doc = nextDocument(closed)) {
+        QList<frmDoc *> closed;
+        while (frmDoc *doc = NextDocument(closed)) {
             if (!CloseDocument(doc))
                 return;
             closed.append(doc);

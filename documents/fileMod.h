@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 
 class QDragMoveEvent;
@@ -53,6 +54,9 @@ bool WriteDocument(frmDoc *doc, const QString &path, int fileType);
 int OwnFileType(frmDoc *doc, const QString &path, int typeByName);
 // Shows the save dialog as set up; the chosen name, or empty when cancelled.
 QString AskSaveName();
+// The active document window, or else the first open one, leaving out the
+// windows in done (closed, but perhaps not yet deleted).
+frmDoc *NextDocument(const QList<frmDoc *> &done);
 // Closes a document window through its own close handling; false when the
 // window refused (Cancel on the unsaved-change question).
 bool CloseDocument(frmDoc *doc);

@@ -48,7 +48,8 @@ void SaveAllDocuments()
     // Always the active window, until none is left. Anything that stops a
     // document from being written (a cancelled dialog, a failed write) or
     // from closing ends Save All with that document still open.
-    while (frmDoc *doc = main->ActiveForm()) {
+    QList<frmDoc *> closed;
+    while (frmDoc *doc = fileMod::NextDocument(closed)) {
         if (doc->bChanged) {
             QString name = doc->FileName();
             if (doc->Caption().left(8) == QLatin1String("Document") || !fileMod::NamesFile(name)) {
@@ -72,8 +73,9 @@ void SaveAllDocuments()
             doc->SetCaption(name);
             doc->bChanged = false;
         }
-        if (!fileMod::CloseDocument(doc) || main->ActiveForm() == doc)
+        if (!fileMod::CloseDocument(doc))
             return;
+        closed.append(doc);
     }
 }
 

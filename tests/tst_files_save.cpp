@@ -31,6 +31,7 @@ private slots:
     void failedWrite();
     void saveAllSavesAndClosesEveryDocument();
     void saveAllCancelledNeverUsesAnEarlierName();
+    void saveAllStopsAtFailedWrite();
     void commandsWithoutDocument_data();
     void commandsWithoutDocument();
 
@@ -349,6 +350,31 @@ void tst_files_save::saveAllCancelledNeverUsesAnEarlierName()
     QVERIFY(bytes.contains("second"));
     QVERIFY(!bytes.contains("first"));
     QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList{QStringLiteral("second.rtf")});
+}
+
+void tst_files_save::saveAllStopsAtFailedWrite()
+{
+    // The active document's own file cannot be written: its folder is a file.
+    const QString blocker = m_dir->filePath(QStringLiteral("notes"));
+    QVERIFY(writeFile(blocker, "kept\n"));
+    frmDoc *first = changedDocument(QStringLiteral("Document 1*"));
+    frmDoc *second = genMod::NewDocument();
+    const QString target = blocker + QStringLiteral("/letter.rtf");
+    second->SetCaption(target);
+    second->bChanged = true;
+
+    ModalSeam::queue(QStringLiteral("OK"));
+    m_main->menuFileSaveAll_Click();
+
+    const QList<ModalSeam::Question> messages = askedOf(QStringLiteral("message"));
+    QCOMPARE(messages.size(), 1);
+    QVERIFY(messages.first().text.contains(target));
+    // Nothing else was asked or closed: Save All ended there.
+    QCOMPARE(ModalSeam::asked().size(), 1);
+    QCOMPARE(m_main->documents(), (QList<frmDoc *>{first, second}));
+    QVERIFY(second->bChanged);
+    QCOMPARE(second->Caption(), target);
+    QCOMPARE(readFile(blocker), QByteArray("kept\n"));
 }
 
 void tst_files_save::commandsWithoutDocument_data()
