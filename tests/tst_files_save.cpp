@@ -4,6 +4,7 @@
 #include "FilesTestSupport.h"
 
 #include "documents/fileMod.h"
+#include "platform/CommonDialog.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -313,9 +314,28 @@ void tst_files_save::saveAllSavesAndClosesEveryDocument()
     docs[1]->bChanged = true;
     docs[2]->bChanged = true;
 
-    ModalSeam::queue(m_dir->filePath(QStringLiteral("three.rtf")));
-    ModalSeam::queue(m_dir->filePath(QStringLiteral("two.txt")));
+    // An Open before leaves "file must exist" and no default extension in
+    // the shared dialog; Save All's dialog must not inherit them.
+    ModalSeam::queue(QString());
+    ModalSeam::queue(QStringLiteral("OK"));
+    m_main->open_Click();
+    ModalSeam::reset();
+    ModalSeam::setStrict(true);
+
+    QList<int> flags;
+    QStringList extensions;
+    auto answer = [&](const QString &name) {
+        return [&, name](const ModalSeam::Question &) {
+            flags.append(m_main->cd1->Flags());
+            extensions.append(m_main->cd1->DefaultExt());
+            return QVariant(m_dir->filePath(name));
+        };
+    };
+    ModalSeam::queue(answer(QStringLiteral("three.rtf")));
+    ModalSeam::queue(answer(QStringLiteral("two.txt")));
     m_main->menuFileSaveAll_Click();
+    QCOMPARE(flags, (QList<int>{CommonDialog::cdlOFNOverwritePrompt, CommonDialog::cdlOFNOverwritePrompt}));
+    QCOMPARE(extensions, (QStringList{QStringLiteral("RTF"), QStringLiteral("RTF")}));
 
     const QList<ModalSeam::Question> dialogs = askedOf(QStringLiteral("save"));
     QCOMPARE(dialogs.size(), 2);
