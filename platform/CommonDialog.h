@@ -18,7 +18,9 @@ class QWidget;
 // the same afterwards. A cancelled file dialog leaves FileName empty, so a
 // name chosen earlier is never taken for a new choice; a cancelled colour or
 // font dialog leaves those values as they were. CancelError is kept for the
-// callers that treat a cancel as an error of their own.
+// callers that treat a cancel as an error of their own. An answer from the
+// seam is the dialog's final word: no overwrite question follows it, but a
+// name without extension still gets DefaultExt.
 class CommonDialog
 {
 public:

@@ -802,6 +802,7 @@ void RichTextBox::adoptDocument(QTextDocument *doc)
     }
     if (old && old != doc && old->parent() == this)
         delete old.data();
+    emit DocumentReplaced(doc);
 }
 
 bool RichTextBox::SaveFile(const QString &path, int fileType)

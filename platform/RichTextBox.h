@@ -136,6 +136,9 @@ signals:
     void KeyUp(int keyCode, int shift);
     void MouseUp(int button, int shift, int x, int y);
     void OverwriteModeChanged(bool overwrite);
+    // LoadFile builds a new QTextDocument and swaps it in; whatever was
+    // attached to the old document() (a highlighter, say) must attach anew.
+    void DocumentReplaced(QTextDocument *document);
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;

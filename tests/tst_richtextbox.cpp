@@ -436,6 +436,7 @@ void TestRichTextBox::changeRaisedOncePerProgrammaticEdit()
     RichTextBox box;
     box.SetText(QStringLiteral("same"));
     QSignalSpy change(&box, &RichTextBox::Change);
+    QSignalSpy replaced(&box, &RichTextBox::DocumentReplaced);
     switch (operation) {
     case 0: QVERIFY(box.LoadFile(path, RichTextBox::rtfText)); break;
     case 1: QVERIFY(box.LoadFile(path, RichTextBox::rtfText)); QVERIFY(box.LoadFile(path, RichTextBox::rtfText)); change.removeFirst(); break;
@@ -446,6 +447,9 @@ void TestRichTextBox::changeRaisedOncePerProgrammaticEdit()
     case 6: box.SetSelRTF("plain words"); break;
     }
     QCOMPARE(change.count(), 1);
+    QCOMPARE(replaced.count(), operation == 0 ? 1 : operation == 1 ? 2 : 0);
+    if (!replaced.isEmpty())
+        QCOMPARE(replaced.last().at(0).value<QTextDocument *>(), box.document());
 }
 
 void TestRichTextBox::changeRaisedByTypingAndFormatting()
