@@ -169,7 +169,7 @@ namespace {
 class ProgrammaticEdit
 {
 public:
-    ProgrammaticEdit(int &counter) : m_counter(counter) { ++m_counter; }
+    explicit ProgrammaticEdit(int &counter) : m_counter(counter) { ++m_counter; }
     ~ProgrammaticEdit() { --m_counter; }
     ProgrammaticEdit(const ProgrammaticEdit &) = delete;
     ProgrammaticEdit &operator=(const ProgrammaticEdit &) = delete;
@@ -189,10 +189,7 @@ RichTextBox::RichTextBox(QWidget *parent)
     setAcceptRichText(true);
     setTabChangesFocus(false);
 
-    connect(document(), &QTextDocument::contentsChanged, this, [this] {
-        if (d->changeSuppression == 0)
-            emit Change();
-    });
+    watchDocument(document());
     auto selectionMoved = [this] {
         const QTextCursor c = textCursor();
         if (c.anchor() == d->lastAnchor && c.position() == d->lastPosition)
@@ -785,6 +782,14 @@ bool RichTextBox::LoadFile(const QString &path, int fileType)
     return true;
 }
 
+void RichTextBox::watchDocument(QTextDocument *doc)
+{
+    connect(doc, &QTextDocument::contentsChanged, this, [this] {
+        if (d->changeSuppression == 0)
+            emit Change();
+    });
+}
+
 void RichTextBox::adoptDocument(QTextDocument *doc)
 {
     // The first document belongs to the inner control, which deletes it
@@ -794,10 +799,7 @@ void RichTextBox::adoptDocument(QTextDocument *doc)
     {
         ProgrammaticEdit edit(d->changeSuppression);
         setDocument(doc);
-        connect(doc, &QTextDocument::contentsChanged, this, [this] {
-            if (d->changeSuppression == 0)
-                emit Change();
-        });
+        watchDocument(doc);
         setTextCursor(QTextCursor(doc));
     }
     if (old && old != doc && old->parent() == this)

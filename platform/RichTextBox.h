@@ -151,6 +151,7 @@ protected:
 
 private:
     void adoptDocument(QTextDocument *doc);
+    void watchDocument(QTextDocument *doc);
 
     struct Private;
     Private *d;
