@@ -230,7 +230,8 @@ QString AskSaveName()
     // confirmed choice counts.
     if (!cd1->ShowSave())
         return {};
-    return cd1->FileName();
+    const QString name = cd1->FileName();
+    return name.isEmpty() ? name : fullPath(name);
 }
 
 bool SaveFileAs(frmDoc *doc)
