@@ -30,6 +30,7 @@ namespace {
 
 constexpr int TwipsPerInch = 1440;
 constexpr double MaxFontSize = 1638.0;   // the largest size the control accepts
+constexpr qreal BulletRoom = 14;         // pixels left of the text, where bullets go
 
 const QString RtfMime = QStringLiteral("text/rtf");
 const QString RtfMimeAlt = QStringLiteral("application/rtf");
@@ -186,6 +187,10 @@ RichTextBox::RichTextBox(QWidget *parent)
     d->baseFont = QFont(QStringLiteral("Verdana"), 10);
     setFont(d->baseFont);
     document()->setDefaultFont(d->baseFont);
+    // Qt draws a bullet to the left of its paragraph's first line; a wider
+    // margin keeps the bullets of paragraphs that start at the left edge in
+    // view (RTF lists usually hang their bullet at indent 0).
+    document()->setDocumentMargin(BulletRoom);
     setAcceptRichText(true);
     setTabChangesFocus(false);
 
