@@ -4,6 +4,7 @@
 #include "FilesTestSupport.h"
 
 #include "documents/fileMod.h"
+#include "platform/CommonDialog.h"
 
 #include <QDir>
 #include <QDragEnterEvent>
@@ -124,6 +125,9 @@ void tst_files_open::loadRules()
         const QList<ModalSeam::Question> dialogs = askedOf(QStringLiteral("open"));
         QCOMPARE(dialogs.size(), 1);
         QCOMPARE(dialogs.first().title, QStringLiteral("Open"));
+        QCOMPARE(m_main->cd1->Filter(),
+                 QStringLiteral("Text Document (*.txt)|*.txt|Rich Text Document (*.rtf)|*.rtf|All Files (*.*)|*.*"));
+        QCOMPARE(m_main->cd1->Flags(), int(CommonDialog::cdlOFNFileMustExist));
     } else if (way == QLatin1String("explorer")) {
         fileMod::OpenFile(path);
     } else {

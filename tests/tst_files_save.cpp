@@ -150,6 +150,19 @@ void tst_files_save::fileTypes()
         QCOMPARE(warnings.first().text, QStringLiteral("Saving in this format will remove all formatting, continue ?"));
     }
 
+    if (!chosen.isEmpty()) {
+        const QList<ModalSeam::Question> dialogs = askedOf(QStringLiteral("save"));
+        QCOMPARE(dialogs.size(), 1);
+        const QString title = textRoute ? QStringLiteral("Save As . . .")
+            : command == QLatin1String("saveall") ? QStringLiteral("Save As") : QStringLiteral("Save");
+        QCOMPARE(dialogs.first().title, title);
+        QCOMPARE(m_main->cd1->Filter(),
+                 textRoute ? QStringLiteral("Text Files (*.txt)|*.txt|All Files (*.*)|*.*")
+                           : QStringLiteral("Text Files (*.txt)|*.txt|RichText Files (*.rtf)|*.rtf|Log Files (*.log)|*.log|"
+                                            "Batch Files (*.bat)|*.bat|INI Files (*.ini)|*.ini|All Files (*.*)|*.*|"));
+        QCOMPARE(m_main->cd1->DefaultExt(), textRoute ? QStringLiteral("TXT") : QStringLiteral("RTF"));
+    }
+
     const QString path = m_dir->filePath(written);
     QVERIFY2(QFileInfo(path).isFile(), qPrintable(path));
     const QByteArray bytes = readFile(path);
