@@ -199,8 +199,7 @@ void RtfBuilder::finishDestination(const Group &closed)
 
 // ---- control words --------------------------------------------------------
 
-void RtfBuilder::controlWord(QByteArrayView word, const RtfControlTable::Entry *entry,
-                             bool hasParameter, int parameter)
+void RtfBuilder::controlWord(const RtfControlTable::Entry *entry, bool hasParameter, int parameter)
 {
     if (m_overflowDepth > 0)
         return;
@@ -224,11 +223,11 @@ void RtfBuilder::controlWord(QByteArrayView word, const RtfControlTable::Entry *
         setDestination(entry->action);
         return;
     }
-    if (starred && entry->kind != RtfControlTable::Destination) {
+    if (starred) {
+        // A known word that is no destination cannot start an ignorable group.
         setDestination(A::DestSkip);
         return;
     }
-    Q_UNUSED(word);
 
     const int value = hasParameter ? parameter : entry->defaultParameter;
     const bool on = entry->kind != RtfControlTable::Toggle || !hasParameter || parameter != 0;

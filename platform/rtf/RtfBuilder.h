@@ -36,8 +36,8 @@ public:
 
     void openGroup(qsizetype offset);
     void closeGroup(qsizetype offset);
-    void controlWord(QByteArrayView word, const RtfControlTable::Entry *entry, bool hasParameter,
-                     int parameter);
+    // entry is null for words the table does not know.
+    void controlWord(const RtfControlTable::Entry *entry, bool hasParameter, int parameter);
     void controlSymbol(char symbol);
     void hexByte(uchar byte);
     void text(QByteArrayView bytes);

@@ -33,7 +33,7 @@ RtfReader::Result parse(const QByteArray &rtf, QTextCursor &cursor, bool replace
         case RtfTokenizer::Token::ControlWord:
             if (t.malformed)
                 builder.problem(QStringLiteral("over-long control word ignored"), t.offset);
-            builder.controlWord(t.data, t.malformed ? nullptr : RtfControlTable::find(t.data),
+            builder.controlWord(t.malformed ? nullptr : RtfControlTable::find(t.data),
                                 t.hasParameter, t.parameter);
             continue;
         case RtfTokenizer::Token::ControlSymbol:
