@@ -59,6 +59,14 @@ void tst_rtf_robustness::malformed_data()
         << QByteArray("{\\rtf1 a\\") + QByteArray(5000, 'x') + " b}" << "ab" << "over-long";
     QTest::newRow("robustness: unknown code page")
         << QByteArray("{\\rtf1\\ansi\\ansicpg99999 caf\\'e9}") << QString::fromUtf8("café") << "code page";
+    QByteArray manyPages = "{\\rtf1{\\fonttbl";
+    for (int i = 0; i < 30000; ++i)
+        manyPages += "{\\f" + QByteArray::number(i) + "\\cpg" + QByteArray::number(70000 + i) + " F;}";
+    manyPages += "}";
+    for (int i = 0; i < 30000; ++i)
+        manyPages += "\\f" + QByteArray::number(i) + " \\'e9";
+    QTest::newRow("robustness: thousands of unknown code pages")
+        << manyPages + "}" << QString::fromUtf8("ééé") << "code page";
     QTest::newRow("robustness: NUL and control bytes")
         << QByteArray("{\\rtf1 a\0b\x01\x1f" "c}", 14) << "abc" << "";
     QTest::newRow("robustness: lone surrogates and uc skipping at group end")

@@ -470,13 +470,23 @@ void RtfBuilder::controlSymbol(char symbol)
 const RtfCodePage &RtfBuilder::codePage(int number)
 {
     auto it = m_codePages.find(number);
-    if (it == m_codePages.end()) {
-        auto page = std::make_shared<RtfCodePage>(number);
+    if (it != m_codePages.end())
+        return *it.value();
+    std::shared_ptr<RtfCodePage> page;
+    if (!RtfCodePage::encodingName(number) && number != 1252) {
+        // Unknown numbers share the Windows-1252 table, so a file naming
+        // thousands of them costs no more than one.
+        problem(QStringLiteral("code page %1 cannot be decoded here; read as Windows-1252")
+                    .arg(number), 0);
+        codePage(1252);
+        page = m_codePages.value(1252);
+    } else {
+        page = std::make_shared<RtfCodePage>(number);
         if (page->isFallback())
             problem(QStringLiteral("code page %1 cannot be decoded here; read as Windows-1252")
                         .arg(number), 0);
-        it = m_codePages.insert(number, std::move(page));
     }
+    it = m_codePages.insert(number, std::move(page));
     return *it.value();
 }
 
