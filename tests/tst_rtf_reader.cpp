@@ -224,6 +224,11 @@ void tst_rtf_reader::paragraphFormats()
     QCOMPARE(document.findBlockByNumber(3).blockFormat().alignment(), Qt::AlignJustify);
     QVERIFY(document.findBlockByNumber(4).blockFormat().pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore);
     QVERIFY(!(document.findBlockByNumber(3).blockFormat().pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore));
+
+    // A break right after a paragraph mark starts the next paragraph on a new page.
+    RtfReader::read(doc("one\\par \\page two\\par"), document);
+    QCOMPARE(RtfTestSupport::plainText(document), QString("one\ntwo"));
+    QVERIFY(document.lastBlock().blockFormat().pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore);
 }
 
 void tst_rtf_reader::lists_data()

@@ -332,7 +332,13 @@ void RtfBuilder::controlWord(const RtfControlTable::Entry *entry, bool hasParame
         return;
     case A::Page:
         if (dest == Dest::Normal) {
-            endParagraph(true);
+            // At the start of a paragraph the break belongs to that paragraph;
+            // "\par \page" must not leave an empty one behind.
+            flushMultiByte();
+            if (m_runOpen && !m_run.isEmpty())
+                flushRun();
+            if (!m_para.isEmpty())
+                endParagraph(true);
             m_pageBreakNext = true;
         }
         return;
