@@ -1,12 +1,11 @@
 #pragma once
 
+#include <QLabel>
 #include <QObject>
 #include <QPointer>
 #include <QWidget>
 
-class QLabel;
 class QTimer;
-class QWidget;
 class frmMain;
 class RichTextBox;
 
@@ -26,8 +25,8 @@ class StatusIndicators : public QObject
 public:
     explicit StatusIndicators(frmMain *main);
 
-    bool numLock() const { return m_num; }
-    bool capsLock() const { return m_caps; }
+    bool numLock() const { return m_numLock; }
+    bool capsLock() const { return m_capsLock; }
     bool overwrite() const { return m_overwrite; }
 
     // Follows this control's insert/overwrite mode from now on (nullptr: no
@@ -41,13 +40,16 @@ protected:
 private:
     void show();
 
-    frmMain *m_main;
+    QPointer<QLabel> m_num;
+    QPointer<QLabel> m_caps;
+    QPointer<QLabel> m_ins;
+    QPointer<QLabel> m_clockPanel;
     QTimer *m_clock;
     QPointer<RichTextBox> m_editor;
     const QEvent *m_lastKey = nullptr;
     QPointer<QWidget> m_lastTarget;
     QMetaObject::Connection m_editorConnection;
-    bool m_num = true;
-    bool m_caps = false;
+    bool m_numLock = true;
+    bool m_capsLock = false;
     bool m_overwrite = false;
 };
