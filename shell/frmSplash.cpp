@@ -147,6 +147,16 @@ QPixmap frmSplash::artwork(const QSize &size)
     }
     p.restore();
 
+    // A line of fresh ink that ends where the nib rests.
+    const QPointF nib(w * 0.36 + 7.4, h * 0.70 + 9.5);
+    QPainterPath ink;
+    ink.moveTo(nib.x() - 64, nib.y() + 4);
+    ink.cubicTo(nib.x() - 52, nib.y() - 8, nib.x() - 44, nib.y() + 10, nib.x() - 32, nib.y() + 1);
+    ink.cubicTo(nib.x() - 22, nib.y() - 7, nib.x() - 12, nib.y() + 8, nib.x(), nib.y());
+    p.setPen(QPen(QColor(0x1d, 0x2b, 0x4f), 1.8, Qt::SolidLine, Qt::RoundCap));
+    p.setBrush(Qt::NoBrush);
+    p.drawPath(ink);
+
     // The quill: a curved feather with a shaft, its tip on the page.
     p.save();
     p.translate(w * 0.36, h * 0.70);

@@ -2,9 +2,11 @@
 // bar, layout, and closing it with documents open.
 #include "documents/frmDoc.h"
 #include "platform/ModalSeam.h"
+#include "platform/RegistryStore.h"
 #include "platform/RichTextBox.h"
 #include "shell/frmMain.h"
 #include "shell/genMod.h"
+#include "shell/modRegistry.h"
 #include "documents/modDocument.h"
 
 #include <QAction>
@@ -68,6 +70,7 @@ private slots:
     void statusPanels();
     void layoutAfterLoad();
     void loadState();
+    void firstRunCreatesTheSettingsKey();
     void windowListMenu();
     void exitClosesEveryDocument();
     void exitCancelKeepsQuilletOpen();
@@ -331,6 +334,18 @@ void tst_shell_mainwindow::loadState()
     }
     QVERIFY(m_main->ActiveForm());
     QCOMPARE(m_main->ActiveForm()->Caption(), QStringLiteral("Document 1"));
+}
+
+void tst_shell_mainwindow::firstRunCreatesTheSettingsKey()
+{
+    delete m_main;
+    QTemporaryDir fresh;
+    qputenv("XDG_CONFIG_HOME", fresh.path().toLocal8Bit());
+    QVERIFY(!RegistryStore::keyExists(modRegistry::HKEY_LOCAL_MACHINE, modRegistry::QuilletKey));
+    m_main = new frmMain;
+    m_main->MDIForm_Load();
+    QVERIFY(RegistryStore::keyExists(modRegistry::HKEY_LOCAL_MACHINE, modRegistry::QuilletKey));
+    qputenv("XDG_CONFIG_HOME", m_config.path().toLocal8Bit());
 }
 
 void tst_shell_mainwindow::windowListMenu()
