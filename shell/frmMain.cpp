@@ -29,7 +29,9 @@
 #include <QMenuBar>
 #include <QSlider>
 #include <QStatusBar>
+#include <QKeyEvent>
 #include <QTime>
+#include <QTimer>
 #include <QToolBar>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -349,7 +351,14 @@ void frmMain::buildFontBar()
 
     connect(Combo1, &QComboBox::activated, this, [this] { Combo1_Click(); });
     connect(Combo2, &QComboBox::activated, this, [this] { Combo2_Click(); });
-    connect(Combo3, &QComboBox::activated, this, [this] { Combo3_Click(); });
+    // The preset box has no key handler: only a choice from its list applies
+    // a preset. Its line edit would otherwise turn Enter, or leaving the box,
+    // into a choice of the entry whose name was typed.
+    connect(Combo3, &QComboBox::activated, this, [this] {
+        if (!m_combo3EditEnding)
+            Combo3_Click();
+    });
+    Combo3->lineEdit()->installEventFilter(this);
     connect(Combo1->lineEdit(), &QLineEdit::returnPressed, this, [this] {
         int key = 13;
         Combo1_KeyPress(key);
@@ -673,6 +682,21 @@ void frmMain::Combo1_KeyPress(int &keyAscii) { modFontBar::Combo1_KeyPress(keyAs
 void frmMain::Combo2_Click() { modFontBar::Combo2_Click(); }
 void frmMain::Combo2_KeyPress(int &keyAscii) { modFontBar::Combo2_KeyPress(keyAscii); }
 void frmMain::Combo3_Click() { modFontBar::Combo3_Click(); }
+
+bool frmMain::eventFilter(QObject *watched, QEvent *event)
+{
+    if (Combo3 && watched == Combo3->lineEdit()) {
+        if (event->type() == QEvent::KeyPress) {
+            const int key = static_cast<QKeyEvent *>(event)->key();
+            if (key == Qt::Key_Return || key == Qt::Key_Enter)
+                return true;
+        } else if (event->type() == QEvent::FocusOut) {
+            m_combo3EditEnding = true;
+            QTimer::singleShot(0, this, [this] { m_combo3EditEnding = false; });
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
 
 void frmMain::stdbar_ButtonClick(QAction *button)
 {

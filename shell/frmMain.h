@@ -126,6 +126,7 @@ protected:
     void dragEnterEvent(QDragEnterEvent *event) override;
     void dragMoveEvent(QDragMoveEvent *event) override;
     void dropEvent(QDropEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void buildMenus();
@@ -152,4 +153,7 @@ private:
     QMenu *m_windowMenu = nullptr;
     QList<QAction *> m_windowListEntries;
     int m_closeReason = vbFormControlMenu;
+    // True while the preset box's own editing ends (focus leaving it): the
+    // box then "activates" a matching entry by itself, which is not a choice.
+    bool m_combo3EditEnding = false;
 };
