@@ -2,152 +2,97 @@
 // read-buffer rule for long values, and a store that cannot be written.
 #include "shell/modRegistry.h"
 
-#include <QDir>
 #include <QFile>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QCoreApplication>
 
 using namespace modRegistry;
+
+namespace {
+const QString value = QStringLiteral("Document State");
+
+QString read(const QString &key = QuilletKey)
+{
+    return GetSettingValue(HKEY_LOCAL_MACHINE, key, value, QStringLiteral("default"));
+}
+}
 
 class tst_shell_settings : public QObject
 {
     Q_OBJECT
+    std::unique_ptr<QTemporaryDir> m_config;
 
 private slots:
-    void init();
-    void cleanup();
+    void init()
+    {
+        // A fresh store for every test, never the user's own.
+        m_config = std::make_unique<QTemporaryDir>();
+        qputenv("XDG_CONFIG_HOME", m_config->path().toLocal8Bit());
+        QCOMPARE(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation), m_config->path());
+    }
 
-    void missingKeyGivesDefault();
-    void roundTrip_data();
-    void roundTrip();
-    void writeBeforeKeyExistsDoesNothing();
-    void createKeyTwiceKeepsValues();
-    void keysAreSeparate();
-    void unwritableStore_data();
-    void unwritableStore();
+    void values_data()
+    {
+        QTest::addColumn<bool>("createKey");
+        QTest::addColumn<bool>("write");
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QString>("readBack");
+        QTest::newRow("missing key gives the default") << false << false << "" << "default";
+        QTest::newRow("key without the value gives the default") << true << false << "" << "default";
+        QTest::newRow("a write before the key exists does nothing") << false << true << "2" << "default";
+        QTest::newRow("one digit") << true << true << "0" << "0";
+        QTest::newRow("empty reads empty, not the default") << true << true << "" << "";
+        QTest::newRow("127 characters fit") << true << true << QString(127, 'a') << QString(127, 'a');
+        QTest::newRow("128 characters read as the default") << true << true << QString(128, 'b') << "default";
+        QTest::newRow("much longer reads as the default") << true << true << QString(5000, 'c') << "default";
+        QTest::newRow("blanks kept") << true << true << " 2 " << " 2 ";
+        QTest::newRow("backslashes and equals") << true << true << "a\\b=c;d" << "a\\b=c;d";
+    }
 
-private:
-    QTemporaryDir *m_config = nullptr;
+    void values()
+    {
+        QFETCH(bool, createKey);
+        QFETCH(bool, write);
+        QFETCH(QString, stored);
+        QFETCH(QString, readBack);
+        const QString other = QStringLiteral("Software\\Tallowmere\\Other");
+        CreateSettingsKey(HKEY_LOCAL_MACHINE, other);
+        if (createKey)
+            CreateSettingsKey(HKEY_LOCAL_MACHINE, QuilletKey);
+        if (write)
+            SetSettingValue(HKEY_LOCAL_MACHINE, QuilletKey, value, stored);
+        QCOMPARE(read(), readBack);
+        // Creating the key again keeps its values, and another key sees none of them.
+        CreateSettingsKey(HKEY_LOCAL_MACHINE, QuilletKey);
+        QCOMPARE(read(), readBack);
+        QCOMPARE(read(other), QStringLiteral("default"));
+    }
+
+    void unwritableStore_data()
+    {
+        QTest::addColumn<QString>("blocker");
+        QTest::newRow("configuration folder is a file") << "/blocked";
+        QTest::newRow("store's folder is a file") << "/Quillet";
+    }
+
+    void unwritableStore()
+    {
+        // Root ignores permissions, so the store is made unreachable instead.
+        QFETCH(QString, blocker);
+        QFile file(m_config->path() + blocker);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("not a folder");
+        file.close();
+        if (blocker == QLatin1String("/blocked"))
+            qputenv("XDG_CONFIG_HOME", file.fileName().toLocal8Bit());
+        CreateSettingsKey(HKEY_LOCAL_MACHINE, QuilletKey);
+        SetSettingValue(HKEY_LOCAL_MACHINE, QuilletKey, value, QStringLiteral("2"));
+        QCOMPARE(read(), QStringLiteral("default"));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), QByteArray("not a folder"));   // nothing was damaged
+    }
 };
-
-void tst_shell_settings::init()
-{
-    // A fresh store for every test, never the user's own.
-    m_config = new QTemporaryDir;
-    QVERIFY(m_config->isValid());
-    qputenv("XDG_CONFIG_HOME", m_config->path().toLocal8Bit());
-    QCOMPARE(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation),
-             m_config->path());
-}
-
-void tst_shell_settings::cleanup()
-{
-    delete m_config;
-    m_config = nullptr;
-}
-
-void tst_shell_settings::missingKeyGivesDefault()
-{
-    QCOMPARE(GetSettingValue(HKEY_LOCAL_MACHINE, QuilletKey, QStringLiteral("Show Tips at Startup"),
-                             QStringLiteral("1")),
-             QStringLiteral("1"));
-    CreateSettingsKey(HKEY_LOCAL_MACHINE, QuilletKey);
-    // The key exists now, the value still does not.
-    QCOMPARE(GetSettingValue(HKEY_LOCAL_MACHINE, QuilletKey, QStringLiteral("Show Tips at Startup"),
-                             QStringLiteral("1")),
-             QStringLiteral("1"));
-}
-
-void tst_shell_settings::roundTrip_data()
-{
-    QTest::addColumn<QString>("stored");
-    QTest::addColumn<QString>("readBack");
-    QTest::newRow("one digit") << "0" << "0";
-    QTest::newRow("empty reads empty, not the default") << "" << "";
-    QTest::newRow("127 characters fit") << QString(127, QLatin1Char('a')) << QString(127, QLatin1Char('a'));
-    QTest::newRow("128 characters read as the default") << QString(128, QLatin1Char('b')) << "default";
-    QTest::newRow("much longer reads as the default") << QString(5000, QLatin1Char('c')) << "default";
-    QTest::newRow("blanks kept") << " 2 " << " 2 ";
-    QTest::newRow("backslashes and equals") << "a\\b=c;d" << "a\\b=c;d";
-}
-
-void tst_shell_settings::roundTrip()
-{
-    QFETCH(QString, stored);
-    QFETCH(QString, readBack);
-    CreateSettingsKey(HKEY_LOCAL_MACHINE, QuilletKey);
-    SetSettingValue(HKEY_LOCAL_MACHINE, QuilletKey, QStringLiteral("Document State"), stored);
-    QCOMPARE(GetSettingValue(HKEY_LOCAL_MACHINE, QuilletKey, QStringLiteral("Document State"),
-                             QStringLiteral("default")),
-             readBack);
-}
-
-void tst_shell_settings::writeBeforeKeyExistsDoesNothing()
-{
-    SetSettingValue(HKEY_LOCAL_MACHINE, QuilletKey, QStringLiteral("Document State"), QStringLiteral("2"));
-    QCOMPARE(GetSettingValue(HKEY_LOCAL_MACHINE, QuilletKey, QStringLiteral("Document State"),
-                             QStringLiteral("none")),
-             QStringLiteral("none"));
-}
-
-void tst_shell_settings::createKeyTwiceKeepsValues()
-{
-    CreateSettingsKey(HKEY_LOCAL_MACHINE, QuilletKey);
-    SetSettingValue(HKEY_LOCAL_MACHINE, QuilletKey, QStringLiteral("Show Tips at Startup"), QStringLiteral("0"));
-    CreateSettingsKey(HKEY_LOCAL_MACHINE, QuilletKey);
-    QCOMPARE(GetSettingValue(HKEY_LOCAL_MACHINE, QuilletKey, QStringLiteral("Show Tips at Startup"),
-                             QStringLiteral("1")),
-             QStringLiteral("0"));
-}
-
-void tst_shell_settings::keysAreSeparate()
-{
-    const QString other = QStringLiteral("Software\\Tallowmere\\Other");
-    CreateSettingsKey(HKEY_LOCAL_MACHINE, QuilletKey);
-    CreateSettingsKey(HKEY_LOCAL_MACHINE, other);
-    SetSettingValue(HKEY_LOCAL_MACHINE, QuilletKey, QStringLiteral("Document State"), QStringLiteral("2"));
-    QCOMPARE(GetSettingValue(HKEY_LOCAL_MACHINE, other, QStringLiteral("Document State"), QStringLiteral("x")),
-             QStringLiteral("x"));
-    QCOMPARE(GetSettingValue(HKEY_LOCAL_MACHINE, QuilletKey, QStringLiteral("Document State"), QStringLiteral("x")),
-             QStringLiteral("2"));
-}
-
-void tst_shell_settings::unwritableStore_data()
-{
-    QTest::addColumn<QString>("how");
-    QTest::newRow("configuration folder is a file") << "parent-file";
-    QTest::newRow("store's folder below a file") << "deep";
-}
-
-void tst_shell_settings::unwritableStore()
-{
-    QFETCH(QString, how);
-    // Root ignores permissions, so the store is made unreachable instead.
-    const QString base = m_config->path();
-    if (how == QLatin1String("parent-file")) {
-        QFile blocker(base + QStringLiteral("/blocked"));
-        QVERIFY(blocker.open(QIODevice::WriteOnly));
-        blocker.close();
-        qputenv("XDG_CONFIG_HOME", blocker.fileName().toLocal8Bit());
-    } else {
-        QFile blocker(base + QStringLiteral("/Quillet"));
-        QVERIFY(blocker.open(QIODevice::WriteOnly));
-        blocker.write("not a folder");
-        blocker.close();
-    }
-    CreateSettingsKey(HKEY_LOCAL_MACHINE, QuilletKey);
-    SetSettingValue(HKEY_LOCAL_MACHINE, QuilletKey, QStringLiteral("Document State"), QStringLiteral("2"));
-    QCOMPARE(GetSettingValue(HKEY_LOCAL_MACHINE, QuilletKey, QStringLiteral("Document State"),
-                             QStringLiteral("default")),
-             QStringLiteral("default"));
-    if (how == QLatin1String("deep")) {
-        QFile blocker(base + QStringLiteral("/Quillet"));
-        QVERIFY(blocker.open(QIODevice::ReadOnly));
-        QCOMPARE(blocker.readAll(), QByteArray("not a folder"));   // nothing was damaged
-    }
-}
 
 QTEST_GUILESS_MAIN(tst_shell_settings)
 #include "tst_shell_settings.moc"
