@@ -2,15 +2,10 @@
 // clear failures that leave no half-written output behind.
 #include "RtfTestSupport.h"
 
-#include <RtfReader.h>
-
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <QTest>
-#include <QTextDocument>
 
 class tst_rtf_convert : public QObject
 {
@@ -22,14 +17,15 @@ private slots:
     void converts();
     void refuses_data();
     void refuses();
-    void failedLoadLeavesOutputAlone();
 
 private:
-    int run(const QStringList &args, QString *errors = nullptr);
+    int run(QStringList args);
     QString path(const QString &name) const { return m_dir.filePath(name); }
     void writeFile(const QString &name, const QByteArray &bytes);
+    QByteArray readFile(const QString &name);
 
     QTemporaryDir m_dir;
+    QString m_errors;   // what the last run wrote to standard error
 };
 
 void tst_rtf_convert::initTestCase()
@@ -38,6 +34,7 @@ void tst_rtf_convert::initTestCase()
     QVERIFY2(QFileInfo(QStringLiteral(QUILLET_CONVERT_PATH)).isExecutable(), QUILLET_CONVERT_PATH);
     writeFile("in.rtf", "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0 Hello {\\b bold} caf\\'e9\\par second\\par}");
     writeFile("in.txt", "plain line\nsecond line");
+    QVERIFY(QDir(m_dir.path()).mkpath("folder") && QDir(m_dir.path()).mkpath("folder.txt"));
 }
 
 void tst_rtf_convert::writeFile(const QString &name, const QByteArray &bytes)
@@ -47,8 +44,16 @@ void tst_rtf_convert::writeFile(const QString &name, const QByteArray &bytes)
     f.write(bytes);
 }
 
-int tst_rtf_convert::run(const QStringList &args, QString *errors)
+QByteArray tst_rtf_convert::readFile(const QString &name)
 {
+    QFile f(path(name));
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(cannot read)");
+}
+
+// Runs the converter; arguments starting with @ name files in the test folder.
+int tst_rtf_convert::run(QStringList args)
+{
+    args.replaceInStrings(QRegularExpression("^@"), m_dir.path() + u'/');
     QProcess p;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("QT_QPA_PLATFORM", "offscreen");
@@ -56,61 +61,37 @@ int tst_rtf_convert::run(const QStringList &args, QString *errors)
     env.insert("HOME", m_dir.filePath("home"));
     p.setProcessEnvironment(env);
     p.start(QStringLiteral(QUILLET_CONVERT_PATH), args);
-    if (!p.waitForFinished(60000)) {
-        p.kill();
-        p.waitForFinished();
-        return -1;
-    }
-    if (errors)
-        *errors = QString::fromLocal8Bit(p.readAllStandardError());
+    if (!p.waitForFinished(60000))
+        return -1;   // hung; the QProcess destructor kills it
+    m_errors = QString::fromLocal8Bit(p.readAllStandardError());
     return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
 }
 
 void tst_rtf_convert::converts_data()
 {
-    QTest::addColumn<QStringList>("args");
-    QTest::addColumn<QString>("output");
+    QTest::addColumn<QStringList>("args");   // the second file named is the output
     QTest::addColumn<bool>("rtfOut");
     QTest::addColumn<QString>("text");
 
-    QTest::newRow("rtf to txt") << QStringList{"in.rtf", "out.txt"} << "out.txt" << false
-                                << QString::fromUtf8("Hello bold café\nsecond");
-    QTest::newRow("txt to rtf") << QStringList{"in.txt", "out.rtf"} << "out.rtf" << true
-                                << "plain line\nsecond line";
-    QTest::newRow("extension case does not matter") << QStringList{"in.txt", "OUT.RTF"} << "OUT.RTF" << true
-                                                    << "plain line\nsecond line";
-    QTest::newRow("--to overrides the extension") << QStringList{"in.rtf", "out.doc", "--to", "txt"}
-                                                  << "out.doc" << false
-                                                  << QString::fromUtf8("Hello bold café\nsecond");
-    QTest::newRow("--to=rtf") << QStringList{"--to=rtf", "in.rtf", "copy.txt"} << "copy.txt" << true
-                              << QString::fromUtf8("Hello bold café\nsecond");
+    const QString fromRtf = QString::fromUtf8("Hello bold café\nsecond"), fromTxt = "plain line\nsecond line";
+    QTest::newRow("rtf to txt") << QStringList{"@in.rtf", "@out.txt"} << false << fromRtf;
+    QTest::newRow("txt to rtf") << QStringList{"@in.txt", "@out.rtf"} << true << fromTxt;
+    QTest::newRow("extension case does not matter") << QStringList{"@in.txt", "@OUT.RTF"} << true << fromTxt;
+    QTest::newRow("--to overrides the extension") << QStringList{"@in.rtf", "@out.doc", "--to", "txt"} << false << fromRtf;
+    QTest::newRow("--to=rtf") << QStringList{"--to=rtf", "@in.rtf", "@copy.txt"} << true << fromRtf;
 }
 
 void tst_rtf_convert::converts()
 {
     QFETCH(QStringList, args);
-    QFETCH(QString, output);
     QFETCH(bool, rtfOut);
     QFETCH(QString, text);
-    for (QString &a : args) {
-        if (!a.startsWith("-") && a != "txt" && a != "rtf")
-            a = path(a);
-    }
-    QString errors;
-    QCOMPARE(run(args, &errors), 0);
-    QFile f(path(output));
-    QVERIFY(f.open(QIODevice::ReadOnly));
-    const QByteArray bytes = f.readAll();
+    QVERIFY2(run(args) == 0, qPrintable(m_errors));
+    const QByteArray bytes = readFile(args.filter(QRegularExpression("^@")).at(1).mid(1));
     QCOMPARE(RtfReader::isRtf(bytes), rtfOut);
-    QString got;
-    if (rtfOut) {
-        QTextDocument d;
-        QVERIFY(RtfReader::read(bytes, d).ok);
-        got = RtfTestSupport::plainText(d);
-    } else {
-        got = QString::fromUtf8(bytes);
-        got.remove(u'\r');
-    }
+    QTextDocument d;
+    QVERIFY(!rtfOut || RtfReader::read(bytes, d).ok);
+    const QString got = rtfOut ? RtfTestSupport::plainText(d) : QString::fromUtf8(bytes).remove(u'\r');
     QCOMPARE(got.trimmed(), text);
 }
 
@@ -128,6 +109,7 @@ void tst_rtf_convert::refuses_data()
     QTest::newRow("--to without value") << QStringList{"@in.rtf", "@a.txt", "--to"} << 2 << "needs a value";
     QTest::newRow("unknown output extension") << QStringList{"@in.rtf", "@a.doc"} << 2 << "output type";
     QTest::newRow("missing input") << QStringList{"@nothing.rtf", "@a.txt"} << 1 << "No such file";
+    QTest::newRow("missing input, output exists") << QStringList{"@nothing.rtf", "@keep.txt"} << 1 << "No such file";
     QTest::newRow("input is a folder") << QStringList{"@folder", "@a.txt"} << 1 << "folder";
     QTest::newRow("output under a file") << QStringList{"@in.rtf", "@in.txt/a.txt"} << 1 << "Cannot save";
     QTest::newRow("output is a folder") << QStringList{"@in.rtf", "@folder.txt"} << 1 << "Cannot save";
@@ -138,29 +120,14 @@ void tst_rtf_convert::refuses()
     QFETCH(QStringList, args);
     QFETCH(int, exitCode);
     QFETCH(QString, message);
-    QDir(m_dir.path()).mkpath("folder");
-    QDir(m_dir.path()).mkpath("folder.txt");
-    QFile::remove(path("a.txt"));
-    for (QString &a : args) {
-        if (a.startsWith(u'@'))
-            a = path(a.mid(1));
-    }
-    QString errors;
-    QCOMPARE(run(args, &errors), exitCode);
-    QVERIFY2(errors.contains(message), qPrintable(errors));
+    writeFile("keep.txt", "precious");
+    QCOMPARE(run(args), exitCode);
+    QVERIFY2(m_errors.contains(message), qPrintable(m_errors));
+    // Nothing written, nothing overwritten, no temporary files left behind.
     QVERIFY(!QFileInfo::exists(path("a.txt")));
+    QCOMPARE(readFile("keep.txt"), QByteArray("precious"));
     QVERIFY(QFileInfo(path("folder.txt")).isDir());
     QCOMPARE(QDir(m_dir.path()).entryList({"*.tmp", ".*.tmp", "*~"}, QDir::Files | QDir::Hidden), QStringList());
-}
-
-void tst_rtf_convert::failedLoadLeavesOutputAlone()
-{
-    writeFile("keep.txt", "precious");
-    QString errors;
-    QCOMPARE(run({path("missing.rtf"), path("keep.txt")}, &errors), 1);
-    QFile f(path("keep.txt"));
-    QVERIFY(f.open(QIODevice::ReadOnly));
-    QCOMPARE(f.readAll(), QByteArray("precious"));
 }
 
 QTEST_GUILESS_MAIN(tst_rtf_convert)
