@@ -44,10 +44,9 @@ inline frmMain *loadMainWindow()
 }
 
 // Every question a test raised must have been answered.
-inline void unload(frmMain *&main)
+inline void unload(frmMain *main)
 {
     delete main;
-    main = nullptr;
     QCOMPARE(ModalSeam::unanswered(), 0);
 }
 

@@ -20,7 +20,7 @@ class tst_shell_documents : public QObject
 private slots:
     void initTestCase() { ShellTest::isolate(); }
     void init() { m_main = ShellTest::loadMainWindow(); }
-    void cleanup() { ShellTest::unload(m_main); }
+    void cleanup() { ShellTest::unload(std::exchange(m_main, nullptr)); }
 
     void numbering()
     {
@@ -39,24 +39,18 @@ private slots:
         m_main->mdiArea->closeAllSubWindows();
         QVERIFY(m_main->documents().isEmpty());
         m_main->new_Click();
-        QCOMPARE(captions(), QStringList({"Document 6"}));
-    }
 
-    void countersAreIndependent()
-    {
-        m_main->new_Click();
-        m_main->new_Click();   // the new-document counter is at 3
+        // Documents made for dropped files have a counter of their own, and
+        // making one reports no error.
         frmDoc *dropped = modDocument::CreateNewDocument();
-        QVERIFY(dropped);
         QCOMPARE(m_main->ActiveForm(), dropped);
         m_main->new_Click();
         QVERIFY(modDocument::CreateNewDocument());
-        QCOMPARE(captions(), QStringList({"Document 1", "Document 2", "Document 3", "Document 1", "Document 4",
-                                          "Document 2"}));
-        QVERIFY(ModalSeam::asked().isEmpty());   // no error was reported
+        QCOMPARE(captions(), QStringList({"Document 6", "Document 1", "Document 7", "Document 2"}));
+        QVERIFY(ModalSeam::asked().isEmpty());
     }
 
-    void newWindowIsActiveVerdana10()
+    void newWindows()
     {
         frmDoc *first = m_main->ActiveForm();
         frmDoc *second = genMod::NewDocument();
@@ -71,6 +65,14 @@ private slots:
         m_main->mdiArea->setActiveSubWindow(first->subWindow());
         QCOMPARE(m_main->ActiveForm(), first);
         QCOMPARE(m_main->documents(), QList<frmDoc *>({first, second}));
+
+        QCOMPARE(first->WindowState(), 0);
+        const std::pair<void (QWidget::*)(), int> states[] = {
+            {&QWidget::showMaximized, 2}, {&QWidget::showMinimized, 1}, {&QWidget::showNormal, 0}};
+        for (const auto &[show, state] : states) {
+            (first->subWindow()->*show)();
+            QCOMPARE(first->WindowState(), state);
+        }
     }
 
     void fileNameDropsOneChangeMark_data()
@@ -90,20 +92,7 @@ private slots:
         QFETCH(QString, caption);
         QFETCH(QString, fileName);
         m_main->ActiveForm()->SetCaption(caption);
-        QCOMPARE(m_main->ActiveForm()->Caption(), caption);
         QCOMPARE(m_main->ActiveForm()->FileName(), fileName);
-    }
-
-    void windowState()
-    {
-        frmDoc *doc = m_main->ActiveForm();
-        QCOMPARE(doc->WindowState(), 0);
-        const std::pair<void (QWidget::*)(), int> states[] = {
-            {&QWidget::showMaximized, 2}, {&QWidget::showMinimized, 1}, {&QWidget::showNormal, 0}};
-        for (const auto &[show, state] : states) {
-            (doc->subWindow()->*show)();
-            QCOMPARE(doc->WindowState(), state);
-        }
     }
 
     void closingTheLastWindow()
@@ -118,8 +107,7 @@ private slots:
         for (int panel : {3, 5, 7})
             m_main->Panel(panel)->setText(QStringLiteral("stale"));
         QVERIFY(doc->subWindow()->close());
-        QVERIFY(!m_main->ActiveForm());
-        QVERIFY(m_main->documents().isEmpty());
+        QVERIFY(!m_main->ActiveForm() && m_main->documents().isEmpty());
         for (int panel : {3, 5, 7})
             QCOMPARE(m_main->Panel(panel)->text(), QString());
         QCOMPARE(m_main->Panel(2)->text(), QStringLiteral("Line #:"));

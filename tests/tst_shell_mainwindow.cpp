@@ -47,7 +47,7 @@ private slots:
         QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     }
     void init() { m_main = ShellTest::loadMainWindow(); }
-    void cleanup() { ShellTest::unload(m_main); }
+    void cleanup() { ShellTest::unload(std::exchange(m_main, nullptr)); }
 
     void commandTables_data()
     {
@@ -157,7 +157,7 @@ private slots:
             {"menuViewRulerHangingIndent", m_main->sliderHangingIndent}, {"menuViewRulerScale", m_main->picRuler},
             {"menuViewFileExplorer", m_main->picFileBar}};
         for (const auto &[toggle, bar] : bars)
-            QVERIFY2(m_main->Menu(toggle)->isCheckable() && m_main->Menu(toggle)->isChecked() && bar->isVisible(), toggle);
+            QVERIFY2(m_main->Menu(toggle)->isChecked() && bar->isVisible(), toggle);
         QVERIFY(!m_main->Menu("find")->isEnabled() && !m_main->Button("find")->isEnabled());
         QVERIFY(m_main->formatbar->isEnabled());
     }

@@ -39,11 +39,7 @@ class tst_shell_messages : public QObject
     frmMain *m_main = nullptr;
 
 private slots:
-    void initTestCase()
-    {
-        QVERIFY(m_logs.isValid());
-        ShellTest::isolate();
-    }
+    void initTestCase() { ShellTest::isolate(); }
     void init()
     {
         ShellTest::resetCounters();
@@ -51,7 +47,7 @@ private slots:
         QFile::remove(ErrorLogPath());
         m_main = new frmMain;
     }
-    void cleanup() { ShellTest::unload(m_main); }
+    void cleanup() { ShellTest::unload(std::exchange(m_main, nullptr)); }
 
     void messageBox_data()
     {
@@ -136,33 +132,43 @@ private slots:
         QVERIFY(m_main->bNo && !m_main->bYes && !m_main->bCancel);
     }
 
-    void logRecordByteForByte_data()
+    void errorLog_data()
     {
-        QTest::addColumn<QByteArray>("earlier");
+        QTest::addColumn<QString>("blockedBy");   // what stands where the log or its folder should be
+        QTest::addColumn<QByteArray>("earlier");  // in the log before
         QTest::addColumn<QString>("source");
         QTest::addColumn<qlonglong>("number");
         QTest::addColumn<QString>("description");
-        QTest::newRow("plain") << QByteArray() << "modDocument/CreateNewDocument" << 91LL
+        const QByteArray none;
+        QTest::newRow("plain") << "" << none << "modDocument/CreateNewDocument" << 91LL
                                << "Object variable or With block variable not set";
-        QTest::newRow("negative number") << QByteArray() << "frmMain\\menuViewFullScreen_Click" << -2147417848LL
+        QTest::newRow("negative number") << "" << none << "frmMain\\menuViewFullScreen_Click" << -2147417848LL
                                          << "Automation error";
-        QTest::newRow("source with a line break") << QByteArray() << "Spell check failed\r\nServer gone" << 429LL
+        QTest::newRow("source with a line break") << "" << none << "Spell check failed\r\nServer gone" << 429LL
                                                   << "ActiveX component can't create object";
-        QTest::newRow("empty description") << QByteArray() << "" << 5LL << "";
-        QTest::newRow("appended to an existing log") << QByteArray(" \r\n" + rule + " \r\nDescription = one\r\n")
+        QTest::newRow("empty description") << "" << none << "" << 5LL << "";
+        QTest::newRow("appended to an existing log") << "" << QByteArray(" \r\n" + rule + " \r\nDescription = one\r\n")
                                                      << "second" << 2LL << "two";
-        QTest::newRow("error 0 is no error") << QByteArray() << "anywhere" << 0LL << "ignored";
+        QTest::newRow("error 0 is no error") << "" << none << "anywhere" << 0LL << "ignored";
+        QTest::newRow("unwritable: a folder in the log's place") << "folder" << none << "a" << 7LL << "No memory";
+        QTest::newRow("unwritable: log folder below a file") << "file" << QByteArray("x") << "b" << 7LL << "No memory";
     }
 
-    void logRecordByteForByte()
+    void errorLog()
     {
+        QFETCH(QString, blockedBy);
         QFETCH(QByteArray, earlier);
         QFETCH(QString, source);
         QFETCH(qlonglong, number);
         QFETCH(QString, description);
-        if (!earlier.isEmpty()) {
-            QFile log(ErrorLogPath());
-            QVERIFY(log.open(QIODevice::WriteOnly) && log.write(earlier) == earlier.size());
+        QFile log(ErrorLogPath());
+        QVERIFY(earlier.isEmpty() || (log.open(QIODevice::WriteOnly) && log.write(earlier) == earlier.size()));
+        log.close();
+        if (blockedBy == QLatin1String("file"))
+            SetLogFolder(log.fileName() + QStringLiteral("/logs"));
+        if (blockedBy == QLatin1String("folder")) {
+            SetLogFolder(m_logs.filePath(QStringLiteral("blocked")));
+            QVERIFY(QDir().mkpath(ErrorLogPath()));
         }
         const auto stamp = [] {
             const QDateTime now = QDateTime::currentDateTime();
@@ -178,6 +184,14 @@ private slots:
             QVERIFY(ModalSeam::asked().isEmpty());
             return;
         }
+        // The message shows whether or not the log could be written.
+        QCOMPARE(ModalSeam::asked().size(), 1);
+        QCOMPARE(ModalSeam::asked().at(0).title, QStringLiteral("Quillet - ERROR"));
+        QCOMPARE(ModalSeam::asked().at(0).text, QStringLiteral("There was a error in : ") + source
+                                                    + QStringLiteral("\r\nError # : ") + QString::number(number)
+                                                    + QStringLiteral("\r\nDescription : ") + description);
+        if (!blockedBy.isEmpty())
+            return;
 
         const QByteArray bytes = readLog();
         const QByteArray timeTag = "       Time = ";
@@ -187,33 +201,6 @@ private slots:
         QCOMPARE(bytes, earlier + " \r\n" + rule + " \r\nDescription = " + description.toUtf8()
                             + "\r\n     Number = " + QByteArray::number(number) + "\r\n     Source = "
                             + source.toUtf8() + "\r\n" + timeTag + time.toUtf8() + "\r\n \r\n" + rule + "\r\n");
-        QCOMPARE(ModalSeam::asked().size(), 1);
-        QCOMPARE(ModalSeam::asked().at(0).title, QStringLiteral("Quillet - ERROR"));
-        QCOMPARE(ModalSeam::asked().at(0).text, QStringLiteral("There was a error in : ") + source
-                                                    + QStringLiteral("\r\nError # : ") + QString::number(number)
-                                                    + QStringLiteral("\r\nDescription : ") + description);
-    }
-
-    void unwritableLogStillShowsMessage_data()
-    {
-        QTest::addColumn<bool>("folderInTheWay");
-        QTest::newRow("folder where the log should be") << true;
-        QTest::newRow("log folder below a file") << false;
-    }
-
-    void unwritableLogStillShowsMessage()
-    {
-        QFETCH(bool, folderInTheWay);
-        QTemporaryDir dir;
-        QFile blocker(dir.filePath(QStringLiteral("blocker")));
-        QVERIFY(blocker.open(QIODevice::WriteOnly));
-        SetLogFolder(folderInTheWay ? dir.path() : blocker.fileName() + QStringLiteral("/logs"));
-        QVERIFY(!folderInTheWay || QDir(dir.path()).mkdir(QStringLiteral("Error.log")));
-        ModalSeam::queue(QStringLiteral("OK"));
-        LogError(QStringLiteral("somewhere"), {7, QStringLiteral("Out of memory")});
-        QCOMPARE(ModalSeam::asked().size(), 1);
-        QCOMPARE(ModalSeam::asked().at(0).title, QStringLiteral("Quillet - ERROR"));
-        QVERIFY(ModalSeam::asked().at(0).text.contains(QStringLiteral("Out of memory")));
     }
 
     void createNewDocumentWithoutMainWindowLogs()

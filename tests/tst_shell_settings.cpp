@@ -81,8 +81,7 @@ private slots:
         // Root ignores permissions, so the store is made unreachable instead.
         QFETCH(QString, blocker);
         QFile file(m_config->path() + blocker);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("not a folder");
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write("not a folder") == 12);
         file.close();
         if (blocker == QLatin1String("/blocked"))
             qputenv("XDG_CONFIG_HOME", file.fileName().toLocal8Bit());

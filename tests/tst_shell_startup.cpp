@@ -50,17 +50,8 @@ class tst_shell_startup : public QObject
 
 private slots:
     void initTestCase() { ShellTest::isolate(); }
-    void init()
-    {
-        ShellTest::resetCounters();
-        genMod::SetCommandLine(QString());
-    }
-    void cleanup()
-    {
-        delete frmMain::instance();
-        QVERIFY(!frmMain::instance());
-        QCOMPARE(ModalSeam::unanswered(), 0);
-    }
+    void init() { ShellTest::resetCounters(); }   // no command line is set: Main opens no file
+    void cleanup() { ShellTest::unload(frmMain::instance()); }
 
     void startUp_data()
     {
