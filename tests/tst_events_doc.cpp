@@ -1,574 +1,276 @@
+#include "DocTestSupport.h"
 #include "documents/DeleteSnapshot.h"
 #include "documents/frmDoc.h"
-#include "platform/ModalSeam.h"
 #include "platform/RichTextBox.h"
-#include "shell/frmMain.h"
-#include "shell/genMod.h"
-#include "shell/modRegistry.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QClipboard>
-#include <QComboBox>
-#include <QFile>
 #include <QGuiApplication>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
-#include <QSlider>
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include <memory>
-#include <unistd.h>
-
-// The document window's reactions to real keys, clicks and selection moves,
-// read back from its caption, its flags and the main window's controls.
+// The document window's reactions to real keys and selection moves, read
+// back from its caption, its flags and the main window's controls.
 class tst_events_doc : public QObject
 {
     Q_OBJECT
+    QTemporaryDir m_dir;
+    std::unique_ptr<frmMain> m_main;
 
-private slots:
-    void initTestCase();
-    void init();
-    void cleanup();
-
-    void changeMark_data();
-    void changeMark();
-    void changeMarkAppearsOnce();
-    void loadedFileNeverShowsTheMark();
-    void loadBehindTheActiveWindowMarksOnlyItself();
-    void shiftStateMustBeCtrlAlone_data();
-    void shiftStateMustBeCtrlAlone();
-
-    void runSelection_data();
-    void runSelection();
-
-    void pasteInsertsOnce();
-    void copyPutsTheSelectionOnTheClipboard();
-    void pasteWithEmptyClipboardKeepsSelection();
-
-    void snapshotOnEveryDeleteRelease();
-    void snapshotThatCannotBeWritten_data();
-    void snapshotThatCannotBeWritten();
-
-    void buttonsFollowSelection_data();
-    void buttonsFollowSelection();
-    void fontBoxesFollowTyping_data();
-    void fontBoxesFollowTyping();
-    void mouseReleaseMovesRulerAndBoxes();
-
-    void panelsOfTheActiveDocument();
-    void insertKeyTogglesTheInsPanel();
-    void lockPanelsFollowKeysSeen_data();
-    void lockPanelsFollowKeysSeen();
-    void resizeLaysOutTheControl();
-
-private:
     frmDoc *doc() const { return m_main->ActiveForm(); }
     RichTextBox *rtf() const { return doc()->rtf1; }
     QString panel(int i) const { return m_main->Panel(i)->text(); }
-    bool pressed(const char *key) const { return m_main->Button(QLatin1String(key))->isChecked(); }
 
-    QTemporaryDir m_dir;
-    std::unique_ptr<frmMain> m_main;
-};
-
-void tst_events_doc::initTestCase()
-{
-    QVERIFY(m_dir.isValid());
-    qputenv("XDG_CONFIG_HOME", m_dir.filePath(QStringLiteral("config")).toLocal8Bit());
-    ModalSeam::setStrict(true);
-    modRegistry::SetSettingValue(modRegistry::HKEY_LOCAL_MACHINE, modRegistry::QuilletKey,
-                                 QStringLiteral("Show Tips at Startup"), QStringLiteral("0"));
-    DeleteSnapshot::setBaseFolder(m_dir.filePath(QStringLiteral("program")));
-}
-
-void tst_events_doc::init()
-{
-    ModalSeam::reset();
-    genMod::ResetNewDocumentCounter();
-    m_main = std::make_unique<frmMain>();
-    m_main->MDIForm_Load();
-    QVERIFY(doc());
-    QCOMPARE(doc()->Caption(), QStringLiteral("Document 1"));
-}
-
-void tst_events_doc::cleanup()
-{
-    m_main.reset();
-    QCOMPARE(ModalSeam::unanswered(), 0);
-    DeleteSnapshot::setBaseFolder(m_dir.filePath(QStringLiteral("program")));
-}
-
-void tst_events_doc::changeMark_data()
-{
-    QTest::addColumn<QTestEventList>("keys");
-    QTest::addColumn<QString>("caption");
-    QTest::addColumn<bool>("changed");
-    QTest::addColumn<bool>("findEnabled");
-    QTest::addColumn<bool>("textChanged");
-
-    QTestEventList arrow;
-    arrow.addKeyClick(Qt::Key_Right);
-    QTest::newRow("arrow key marks the caption only") << arrow << "Document 1*" << false << false << false;
-
-    QTestEventList typing;
-    typing.addKeyClicks(QStringLiteral("ab"));
-    QTest::newRow("typing marks and changes") << typing << "Document 1*" << true << true << true;
-
-    QTestEventList emptied = typing;
-    emptied.addKeyClick(Qt::Key_Backspace);
-    emptied.addKeyClick(Qt::Key_Backspace);
-    QTest::newRow("emptying clears the flag, keeps the mark")
-        << emptied << "Document 1*" << false << false << true;
-
-    QTestEventList retyped = emptied;
-    retyped.addKeyClick(Qt::Key_X);
-    QTest::newRow("typing again after emptying") << retyped << "Document 1*" << true << true << true;
-}
-
-void tst_events_doc::changeMark()
-{
-    QFETCH(QTestEventList, keys);
-    QFETCH(QString, caption);
-    QFETCH(bool, changed);
-    QFETCH(bool, findEnabled);
-    QFETCH(bool, textChanged);
-
-    QVERIFY(!doc()->bChanged);
-    keys.simulate(rtf());
-    QCOMPARE(doc()->Caption(), caption);
-    QCOMPARE(doc()->bChanged, changed);
-    QCOMPARE(m_main->Menu(QStringLiteral("find"))->isEnabled(), findEnabled);
-    QCOMPARE(m_main->Button(QStringLiteral("find"))->isEnabled(), findEnabled);
-    if (textChanged)
-        QVERIFY(m_main->Button(QStringLiteral("save"))->isEnabled());
-}
-
-void tst_events_doc::changeMarkAppearsOnce()
-{
-    QTest::keyClicks(rtf(), QStringLiteral("abc"));
-    QTest::keyClick(rtf(), Qt::Key_Left);
-    QTest::keyClick(rtf(), Qt::Key_Delete);
-    QCOMPARE(doc()->Caption(), QStringLiteral("Document 1*"));
-}
-
-// An opened file is loaded before its caption becomes the path; the change
-// raised by the load must not leave a mark on the path, now or later.
-void tst_events_doc::loadedFileNeverShowsTheMark()
-{
-    const QString path = m_dir.filePath(QStringLiteral("opened.txt"));
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write("some text\r\n");
-    file.close();
-
-    auto *opened = new frmDoc;
-    m_main->AddDocument(opened);
-    QCOMPARE(doc(), opened);
-    QVERIFY(opened->rtf1->LoadFile(path, RichTextBox::rtfText));
-    opened->SetCaption(path);
-    opened->bChanged = false;
-
-    QTest::keyClicks(opened->rtf1, QStringLiteral("more"));
-    QCOMPARE(opened->Caption(), path);
-    QVERIFY(opened->bChanged);
-}
-
-void tst_events_doc::loadBehindTheActiveWindowMarksOnlyItself()
-{
-    frmDoc *first = doc();
-    frmDoc *second = genMod::NewDocument();
-    QCOMPARE(doc(), second);
-    first->rtf1->SetText(QStringLiteral("filled behind"));
-    QCOMPARE(first->Caption(), QStringLiteral("Document 1*"));
-    QCOMPARE(second->Caption(), QStringLiteral("Document 2"));
-    QVERIFY(first->bChanged);
-    QVERIFY(!second->bChanged);
-}
-
-void tst_events_doc::shiftStateMustBeCtrlAlone_data()
-{
-    QTest::addColumn<int>("key");
-    QTest::addColumn<int>("modifiers");
-    QTest::newRow("Ctrl+Shift+C") << int(Qt::Key_C) << int(Qt::ControlModifier | Qt::ShiftModifier);
-    QTest::newRow("Ctrl+Alt+V") << int(Qt::Key_V) << int(Qt::ControlModifier | Qt::AltModifier);
-    QTest::newRow("Ctrl+Shift+W") << int(Qt::Key_W) << int(Qt::ControlModifier | Qt::ShiftModifier);
-}
-
-void tst_events_doc::shiftStateMustBeCtrlAlone()
-{
-    QFETCH(int, key);
-    QFETCH(int, modifiers);
-    QGuiApplication::clipboard()->setText(QStringLiteral("clip"));
-    rtf()->SetText(QStringLiteral("one two three"));
-    rtf()->SetSelStart(5);
-    QTest::keyClick(rtf(), Qt::Key(key), Qt::KeyboardModifiers(modifiers));
-    // Ctrl+Alt may type a character as AltGr does; it must not paste or select.
-    QVERIFY(!rtf()->Text().contains(QStringLiteral("clip")));
-    QCOMPARE(rtf()->SelLength(), 0);
-    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("clip"));
-    QVERIFY(doc()->Caption().endsWith(u'*'));
-}
-
-void tst_events_doc::runSelection_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<int>("caret");
-    QTest::addColumn<int>("key");
-    QTest::addColumn<int>("start");
-    QTest::addColumn<int>("length");
-
-    const QString plain = QStringLiteral("no terminator in this text");
-    QTest::newRow("sentence without terminator is the whole text")
-        << plain << 7 << int(Qt::Key_T) << 0 << int(plain.size());
-    QTest::newRow("sentence between terminators")
-        << "One. Two words? Three!" << 7 << int(Qt::Key_T) << 4 << 10;
-    QTest::newRow("word between delimiters") << "hello, world." << 9 << int(Qt::Key_W) << 7 << 5;
-    QTest::newRow("caret between two blanks selects nothing")
-        << "a  b" << 2 << int(Qt::Key_W) << 2 << 0;
-
-    // Far beyond the reach of 16-bit positions.
-    const QString filler(41000, u'x');
-    const QString far = filler + QStringLiteral(". Far away words? tail");
-    QTest::newRow("sentence beyond 40,000")
-        << far << 41005 << int(Qt::Key_T) << 41001 << 15;
-    QTest::newRow("word beyond 40,000") << far << 41008 << int(Qt::Key_W) << 41006 << 4;
-    QTest::newRow("long sentence reaching back past 32,767")
-        << QString(40000, u'y') + "!" << 39990 << int(Qt::Key_T) << 0 << 40000;
-}
-
-void tst_events_doc::runSelection()
-{
-    QFETCH(QString, text);
-    QFETCH(int, caret);
-    QFETCH(int, key);
-    QFETCH(int, start);
-    QFETCH(int, length);
-
-    rtf()->SetText(text);
-    rtf()->SetSelStart(caret);
-    QTest::keyClick(rtf(), Qt::Key(key), Qt::ControlModifier);
-    QCOMPARE(rtf()->SelStart(), start);
-    QCOMPARE(rtf()->SelLength(), length);
-}
-
-void tst_events_doc::pasteInsertsOnce()
-{
-    QGuiApplication::clipboard()->setText(QStringLiteral("pasted"));
-    QTest::keyClicks(rtf(), QStringLiteral("[]"));
-    QTest::keyClick(rtf(), Qt::Key_Left);
-    QTest::keyClick(rtf(), Qt::Key_V, Qt::ControlModifier);
-    QCOMPARE(rtf()->Text(), QStringLiteral("[pasted]"));
-    QVERIFY(doc()->bChanged);
-}
-
-void tst_events_doc::copyPutsTheSelectionOnTheClipboard()
-{
-    QGuiApplication::clipboard()->setText(QStringLiteral("before"));
-    rtf()->SetText(QStringLiteral("copy this word"));
-    rtf()->SetSelStart(5);
-    rtf()->SetSelLength(4);
-    QTest::keyClick(rtf(), Qt::Key_C, Qt::ControlModifier);
-    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("this"));
-    QCOMPARE(rtf()->Text(), QStringLiteral("copy this word"));
-
-    // Nothing selected: the clipboard keeps its text.
-    rtf()->SetSelStart(2);
-    QTest::keyClick(rtf(), Qt::Key_C, Qt::ControlModifier);
-    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("this"));
-}
-
-void tst_events_doc::pasteWithEmptyClipboardKeepsSelection()
-{
-    QGuiApplication::clipboard()->clear();
-    rtf()->SetText(QStringLiteral("keep me"));
-    rtf()->SetSelStart(0);
-    rtf()->SetSelLength(4);
-    QTest::keyClick(rtf(), Qt::Key_V, Qt::ControlModifier);
-    QCOMPARE(rtf()->Text(), QStringLiteral("keep me"));
-}
-
-void tst_events_doc::snapshotOnEveryDeleteRelease()
-{
-    const QString base = m_dir.filePath(QStringLiteral("fresh"));
-    DeleteSnapshot::setBaseFolder(base);
-    const QString snapshot = base + QStringLiteral("/temp/$1.rtf");
-    QVERIFY(!QFile::exists(snapshot));
-
-    QTest::keyClicks(rtf(), QStringLiteral("Snapshot text!"));
-    QTest::keyClick(rtf(), Qt::Key_Delete);   // at the end: deletes nothing
-    QVERIFY(QFile::exists(snapshot));
-    QCOMPARE(DeleteSnapshot::lastPath(), snapshot);
-
-    QFile::remove(snapshot);
-    QTest::keyClick(rtf(), Qt::Key_Home);
-    QTest::keyClick(rtf(), Qt::Key_Delete);
-    QCOMPARE(rtf()->Text(), QStringLiteral("napshot text!"));
-    QFile written(snapshot);
-    QVERIFY(written.open(QIODevice::ReadOnly));
-    const QByteArray rtfBytes = written.readAll();
-    QVERIFY(rtfBytes.startsWith("{\\rtf"));
-    QVERIFY(rtfBytes.contains("napshot text!"));
-    QVERIFY(!rtfBytes.contains("Snapshot"));
-}
-
-void tst_events_doc::snapshotThatCannotBeWritten_data()
-{
-    QTest::addColumn<QString>("blocker");
-    // Root writes anywhere; a file standing where a folder must go stops it.
-    QTest::newRow("program folder is a file") << QString();
-    QTest::newRow("temp is a file") << QStringLiteral("/temp");
-    QTest::newRow("snapshot name is a folder") << QStringLiteral("/temp/$1.rtf");
-}
-
-void tst_events_doc::snapshotThatCannotBeWritten()
-{
-    QFETCH(QString, blocker);
-    const QString base = m_dir.filePath(QStringLiteral("blocked-%1").arg(QTest::currentDataTag()));
-    if (blocker == QLatin1String("/temp/$1.rtf")) {
-        QVERIFY(QDir().mkpath(base + blocker));
-    } else {
-        QVERIFY(QDir().mkpath(QFileInfo(base + blocker).absolutePath()));
-        QFile file(base + blocker);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("in the way");
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        DocTestSupport::prepare(m_dir.filePath(QStringLiteral("config")));
     }
-    DeleteSnapshot::setBaseFolder(base);
 
-    rtf()->SetText(QStringLiteral("abc"));
-    rtf()->SetSelStart(0);
-    QTest::keyClick(rtf(), Qt::Key_Delete);
-    QCOMPARE(rtf()->Text(), QStringLiteral("bc"));
-    QVERIFY(ModalSeam::asked().isEmpty());
-    QCOMPARE(doc(), m_main->ActiveForm());
-    QCOMPARE(frmMain::instance(), m_main.get());
-    QTest::keyClick(rtf(), Qt::Key_Delete);
-    QCOMPARE(rtf()->Text(), QStringLiteral("c"));
-    if (blocker.isEmpty())
-        QVERIFY(QFileInfo(base).isFile());
-}
-
-void tst_events_doc::buttonsFollowSelection_data()
-{
-    QTest::addColumn<int>("from");
-    QTest::addColumn<int>("length");
-    QTest::addColumn<bool>("bold");
-    QTest::addColumn<bool>("italic");
-    QTest::addColumn<bool>("left");
-    QTest::addColumn<bool>("center");
-    QTest::addColumn<bool>("right");
-
-    // "plain bold\r\ncentred": "bold" is bold, the second paragraph centred
-    // and italic.
-    QTest::newRow("caret in plain text") << 2 << 0 << false << false << true << false << false;
-    QTest::newRow("caret in bold text") << 8 << 0 << true << false << true << false << false;
-    QTest::newRow("bold only in part: released") << 3 << 5 << false << false << true << false
-                                                  << false;
-    QTest::newRow("centred italic paragraph") << 14 << 0 << false << true << false << true
-                                              << false;
-    QTest::newRow("mixed alignment: none pressed") << 2 << 14 << false << false << false << false
-                                                   << false;
-}
-
-void tst_events_doc::buttonsFollowSelection()
-{
-    QFETCH(int, from);
-    QFETCH(int, length);
-    QFETCH(bool, bold);
-    QFETCH(bool, italic);
-    QFETCH(bool, left);
-    QFETCH(bool, center);
-    QFETCH(bool, right);
-
-    rtf()->SetText(QStringLiteral("plain bold\r\ncentred"));
-    rtf()->SetSelStart(6);
-    rtf()->SetSelLength(4);
-    rtf()->SetSelBold(true);
-    rtf()->SetSelStart(11);
-    rtf()->SetSelLength(7);
-    rtf()->SetSelItalic(true);
-    rtf()->SetSelAlignment(RichTextBox::rtfCenter);
-
-    rtf()->SetSelStart(from);
-    rtf()->SetSelLength(length);
-    QCOMPARE(pressed("bold"), bold);
-    QCOMPARE(pressed("italic"), italic);
-    QCOMPARE(pressed("under"), false);
-    QCOMPARE(pressed("left"), left);
-    QCOMPARE(pressed("center"), center);
-    QCOMPARE(pressed("right"), right);
-}
-
-void tst_events_doc::fontBoxesFollowTyping_data()
-{
-    QTest::addColumn<QString>("font");
-    QTest::addColumn<double>("size");
-    QTest::addColumn<QString>("sizeText");
-    QTest::newRow("whole size") << "Arial" << 14.0 << "14";
-    QTest::newRow("half rounds to even below") << "Courier New" << 12.5 << "12";
-    QTest::newRow("half rounds to even above") << "Verdana" << 11.5 << "12";
-}
-
-void tst_events_doc::fontBoxesFollowTyping()
-{
-    QFETCH(QString, font);
-    QFETCH(double, size);
-    QFETCH(QString, sizeText);
-    rtf()->SetSelFontName(font);
-    rtf()->SetSelFontSize(size);
-    QTest::keyClick(rtf(), Qt::Key_A);
-    QCOMPARE(m_main->Combo1->currentText(), font);
-    QCOMPARE(m_main->Combo2->currentText(), sizeText);
-}
-
-void tst_events_doc::mouseReleaseMovesRulerAndBoxes()
-{
-    rtf()->SetText(QStringLiteral("first paragraph\r\nsecond"));
-    rtf()->SetSelStart(0);
-    rtf()->SetSelLength(5);
-    rtf()->SetSelBold(true);
-    rtf()->SetSelUnderline(true);
-    rtf()->SetSelFontName(QStringLiteral("Arial"));
-    rtf()->SetSelFontSize(18);
-    const int margin = rtf()->RightMargin();
-    QVERIFY(margin > 0);
-    rtf()->SetSelIndent(margin * 5 / 9);
-    m_main->Combo1->setEditText(QStringLiteral("stale"));
-
-    QSignalSpy moved(m_main->sliderIndent, &QSlider::valueChanged);
-    QTest::mouseClick(rtf()->viewport(), Qt::LeftButton, {}, QPoint(30, 8));
-    // The click collapsed the selection into the first word: bold, underlined, Arial 18.
-    QCOMPARE(m_main->Combo1->currentText(), QStringLiteral("Arial"));
-    QCOMPARE(m_main->Combo2->currentText(), QStringLiteral("18"));
-    QVERIFY(pressed("bold"));
-    QVERIFY(pressed("under"));
-    QVERIFY(!pressed("italic"));
-    QCOMPARE(m_main->sliderIndent->value(), 5);
-    QCOMPARE(moved.count(), 0);   // set quietly: nothing written back
-}
-
-void tst_events_doc::panelsOfTheActiveDocument()
-{
-    // A fresh document shows its figures as soon as it is active.
-    QCOMPARE(panel(3), QStringLiteral("1"));
-    QCOMPARE(panel(5), QStringLiteral("1"));
-    QCOMPARE(panel(7), QStringLiteral("0"));
-
-    frmDoc *first = doc();
-    first->rtf1->SetText(QStringLiteral("one two\r\nthree"));
-    first->rtf1->SetSelStart(0);
-    QTest::keyClick(first->rtf1, Qt::Key_Down);
-    QCOMPARE(panel(3), QStringLiteral("2"));
-    QCOMPARE(panel(5), QStringLiteral("2"));
-    QCOMPARE(panel(7), QStringLiteral("3"));
-
-    frmDoc *second = genMod::NewDocument();
-    QCOMPARE(doc(), second);
-    QCOMPARE(panel(3), QStringLiteral("1"));
-    QCOMPARE(panel(7), QStringLiteral("0"));
-
-    // Nothing active: the figures of the last document leave the bar.
-    m_main->mdiArea->setActiveSubWindow(nullptr);
-    QCOMPARE(panel(3), QString());
-    QCOMPARE(panel(5), QString());
-    QCOMPARE(panel(7), QString());
-
-    m_main->mdiArea->setActiveSubWindow(first->subWindow());
-    QCOMPARE(panel(5), QStringLiteral("2"));
-    QCOMPARE(panel(7), QStringLiteral("3"));
-
-    // A window changed behind the active one leaves the bar to the active one.
-    second->rtf1->SetText(QStringLiteral("a b c d e"));
-    QCOMPARE(panel(7), QStringLiteral("3"));
-}
-
-void tst_events_doc::insertKeyTogglesTheInsPanel()
-{
-    QCOMPARE(panel(10), QStringLiteral("INS"));
-    QTest::keyClick(rtf(), Qt::Key_Insert);
-    QCOMPARE(panel(10), QStringLiteral("OVR"));
-    QTest::keyClicks(rtf(), QStringLiteral("ab"));
-    QTest::keyClick(rtf(), Qt::Key_Home);
-    QTest::keyClick(rtf(), Qt::Key_X);
-    QCOMPARE(rtf()->Text(), QStringLiteral("xb"));
-    QTest::keyClick(rtf(), Qt::Key_Insert);
-    QCOMPARE(panel(10), QStringLiteral("INS"));
-}
-
-struct SeenKey
-{
-    int key;
-    int modifiers;
-    QString text;
-};
-Q_DECLARE_METATYPE(QList<SeenKey>)
-
-void tst_events_doc::lockPanelsFollowKeysSeen_data()
-{
-    QTest::addColumn<QList<SeenKey>>("keys");
-    QTest::addColumn<bool>("num");
-    QTest::addColumn<bool>("caps");
-
-    const SeenKey capsLock{Qt::Key_CapsLock, 0, {}};
-    const SeenKey numLock{Qt::Key_NumLock, Qt::KeypadModifier, {}};
-    QTest::newRow("usual keyboard at start") << QList<SeenKey>{} << true << false;
-    QTest::newRow("Caps Lock pressed") << QList<SeenKey>{capsLock} << true << true;
-    QTest::newRow("Caps Lock pressed twice") << QList<SeenKey>{capsLock, capsLock} << true << false;
-    QTest::newRow("capital typed without Shift")
-        << QList<SeenKey>{{Qt::Key_A, 0, "A"}} << true << true;
-    QTest::newRow("small letter typed with Shift")
-        << QList<SeenKey>{{Qt::Key_A, Qt::ShiftModifier, "a"}} << true << true;
-    QTest::newRow("small letter after Caps Lock")
-        << QList<SeenKey>{capsLock, {Qt::Key_B, 0, "b"}} << true << false;
-    QTest::newRow("Num Lock pressed") << QList<SeenKey>{numLock} << false << false;
-    QTest::newRow("digit from the number pad")
-        << QList<SeenKey>{numLock, {Qt::Key_7, Qt::KeypadModifier, "7"}} << true << false;
-    QTest::newRow("arrow from the number pad")
-        << QList<SeenKey>{{Qt::Key_Left, Qt::KeypadModifier, {}}} << false << false;
-}
-
-void tst_events_doc::lockPanelsFollowKeysSeen()
-{
-    QFETCH(QList<SeenKey>, keys);
-    QFETCH(bool, num);
-    QFETCH(bool, caps);
-    for (const SeenKey &k : keys) {
-        QKeyEvent press(QEvent::KeyPress, k.key, Qt::KeyboardModifiers(k.modifiers), k.text);
-        QApplication::sendEvent(rtf(), &press);
-        QKeyEvent release(QEvent::KeyRelease, k.key, Qt::KeyboardModifiers(k.modifiers), k.text);
-        QApplication::sendEvent(rtf(), &release);
+    void init()
+    {
+        DeleteSnapshot::setBaseFolder(m_dir.filePath(QStringLiteral("program")));
+        m_main = DocTestSupport::startMain();
+        QVERIFY(doc());
     }
-    QCOMPARE(panel(8), QStringLiteral("NUM"));
-    QCOMPARE(panel(9), QStringLiteral("CAPS"));
-    QCOMPARE(m_main->Panel(8)->isEnabled(), num);
-    QCOMPARE(m_main->Panel(9)->isEnabled(), caps);
-    QVERIFY(!panel(11).isEmpty());
-}
 
-void tst_events_doc::resizeLaysOutTheControl()
-{
-    m_main->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_main.get()));
-    QMdiSubWindow *sub = doc()->subWindow();
-    QVERIFY(sub);
-    sub->resize(500, 400);
-    // Twips are whole pixels on screen: a pixel of rounding is allowed.
-    const int pixel = 15;
-    const int width = doc()->width() * 15 - 100;
-    QVERIFY2(qAbs(rtf()->Width() - width) <= pixel,
-             qPrintable(QStringLiteral("%1 %2 %3").arg(rtf()->Width()).arg(width).arg(doc()->width())));
-    QVERIFY(qAbs(rtf()->Height() - (doc()->height() * 15 - 100)) <= pixel);
-    QVERIFY(qAbs(rtf()->geometry().left() * 15 - 50) <= pixel);
-    QVERIFY(qAbs(rtf()->RightMargin() - (rtf()->Width() - 200)) <= pixel);
+    void cleanup()
+    {
+        m_main.reset();
+        QCOMPARE(ModalSeam::unanswered(), 0);
+    }
 
-    // Too small for the gaps: the old layout stays.
-    const int before = rtf()->Width();
-    doc()->resize(4, 4);
-    QCOMPARE(rtf()->Width(), before);
-}
+    void changeMark_data()
+    {
+        QTest::addColumn<QTestEventList>("keys");
+        QTest::addColumn<bool>("changed");
+        QTestEventList arrow;
+        arrow.addKeyClick(Qt::Key_Right);
+        QTest::newRow("arrow key marks the caption only") << arrow << false;
+        QTestEventList typing;
+        typing.addKeyClicks(QStringLiteral("ab"));
+        QTest::newRow("typing marks and changes") << typing << true;
+        QTestEventList emptied = typing;
+        emptied.addKeyClick(Qt::Key_Backspace);
+        emptied.addKeyClick(Qt::Key_Backspace);
+        QTest::newRow("emptying clears the flag, keeps the mark") << emptied << false;
+        // Many releases later the mark is still a single "*".
+        QTestEventList retyped = emptied;
+        retyped.addKeyClicks(QStringLiteral("xy"));
+        retyped.addKeyClick(Qt::Key_Left);
+        retyped.addKeyClick(Qt::Key_Delete);
+        QTest::newRow("typing again after emptying") << retyped << true;
+    }
+
+    void changeMark()
+    {
+        QFETCH(QTestEventList, keys);
+        QFETCH(bool, changed);
+        keys.simulate(rtf());
+        QCOMPARE(doc()->Caption(), QStringLiteral("Document 1*"));
+        QCOMPARE(doc()->bChanged, changed);
+        QCOMPARE(m_main->Menu(QStringLiteral("find"))->isEnabled(), changed);
+        QCOMPARE(m_main->Button(QStringLiteral("find"))->isEnabled(), changed);
+        QVERIFY(m_main->Button(QStringLiteral("save"))->isEnabled());   // also once emptied
+    }
+
+    // An opened file is loaded before its caption becomes the path; the change
+    // raised by the load must not leave a mark on the path, now or later.
+    void loadedFileNeverShowsTheMark()
+    {
+        const QString path = m_dir.filePath(QStringLiteral("opened.txt"));
+        rtf()->SetText(QStringLiteral("some text"));
+        QVERIFY(rtf()->SaveFile(path, RichTextBox::rtfText));
+        auto *opened = new frmDoc;
+        m_main->AddDocument(opened);
+        QCOMPARE(doc(), opened);
+        QVERIFY(opened->rtf1->LoadFile(path, RichTextBox::rtfText));
+        opened->SetCaption(path);
+        opened->bChanged = false;
+        QTest::keyClicks(opened->rtf1, QStringLiteral("more"));
+        QCOMPARE(opened->Caption(), path);
+        QVERIFY(opened->bChanged);
+    }
+
+    // The window's key release handles Ctrl+C, V, T and W, with Ctrl alone
+    // held: the control's own clipboard keys are off, so a paste goes in once.
+    void ctrlKeys_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("start");
+        QTest::addColumn<int>("length");
+        QTest::addColumn<QString>("keys");
+        QTest::addColumn<QString>("clip");
+        QTest::addColumn<QString>("textAfter");   // null: unchanged
+        QTest::addColumn<int>("startAfter");
+        QTest::addColumn<int>("lengthAfter");
+        QTest::addColumn<QString>("clipAfter");
+
+        const QString one = QStringLiteral("one two three");
+        const QString none = QStringLiteral("no terminator in this text");
+        // Far beyond the reach of 16-bit positions.
+        const QString far = QString(41000, u'x') + QStringLiteral(". Far away words? tail");
+        const QString farBack = QString(40000, u'y') + u'!';
+        QTest::newRow("Ctrl+T with no terminator: the whole text")
+            << none << 7 << 0 << "Ctrl+T" << "clip" << QString() << 0 << int(none.size()) << "clip";
+        QTest::newRow("Ctrl+W with the caret between two blanks: nothing")
+            << "a  b" << 2 << 0 << "Ctrl+W" << "clip" << QString() << 2 << 0 << "clip";
+        QTest::newRow("Ctrl+T beyond 40,000")
+            << far << 41005 << 0 << "Ctrl+T" << "clip" << QString() << 41001 << 15 << "clip";
+        QTest::newRow("Ctrl+W beyond 40,000")
+            << far << 41008 << 0 << "Ctrl+W" << "clip" << QString() << 41006 << 4 << "clip";
+        QTest::newRow("Ctrl+T reaching back past 32,767")
+            << farBack << 39990 << 0 << "Ctrl+T" << "clip" << QString() << 0 << 40000 << "clip";
+        QTest::newRow("Ctrl+V pastes once")
+            << one << 4 << 0 << "Ctrl+V" << "and " << "one and two three" << 8 << 0 << "and ";
+        QTest::newRow("Ctrl+V with empty clipboard keeps the selection")
+            << one << 4 << 3 << "Ctrl+V" << "" << QString() << 4 << 3 << "";
+        QTest::newRow("Ctrl+C copies the selection")
+            << one << 4 << 3 << "Ctrl+C" << "clip" << QString() << 4 << 3 << "two";
+        QTest::newRow("Ctrl+C with nothing selected keeps the clipboard")
+            << one << 4 << 0 << "Ctrl+C" << "clip" << QString() << 4 << 0 << "clip";
+        QTest::newRow("Ctrl+Shift+C copies nothing")
+            << one << 4 << 3 << "Ctrl+Shift+C" << "clip" << QString() << 4 << 3 << "clip";
+        QTest::newRow("Ctrl+Shift+W selects nothing")
+            << one << 4 << 0 << "Ctrl+Shift+W" << "clip" << QString() << 4 << 0 << "clip";
+        // Ctrl+Alt types as AltGr does; it does not paste.
+        QTest::newRow("Ctrl+Alt+V pastes nothing")
+            << one << 4 << 0 << "Ctrl+Alt+V" << "clip" << "one vtwo three" << 5 << 0 << "clip";
+    }
+
+    void ctrlKeys()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, start);
+        QFETCH(int, length);
+        QFETCH(QString, keys);
+        QFETCH(QString, clip);
+        QFETCH(QString, textAfter);
+        QFETCH(int, startAfter);
+        QFETCH(int, lengthAfter);
+        QFETCH(QString, clipAfter);
+        QGuiApplication::clipboard()->setText(clip);
+        rtf()->SetText(text);
+        rtf()->SetSelStart(start);
+        rtf()->SetSelLength(length);
+        QTest::keySequence(rtf(), QKeySequence(keys));
+        QCOMPARE(rtf()->Text(), textAfter.isNull() ? text : textAfter);
+        QCOMPARE(rtf()->SelStart(), startAfter);
+        QCOMPARE(rtf()->SelLength(), lengthAfter);
+        QCOMPARE(QGuiApplication::clipboard()->text(), clipAfter);
+    }
+
+    void snapshotOnEveryDeleteRelease()
+    {
+        // A fresh folder: "temp" is made when missing.
+        const QString base = m_dir.filePath(QStringLiteral("fresh"));
+        DeleteSnapshot::setBaseFolder(base);
+        const QString snapshot = base + QStringLiteral("/temp/$1.rtf");
+        QTest::keyClicks(rtf(), QStringLiteral("Snapshot text!"));
+        QTest::keyClick(rtf(), Qt::Key_Delete);   // at the end: deletes nothing
+        QCOMPARE(DeleteSnapshot::lastPath(), snapshot);
+        QVERIFY(QFile::remove(snapshot));
+        QTest::keyClick(rtf(), Qt::Key_Home);
+        QTest::keyClick(rtf(), Qt::Key_Delete);
+        QCOMPARE(rtf()->Text(), QStringLiteral("napshot text!"));
+        QFile written(snapshot);
+        QVERIFY(written.open(QIODevice::ReadOnly));
+        const QByteArray rtfBytes = written.readAll();
+        QVERIFY(rtfBytes.startsWith("{\\rtf") && rtfBytes.contains("napshot text!")
+                && !rtfBytes.contains("Snapshot"));
+    }
+
+    void snapshotThatCannotBeWritten_data()
+    {
+        QTest::addColumn<QString>("blocker");
+        // Root writes anywhere; a file standing where a folder must go stops it.
+        QTest::newRow("program folder is a file") << QString();
+        QTest::newRow("snapshot name is a folder") << QStringLiteral("/temp/$1.rtf");
+    }
+
+    // The key still reaches the document and nothing is shown.
+    void snapshotThatCannotBeWritten()
+    {
+        QFETCH(QString, blocker);
+        const QString base = m_dir.filePath(QStringLiteral("blocked-%1").arg(QTest::currentDataTag()));
+        QFile file(base);
+        QVERIFY(blocker.isEmpty() ? file.open(QIODevice::WriteOnly) : QDir().mkpath(base + blocker));
+        DeleteSnapshot::setBaseFolder(base);
+        rtf()->SetText(QStringLiteral("abc"));
+        rtf()->SetSelStart(0);
+        QTest::keyClick(rtf(), Qt::Key_Delete);
+        QTest::keyClick(rtf(), Qt::Key_Delete);
+        QCOMPARE(rtf()->Text(), QStringLiteral("c"));
+        QVERIFY(ModalSeam::asked().isEmpty());
+        QVERIFY(QFileInfo::exists(base + blocker));   // what stood in the way is kept
+    }
+
+    void buttonsFollowSelection_data()
+    {
+        QTest::addColumn<int>("from");
+        QTest::addColumn<int>("length");
+        QTest::addColumn<QStringList>("down");
+        QTest::newRow("caret in plain text") << 2 << 0 << QStringList{"left"};
+        QTest::newRow("caret in bold text") << 8 << 0 << QStringList{"bold", "left"};
+        QTest::newRow("bold only in part: released") << 3 << 5 << QStringList{"left"};
+        QTest::newRow("centred italic paragraph") << 14 << 0 << QStringList{"italic", "center"};
+        QTest::newRow("mixed alignment: none pressed") << 2 << 14 << QStringList{};
+    }
+
+    void buttonsFollowSelection()
+    {
+        QFETCH(int, from);
+        QFETCH(int, length);
+        QFETCH(QStringList, down);
+        rtf()->SetSelRTF("{\\rtf1 plain {\\b bold}\\par\\qc\\i centred\\par}");
+        QCOMPARE(rtf()->Text(), QStringLiteral("plain bold\r\ncentred\r\n"));
+        rtf()->SetSelStart(from);
+        rtf()->SetSelLength(length);
+        for (const char *key : {"bold", "italic", "under", "left", "center", "right"})
+            QVERIFY2(m_main->Button(QLatin1String(key))->isChecked() == down.contains(QLatin1String(key)), key);
+    }
+
+    // The mark goes on the window whose text changed; the bar shows the active one.
+    void windowsBehindTheActiveOne()
+    {
+        frmDoc *first = doc();
+        frmDoc *second = genMod::NewDocument();
+        first->rtf1->SetText(QStringLiteral("a b c d e"));
+        QCOMPARE(first->Caption(), QStringLiteral("Document 1*"));
+        QCOMPARE(second->Caption(), QStringLiteral("Document 2"));
+        QVERIFY(first->bChanged && !second->bChanged);
+        QCOMPARE(panel(7), QStringLiteral("0"));
+        second->rtf1->SetText(QStringLiteral("one two\r\nthree"));
+        second->rtf1->SetSelStart(0);
+        QTest::keyClick(second->rtf1, Qt::Key_Down);
+        QCOMPARE(panel(3), QStringLiteral("2"));
+        QCOMPARE(panel(7), QStringLiteral("3"));
+        // Nothing active: the figures of the last document leave the bar.
+        m_main->mdiArea->setActiveSubWindow(nullptr);
+        for (int i : {3, 5, 7})
+            QCOMPARE(panel(i), QString());
+        m_main->mdiArea->setActiveSubWindow(first->subWindow());
+        QCOMPARE(panel(5), QStringLiteral("1"));
+        QCOMPARE(panel(7), QStringLiteral("5"));
+    }
+
+    void insertKeyTogglesTheInsPanel()
+    {
+        QCOMPARE(panel(10), QStringLiteral("INS"));
+        QTest::keyClick(rtf(), Qt::Key_Insert);
+        QCOMPARE(panel(10), QStringLiteral("OVR"));
+        QTest::keyClicks(rtf(), QStringLiteral("ab"));
+        QTest::keyClick(rtf(), Qt::Key_Home);
+        QTest::keyClick(rtf(), Qt::Key_X);
+        QCOMPARE(rtf()->Text(), QStringLiteral("xb"));
+        QTest::keyClick(rtf(), Qt::Key_Insert);
+        QCOMPARE(panel(10), QStringLiteral("INS"));
+    }
+};
 
 QTEST_MAIN(tst_events_doc)
 #include "tst_events_doc.moc"
