@@ -4,257 +4,171 @@
 #include "FilesTestSupport.h"
 
 #include <QDialog>
-#include <QDir>
 #include <QMdiSubWindow>
-#include <QPointer>
-#include <QTemporaryDir>
-#include <QtTest>
 
 using namespace FilesTestSupport;
 
-class tst_files_close : public QObject
+class tst_files_close : public FilesTest
 {
     Q_OBJECT
 
 private slots:
-    void initTestCase();
-    void init();
-    void cleanup();
+    void initTestCase() { setUpOnce(); }
+    void init() { setUp(); }
+    void cleanup() { tearDown(); }
 
-    void closeQuestion_data();
-    void closeQuestion();
-    void closeWithoutDocument();
-    void closeAllAsksEveryChangedDocument();
-    void closeAllStopsOnCancel();
-    void closeAllLeavesOtherWindowsAlone();
-    void mainWindowCloseAsksEveryChangedDocument_data();
-    void mainWindowCloseAsksEveryChangedDocument();
+    void closeQuestion_data()
+    {
+        QTest::addColumn<QString>("caption");        // "@name" = a file in the folder; "*" = changed
+        QTest::addColumn<QString>("windowState");    // "", minimized, maximized
+        QTest::addColumn<QVariantList>("answers");
+        QTest::addColumn<bool>("staysOpen");
+        QTest::addColumn<QString>("state");          // "Document State" afterwards
 
-private:
-    QTemporaryDir m_config;
-    QTemporaryDir m_logs;
-    QTemporaryDir *m_dir = nullptr;
-    frmMain *m_main = nullptr;
-};
-
-void tst_files_close::initTestCase()
-{
-    QVERIFY(m_config.isValid());
-    prepareEnvironment(m_config.path(), m_logs.path());
-}
-
-void tst_files_close::init()
-{
-    m_dir = new QTemporaryDir;
-    QVERIFY(m_dir->isValid());
-    m_main = startMainWindow();
-}
-
-void tst_files_close::cleanup()
-{
-    discardMainWindow(m_main);
-    delete m_dir;
-    m_dir = nullptr;
-}
-
-void tst_files_close::closeQuestion_data()
-{
-    QTest::addColumn<bool>("changed");
-    QTest::addColumn<QString>("caption");        // "@name" = a file in the folder
-    QTest::addColumn<QString>("windowState");    // normal, minimized, maximized
-    QTest::addColumn<QVariantList>("answers");
-    QTest::addColumn<bool>("staysOpen");
-    QTest::addColumn<QString>("state");          // "Document State" afterwards
-    QTest::addColumn<bool>("written");
-
-    const QString unset = noState();
-    QTest::newRow("unchanged: no question, no state")
-        << false << "@own.rtf" << "normal" << QVariantList{} << false << unset << false;
-    QTest::newRow("No: nothing written, state 0")
-        << true << "@own.rtf*" << "normal" << QVariantList{"No"} << false << "0" << false;
-    QTest::newRow("No while maximized: state 2")
-        << true << "@own.rtf*" << "maximized" << QVariantList{"No"} << false << "2" << false;
-    QTest::newRow("No while minimized: no state")
-        << true << "@own.rtf*" << "minimized" << QVariantList{"No"} << false << unset << false;
-    QTest::newRow("Cancel: stays, no state")
-        << true << "@own.rtf*" << "normal" << QVariantList{"Cancel"} << true << unset << false;
-    QTest::newRow("Yes on its own file: written, state 0")
-        << true << "@own.rtf*" << "normal" << QVariantList{"Yes"} << false << "0" << true;
-    QTest::newRow("Yes on a new document: saved through the dialog")
-        << true << "Document 1*" << "normal" << QVariantList{"Yes", "@new.rtf"} << false << "0" << true;
-    QTest::newRow("Yes, save dialog cancelled: stays open")
-        << true << "Document 1*" << "normal" << QVariantList{"Yes", QString()} << true << unset << false;
-    QTest::newRow("Yes, write fails: stays open")
-        << true << "@notes/own.rtf*" << "normal" << QVariantList{"Yes", "OK"} << true << unset << false;
-}
-
-void tst_files_close::closeQuestion()
-{
-    QFETCH(bool, changed);
-    QFETCH(QString, caption);
-    QFETCH(QString, windowState);
-    QFETCH(QVariantList, answers);
-    QFETCH(bool, staysOpen);
-    QFETCH(QString, state);
-    QFETCH(bool, written);
-
-    const QByteArray oldContent = QByteArrayLiteral("old content\n");
-    QVERIFY(writeFile(m_dir->filePath(QStringLiteral("own.rtf")), oldContent));
-    QVERIFY(writeFile(m_dir->filePath(QStringLiteral("notes")), oldContent));   // a file, not a folder
-    if (caption.startsWith(QLatin1Char('@')))
-        caption = m_dir->filePath(caption.mid(1));
-
-    frmDoc *doc = m_main->ActiveForm();
-    doc->rtf1->SetText(QStringLiteral("Unsaved words"));
-    doc->SetCaption(caption);
-    doc->bChanged = changed;
-    if (windowState == QLatin1String("minimized"))
-        doc->subWindow()->showMinimized();
-    else if (windowState == QLatin1String("maximized"))
-        doc->subWindow()->showMaximized();
-    QPointer<frmDoc> guard(doc);
-
-    for (const QVariant &answer : answers) {
-        const QString text = answer.toString();
-        ModalSeam::queue(text.startsWith(QLatin1Char('@')) ? QVariant(m_dir->filePath(text.mid(1))) : answer);
+        QTest::newRow("unchanged: no question, no state") << "@own.rtf" << "" << QVariantList{} << false << noState;
+        QTest::newRow("No: nothing written, state 0") << "@own.rtf*" << "" << QVariantList{"No"} << false << "0";
+        QTest::newRow("No, maximized: state 2") << "@own.rtf*" << "maximized" << QVariantList{"No"} << false << "2";
+        QTest::newRow("No while minimized: no state")
+            << "@own.rtf*" << "minimized" << QVariantList{"No"} << false << noState;
+        QTest::newRow("Cancel: stays, no state") << "@own.rtf*" << "" << QVariantList{"Cancel"} << true << noState;
+        QTest::newRow("Yes, own file: written") << "@own.rtf*" << "" << QVariantList{"Yes"} << false << "0";
+        QTest::newRow("Yes on a new document: saved through the dialog")
+            << "Document 1*" << "" << QVariantList{"Yes", "@new.rtf"} << false << "0";
+        QTest::newRow("Yes, save dialog cancelled: stays open")
+            << "Document 1*" << "" << QVariantList{"Yes", QString()} << true << noState;
+        QTest::newRow("Yes, write fails: stays")
+            << "@notes/own.rtf*" << "" << QVariantList{"Yes", "OK"} << true << noState;
     }
-    m_main->close_Click();
+    void closeQuestion()
+    {
+        QFETCH(QString, caption);
+        QFETCH(QString, windowState);
+        QFETCH(QVariantList, answers);
+        QFETCH(bool, staysOpen);
+        QFETCH(QString, state);
+        const bool written = !staysOpen && answers.value(0) == QVariant(QStringLiteral("Yes"));
 
-    QCOMPARE(ModalSeam::pending(), 0);
-    QCOMPARE(ModalSeam::unanswered(), 0);
-    const QList<ModalSeam::Question> questions = askedOf(QStringLiteral("message"));
-    if (changed) {
-        QVERIFY(!questions.isEmpty());
-        QCOMPARE(questions.first().title, QStringLiteral("Quillet"));
-        QCOMPARE(questions.first().text, QStringLiteral("The File : ") + caption
-                                             + QStringLiteral(" has changed !\r\nDo you want to save the changes ?"));
-    } else {
-        QVERIFY(questions.isEmpty());
+        const QByteArray oldContent = QByteArrayLiteral("old content\n");
+        QVERIFY(writeFile(path(QStringLiteral("own.rtf")), oldContent));
+        QVERIFY(writeFile(path(QStringLiteral("notes")), oldContent));   // a file, not a folder
+        if (caption.startsWith(QLatin1Char('@')))
+            caption = path(caption.mid(1));
+        const bool changed = caption.endsWith(QLatin1Char('*'));
+        frmDoc *doc = m_main->ActiveForm();
+        doc->rtf1->SetText(QStringLiteral("Unsaved words"));
+        doc->SetCaption(caption);
+        doc->bChanged = changed;
+        if (windowState == QLatin1String("minimized"))
+            doc->subWindow()->showMinimized();
+        else if (windowState == QLatin1String("maximized"))
+            doc->subWindow()->showMaximized();
+
+        queueAnswers(answers);
+        m_main->close_Click();
+
+        QCOMPARE(ModalSeam::pending(), 0);
+        QCOMPARE(ModalSeam::unanswered(), 0);
+        const QList<ModalSeam::Question> questions = askedOf(QStringLiteral("message"));
+        QCOMPARE(questions.isEmpty(), !changed);
+        if (changed)
+            QCOMPARE(questions.first().text,
+                     "The File : " + caption + " has changed !\r\nDo you want to save the changes ?");
+        if (staysOpen) {
+            QCOMPARE(m_main->documents(), QList<frmDoc *>{doc});
+            QCOMPARE(doc->rtf1->Text(), QStringLiteral("Unsaved words"));
+            QVERIFY(doc->bChanged);
+        } else {
+            QTRY_VERIFY(m_main->documents().isEmpty());
+        }
+        QCOMPARE(documentState(), state);
+
+        const QByteArray own = readFile(path(QStringLiteral("own.rtf")));
+        const QByteArray created = readFile(path(QStringLiteral("new.rtf")));
+        QCOMPARE(own.contains("Unsaved words") || created.contains("Unsaved words"), written);
+        if (!written)
+            QCOMPARE(own, oldContent);
+        QCOMPARE(readFile(path(QStringLiteral("notes"))), oldContent);
     }
 
-    if (staysOpen) {
-        QVERIFY(!guard.isNull());
-        QCOMPARE(m_main->documents(), QList<frmDoc *>{doc});
-        QCOMPARE(doc->rtf1->Text(), QStringLiteral("Unsaved words"));
-        QVERIFY(doc->bChanged);
-    } else {
+    // Every command that needs a document says so, and nothing else happens.
+    void commandsWithoutDocument()
+    {
+        m_main->close_Click();
         QTRY_VERIFY(m_main->documents().isEmpty());
+        for (const char *command : {"save", "saveas", "saveall", "close", "closeall"}) {
+            resetSeam();
+            ModalSeam::queue(QStringLiteral("OK"));
+            runCommand(m_main, QString::fromLatin1(command));
+            QVERIFY2(ModalSeam::asked().size() == 1 && ModalSeam::asked().first().kind == QLatin1String("message"),
+                     command);
+        }
     }
-    QCOMPARE(documentState(), state);
 
-    const QByteArray own = readFile(m_dir->filePath(QStringLiteral("own.rtf")));
-    const QByteArray created = readFile(m_dir->filePath(QStringLiteral("new.rtf")));
-    QCOMPARE(own.contains("Unsaved words") || created.contains("Unsaved words"), written);
-    if (!written)
-        QCOMPARE(own, oldContent);
-    QCOMPARE(readFile(m_dir->filePath(QStringLiteral("notes"))), oldContent);
-}
+    // Close All, the close box and File > Exit ask for every changed
+    // document, newest first, and stop at Cancel.
+    void closingMany_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QStringList>("answers");
+        QTest::addColumn<QStringList>("askedFor");
+        QTest::addColumn<QStringList>("left");
+        QTest::addColumn<QString>("state");
 
-void tst_files_close::closeWithoutDocument()
-{
-    m_main->close_Click();
-    QTRY_VERIFY(m_main->documents().isEmpty());
-    for (auto command : {&frmMain::close_Click, &frmMain::menuFileCloseAll_Click}) {
-        ModalSeam::reset();
-        ModalSeam::setStrict(true);
-        ModalSeam::queue(QStringLiteral("OK"));
-        (m_main->*command)();
-        QCOMPARE(ModalSeam::asked().size(), 1);
-        QCOMPARE(ModalSeam::asked().first().text, QStringLiteral("No open documents !"));
-        QCOMPARE(ModalSeam::asked().first().title, QStringLiteral("Quillet"));
+        // Document 1 is unchanged and never asked for.
+        const QStringList both{"Document 3", "Document 2"};
+        for (const char *command : {"closeall", "closebox", "exit"}) {
+            QTest::addRow("%s, No for both: all closed", command)
+                << command << QStringList{"No", "No"} << both << QStringList{} << "0";
+            QTest::addRow("%s, Cancel at the first: nothing closed", command) << command << QStringList{"Cancel"}
+                << QStringList{"Document 3"} << QStringList{"Document 1", "Document 2", "Document 3"} << noState;
+            // Close All has closed the unchanged Document 1 on its way.
+            const QStringList left = command == QByteArray("closeall") ? QStringList{"Document 2"}
+                                                                       : QStringList{"Document 1", "Document 2"};
+            QTest::addRow("%s, Cancel at the second: stops there", command)
+                << command << QStringList{"No", "Cancel"} << both << left << "0";
+        }
     }
-}
+    void closingMany()
+    {
+        QFETCH(QString, command);
+        QFETCH(QStringList, answers);
+        QFETCH(QStringList, askedFor);
+        QFETCH(QStringList, left);
+        QFETCH(QString, state);
 
-void tst_files_close::closeAllAsksEveryChangedDocument()
-{
-    // Document 1 unchanged: closed without a question.
-    genMod::NewDocument()->bChanged = true;
-    genMod::NewDocument()->bChanged = true;
+        genMod::NewDocument()->bChanged = true;
+        genMod::NewDocument()->bChanged = true;
+        for (const QString &answer : answers)
+            ModalSeam::queue(answer);
+        if (command == QLatin1String("closebox"))
+            m_main->close();
+        else
+            runCommand(m_main, command);
 
-    ModalSeam::queue(QStringLiteral("No"));
-    ModalSeam::queue(QStringLiteral("No"));
-    m_main->menuFileCloseAll_Click();
-
-    const QList<ModalSeam::Question> questions = askedOf(QStringLiteral("message"));
-    QCOMPARE(questions.size(), 2);
-    QVERIFY(questions.at(0).text.startsWith(QStringLiteral("The File : Document 3 ")));
-    QVERIFY(questions.at(1).text.startsWith(QStringLiteral("The File : Document 2 ")));
-    QCOMPARE(ModalSeam::asked().size(), 2);
-    QTRY_VERIFY(m_main->documents().isEmpty());
-    QCOMPARE(documentState(), QStringLiteral("0"));
-}
-
-void tst_files_close::closeAllStopsOnCancel()
-{
-    frmDoc *first = m_main->ActiveForm();
-    first->bChanged = true;
-    frmDoc *second = genMod::NewDocument();
-    second->bChanged = true;
-
-    ModalSeam::queue(QStringLiteral("Cancel"));
-    m_main->menuFileCloseAll_Click();
-
-    // Asked once; nothing closed, nothing asked again.
-    QCOMPARE(ModalSeam::asked().size(), 1);
-    QCOMPARE(ModalSeam::unanswered(), 0);
-    QCOMPARE(m_main->documents(), (QList<frmDoc *>{first, second}));
-    QCOMPARE(m_main->ActiveForm(), second);
-    QCOMPARE(documentState(), noState());
-}
-
-void tst_files_close::closeAllLeavesOtherWindowsAlone()
-{
-    genMod::NewDocument();
-    // Another window of the program, as the find dialog would be.
-    auto *other = new QDialog(m_main);
-    other->show();
-
-    m_main->menuFileCloseAll_Click();
-
-    QTRY_VERIFY(m_main->documents().isEmpty());
-    QVERIFY(ModalSeam::asked().isEmpty());   // no "Oops!" box
-    QVERIFY(other->isVisible());
-    delete other;
-}
-
-void tst_files_close::mainWindowCloseAsksEveryChangedDocument_data()
-{
-    QTest::addColumn<bool>("throughExit");
-    QTest::addColumn<QString>("lastAnswer");
-    QTest::addColumn<bool>("mainStaysOpen");
-
-    QTest::newRow("close box, No for both") << false << "No" << false;
-    QTest::newRow("close box, Cancel for the second") << false << "Cancel" << true;
-    QTest::newRow("File > Exit, No for both") << true << "No" << false;
-    QTest::newRow("File > Exit, Cancel for the second") << true << "Cancel" << true;
-}
-
-void tst_files_close::mainWindowCloseAsksEveryChangedDocument()
-{
-    QFETCH(bool, throughExit);
-    QFETCH(QString, lastAnswer);
-    QFETCH(bool, mainStaysOpen);
-
-    frmDoc *first = m_main->ActiveForm();
-    first->bChanged = true;
-    genMod::NewDocument()->bChanged = true;
-    genMod::NewDocument();
-
-    ModalSeam::queue(QStringLiteral("No"));
-    ModalSeam::queue(lastAnswer);
-    if (throughExit)
-        m_main->exit_Click();
-    else
-        m_main->close();
-
-    QCOMPARE(askedOf(QStringLiteral("message")).size(), 2);
-    QCOMPARE(ModalSeam::unanswered(), 0);
-    QCOMPARE(m_main->isVisible(), mainStaysOpen);
-    if (mainStaysOpen) {
-        QTRY_COMPARE(m_main->documents(), QList<frmDoc *>{first});
-        QVERIFY(first->bChanged);
+        QStringList asked;
+        for (const ModalSeam::Question &q : ModalSeam::asked())
+            asked.append(q.text.section(QStringLiteral(" has changed"), 0, 0).mid(11));
+        QCOMPARE(asked, askedFor);
+        QCOMPARE(ModalSeam::unanswered(), 0);
+        QTRY_COMPARE(captions(m_main), left);
+        QCOMPARE(documentState(), state);
+        QCOMPARE(m_main->isVisible(), command == QLatin1String("closeall") || !left.isEmpty());
     }
-}
+
+    void closeAllLeavesOtherWindowsAlone()
+    {
+        genMod::NewDocument();
+        auto *other = new QDialog(m_main);   // as the find dialog would be
+        other->show();
+        m_main->menuFileCloseAll_Click();
+
+        QTRY_VERIFY(m_main->documents().isEmpty());
+        QVERIFY(ModalSeam::asked().isEmpty());   // no "Oops!" box
+        QVERIFY(other->isVisible());
+        delete other;
+    }
+
+};
 
 QTEST_MAIN(tst_files_close)
 #include "tst_files_close.moc"

@@ -2,126 +2,63 @@
 
 #include "FilesTestSupport.h"
 
-#include <QDir>
-#include <QTemporaryDir>
-#include <QtTest>
-
 using namespace FilesTestSupport;
 
-class tst_files_commandline : public QObject
+class tst_files_commandline : public FilesTest
 {
     Q_OBJECT
 
 private slots:
-    void initTestCase();
-    void init();
-    void cleanup();
+    void initTestCase() { setUpOnce(); }
+    void init() { setUp(false); }
+    void cleanup() { tearDown(); }
 
-    void loadsIntoFirstDocument_data();
-    void loadsIntoFirstDocument();
-    void missingFile_data();
-    void missingFile();
+    void loadsIntoFirstDocument_data()
+    {
+        QTest::addColumn<QString>("fileName");      // "" = the folder itself
+        QTest::addColumn<QString>("commandLine");   // %1 = the file's full path
+        QTest::addColumn<QString>("text");          // what Document 1 shows; "" = not loaded
 
-private:
-    QTemporaryDir m_config;
-    QTemporaryDir m_logs;
-    QTemporaryDir *m_dir = nullptr;
-    frmMain *m_main = nullptr;
-    QString m_startFolder;
-};
-
-void tst_files_commandline::initTestCase()
-{
-    QVERIFY(m_config.isValid());
-    prepareEnvironment(m_config.path(), m_logs.path());
-    m_startFolder = QDir::currentPath();
-}
-
-void tst_files_commandline::init()
-{
-    m_dir = new QTemporaryDir;
-    QVERIFY(m_dir->isValid());
-}
-
-void tst_files_commandline::cleanup()
-{
-    discardMainWindow(m_main);
-    QDir::setCurrent(m_startFolder);
-    delete m_dir;
-    m_dir = nullptr;
-}
-
-void tst_files_commandline::loadsIntoFirstDocument_data()
-{
-    QTest::addColumn<QString>("fileName");
-    QTest::addColumn<QString>("commandLine");   // %1 = the file's full path
-    QTest::addColumn<bool>("rich");
-
-    QTest::newRow("full path") << "letter.rtf" << "%1" << true;
-    QTest::newRow("full path in double quotes") << "letter.rtf" << "\"%1\"" << true;
-    QTest::newRow("upper-case RTF") << "LETTER.RTF" << "%1" << true;
-    QTest::newRow("path with spaces, no quotes") << "my letter.rtf" << "%1" << true;
-    QTest::newRow("path with spaces, in quotes") << "my letter.rtf" << "\"%1\"" << true;
-    QTest::newRow("text file") << "notes.txt" << "%1" << false;
-    QTest::newRow("text file in quotes") << "notes.txt" << "\"%1\"" << false;
-    QTest::newRow("name relative to the current folder") << "letter.rtf" << "letter.rtf" << true;
-}
-
-void tst_files_commandline::loadsIntoFirstDocument()
-{
-    QFETCH(QString, fileName);
-    QFETCH(QString, commandLine);
-    QFETCH(bool, rich);
-
-    const QString path = QDir(m_dir->path()).absoluteFilePath(fileName);
-    QVERIFY(writeFile(path, rich ? richSample() : QByteArrayLiteral("plain words\n")));
-    QDir::setCurrent(m_dir->path());
-    m_main = startMainWindow(commandLine.contains(QLatin1String("%1")) ? commandLine.arg(path) : commandLine);
-
-    QCOMPARE(ModalSeam::asked().size(), 0);
-    QCOMPARE(m_main->documents().size(), 1);
-    frmDoc *doc = m_main->ActiveForm();
-    QCOMPARE(doc->Caption(), path);
-    QVERIFY(!doc->bChanged);
-    const QString text = doc->rtf1->Text();
-    QVERIFY2(text.startsWith(rich ? QStringLiteral("Hello bold world") : QStringLiteral("plain words")),
-             qPrintable(text));
-
-    // Closing it right away asks nothing.
-    m_main->close_Click();
-    QVERIFY(ModalSeam::asked().isEmpty());
-}
-
-void tst_files_commandline::missingFile_data()
-{
-    QTest::addColumn<QString>("commandLine");   // %1 = the missing file's full path
-    QTest::newRow("missing file") << "%1";
-    QTest::newRow("missing file in quotes") << "\"%1\"";
-    QTest::newRow("a folder") << "%1/";
-}
-
-void tst_files_commandline::missingFile()
-{
-    QFETCH(QString, commandLine);
-
-    QString path = m_dir->filePath(QStringLiteral("missing letter.rtf"));
-    if (commandLine.endsWith(QLatin1Char('/'))) {
-        path = m_dir->path();
-        commandLine.chop(1);
+        const QString rich = QStringLiteral("Hello bold world");
+        QTest::newRow("full path") << "letter.rtf" << "%1" << rich;
+        QTest::newRow("full path in double quotes") << "letter.rtf" << "\"%1\"" << rich;
+        QTest::newRow("upper-case RTF") << "LETTER.RTF" << "%1" << rich;
+        QTest::newRow("path with spaces, no quotes") << "my letter.rtf" << "%1" << rich;
+        QTest::newRow("path with spaces, in quotes") << "my letter.rtf" << "\"%1\"" << rich;
+        QTest::newRow("text file") << "notes.txt" << "%1" << "plain words";
+        QTest::newRow("text file in quotes") << "notes.txt" << "\"%1\"" << "plain words";
+        QTest::newRow("name relative to the current folder") << "letter.rtf" << "letter.rtf" << rich;
+        QTest::newRow("missing file") << "missing letter.rtf" << "%1" << "";
+        QTest::newRow("missing file in quotes") << "missing letter.rtf" << "\"%1\"" << "";
+        QTest::newRow("a folder") << "" << "%1" << "";
     }
-    m_main = startMainWindow(commandLine.arg(path));   // strict: the message is answered OK
+    void loadsIntoFirstDocument()
+    {
+        QFETCH(QString, fileName);
+        QFETCH(QString, commandLine);
+        QFETCH(QString, text);
 
-    const QList<ModalSeam::Question> messages = askedOf(QStringLiteral("message"));
-    QCOMPARE(messages.size(), 1);
-    QCOMPARE(messages.first().title, QStringLiteral("Quillet"));
-    QVERIFY2(messages.first().text.contains(path), qPrintable(messages.first().text));
-    QVERIFY(!messages.first().text.contains(QLatin1Char('"')));
+        const QString file = fileName.isEmpty() ? m_dir->path() : path(fileName);
+        if (!text.isEmpty())
+            QVERIFY(writeFile(file, text.startsWith(QLatin1String("Hello")) ? richSample() : text.toUtf8()));
+        QDir::setCurrent(m_dir->path());
+        startMainWindow(commandLine.contains(QLatin1String("%1")) ? commandLine.arg(file) : commandLine);
 
-    // Start-up went on: Document 1, empty and unchanged.
-    QCOMPARE(captions(m_main), QStringList{QStringLiteral("Document 1")});
-    QVERIFY(m_main->ActiveForm()->rtf1->Text().isEmpty());
-    QVERIFY(!m_main->ActiveForm()->bChanged);
-}
+        // A file that cannot be read is told, by its name without quotes, and
+        // start-up goes on with Document 1 empty.
+        const QList<ModalSeam::Question> messages = askedOf(QStringLiteral("message"));
+        QCOMPARE(ModalSeam::asked().size(), messages.size());
+        QCOMPARE(messages.size(), text.isEmpty() ? 1 : 0);
+        if (text.isEmpty()) {
+            QVERIFY2(messages.first().text.contains(file), qPrintable(messages.first().text));
+            QVERIFY(!messages.first().text.contains(QLatin1Char('"')));
+        }
+        QCOMPARE(captions(m_main), QStringList{text.isEmpty() ? QStringLiteral("Document 1") : file});
+        QVERIFY(!m_main->ActiveForm()->bChanged);
+        const QString shown = m_main->ActiveForm()->rtf1->Text();
+        QVERIFY2(text.isEmpty() ? shown.isEmpty() : shown.startsWith(text), qPrintable(shown));
+    }
+};
 
 QTEST_MAIN(tst_files_commandline)
 #include "tst_files_commandline.moc"
