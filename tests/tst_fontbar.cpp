@@ -96,6 +96,19 @@ private slots:
         QVERIFY(ModalSeam::asked().isEmpty());
     }
 
+    // The preset box has no key handler: a typed preset name is applied
+    // neither by Enter nor by the box's own end of editing.
+    void typedPresetNameDoesNothing()
+    {
+        typeAndEnter(m_main->Combo3, QStringLiteral("Heading1"));
+        m_main->Combo3->lineEdit()->clearFocus();
+        QCoreApplication::processEvents();
+        QCOMPARE(rtf()->SelFontSize().value_or(0), 10.0);
+        QCOMPARE(m_main->Combo2->currentText(), QStringLiteral("10"));
+        choose(m_main->Combo3, QStringLiteral("Heading1"));
+        QCOMPARE(rtf()->SelFontSize().value_or(0), 32.0);
+    }
+
     void sizeBox_data()
     {
         QTest::addColumn<QString>("text");
