@@ -332,6 +332,17 @@ bool CloseDocument(frmDoc *doc)
     return doc->close();
 }
 
+// The active document window, or nullptr once the user has been told that
+// there is none.
+frmDoc *activeDocumentOrSay(const QString &message, int iconKind)
+{
+    frmMain *main = frmMain::instance();
+    if (frmDoc *doc = main ? main->ActiveForm() : nullptr)
+        return doc;
+    ShowMessage(message, kTitle, iconKind, modMessageError::vbTrue);
+    return nullptr;
+}
+
 void OpenCommand()
 {
     frmMain *main = frmMain::instance();
@@ -354,13 +365,9 @@ void OpenCommand()
 
 void SaveCommand()
 {
-    frmMain *main = frmMain::instance();
-    frmDoc *doc = main ? main->ActiveForm() : nullptr;
-    if (!doc) {
-        ShowMessage(QStringLiteral("No document is open !"), kTitle, modMessageError::iconCritical,
-                    modMessageError::vbTrue);
+    frmDoc *doc = activeDocumentOrSay(QStringLiteral("No document is open !"), modMessageError::iconCritical);
+    if (!doc)
         return;
-    }
     const QString fileName = doc->FileName();
     const QString start = doc->Caption().left(3);
     bool written = false;
@@ -376,13 +383,9 @@ void SaveCommand()
 
 void SaveAsCommand()
 {
-    frmMain *main = frmMain::instance();
-    frmDoc *doc = main ? main->ActiveForm() : nullptr;
-    if (!doc) {
-        ShowMessage(QStringLiteral("No document is open !"), kTitle, modMessageError::iconCritical,
-                    modMessageError::vbTrue);
+    frmDoc *doc = activeDocumentOrSay(QStringLiteral("No document is open !"), modMessageError::iconCritical);
+    if (!doc)
         return;
-    }
     try {
         const bool written = EndsWithRtfExactly(doc->Caption()) ? SaveFileAs(doc) : SaveTextFileAs(doc);
         if (written)
@@ -396,35 +399,23 @@ void SaveAsCommand()
 
 void SaveAllCommand()
 {
-    frmMain *main = frmMain::instance();
-    if (!main || !main->ActiveForm()) {
-        ShowMessage(QStringLiteral("No open documents !"), kTitle, modMessageError::iconQuestion,
-                    modMessageError::vbTrue);
+    if (!activeDocumentOrSay(QStringLiteral("No open documents !"), modMessageError::iconQuestion))
         return;
-    }
     modDocument::SaveAllDocuments();
 }
 
 void CloseCommand()
 {
-    frmMain *main = frmMain::instance();
-    frmDoc *doc = main ? main->ActiveForm() : nullptr;
-    if (!doc) {
-        ShowMessage(QStringLiteral("No open documents !"), kTitle, modMessageError::iconQuestion,
-                    modMessageError::vbTrue);
+    frmDoc *doc = activeDocumentOrSay(QStringLiteral("No open documents !"), modMessageError::iconQuestion);
+    if (!doc)
         return;
-    }
     CloseDocument(doc);
 }
 
 void CloseAllCommand()
 {
-    frmMain *main = frmMain::instance();
-    if (!main || !main->ActiveForm()) {
-        ShowMessage(QStringLiteral("No open documents !"), kTitle, modMessageError::iconQuestion,
-                    modMessageError::vbTrue);
+    if (!activeDocumentOrSay(QStringLiteral("No open documents !"), modMessageError::iconQuestion))
         return;
-    }
     try {
         // Document windows only, the active one first; a refusal (Cancel)
         // ends the command with that document still open.
@@ -441,7 +432,7 @@ void CloseAllCommand()
                                             "Description%2")
                                  .arg(5)
                                  .arg(QString::fromLocal8Bit(e.what()));
-        SystemMessageBox::show(main, text, kTitle, SystemMessageBox::vbOKOnly);
+        SystemMessageBox::show(frmMain::instance(), text, kTitle, SystemMessageBox::vbOKOnly);
     }
 }
 
