@@ -8,7 +8,6 @@
 
 #include "documents/DeleteSnapshot.h"
 #include "documents/modGeneral.h"
-#include "platform/rtf/Twips.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -262,8 +261,9 @@ void frmDoc::Form_Deactivate()
 
 void frmDoc::Form_Resize()
 {
-    const int width = Twips::fromPixels(this->width()) - 2 * GapTwips;
-    const int height = Twips::fromPixels(this->height()) - 2 * GapTwips;
+    // The window's own screen resolution, as rtf1->Move converts with it.
+    const int width = qRound(this->width() * 1440.0 / logicalDpiX()) - 2 * GapTwips;
+    const int height = qRound(this->height() * 1440.0 / logicalDpiY()) - 2 * GapTwips;
     // Too small for the gaps: the old layout stays.
     if (width >= 0 && height >= 0)
         rtf1->Move(GapTwips, GapTwips, width, height);

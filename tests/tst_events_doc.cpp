@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QSlider>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -232,6 +233,24 @@ private slots:
         rtf()->SetSelLength(length);
         for (const char *key : {"bold", "italic", "under", "left", "center", "right"})
             QVERIFY2(m_main->Button(QLatin1String(key))->isChecked() == down.contains(QLatin1String(key)), key);
+    }
+
+    // rtf1 keeps a 50-twip gap inside its window and wraps 200 twips short of
+    // its width; a mouse release puts the indent ruler at SelIndent * 9 / RightMargin.
+    void layoutAndIndentRuler()
+    {
+        m_main->show();   // a hidden window keeps its resize events for later
+        doc()->subWindow()->resize(600, 400);
+        const auto twips = [this](int pixels) { return qRound(pixels * 1440.0 / doc()->logicalDpiX()); };
+        // Within the pixel the control is placed to.
+        QTRY_VERIFY(qAbs(rtf()->Width() - (twips(doc()->width()) - 100)) <= twips(1));
+        QCOMPARE(rtf()->RightMargin(), rtf()->Width() - 200);
+        QCOMPARE(rtf()->pos(), QPoint(qRound(50 * doc()->logicalDpiX() / 1440.0),
+                                      qRound(50 * doc()->logicalDpiY() / 1440.0)));
+        rtf()->SetText(QStringLiteral("indented"));
+        rtf()->SetSelIndent(rtf()->RightMargin() * 4 / 9 + 1);
+        QTest::mouseClick(rtf()->viewport(), Qt::LeftButton);
+        QCOMPARE(m_main->sliderIndent->value(), 4);
     }
 
     // The mark goes on the window whose text changed; the bar shows the active one.
