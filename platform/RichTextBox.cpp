@@ -195,19 +195,22 @@ RichTextBox::RichTextBox(QWidget *parent)
     setTabChangesFocus(false);
 
     watchDocument(document());
-    auto selectionMoved = [this] {
-        const QTextCursor c = textCursor();
-        if (c.anchor() == d->lastAnchor && c.position() == d->lastPosition)
-            return;
-        d->lastAnchor = c.anchor();
-        d->lastPosition = c.position();
-        emit SelChange();
-    };
+    auto selectionMoved = [this] { announceSelection(false); };
     connect(this, &QTextEdit::cursorPositionChanged, this, selectionMoved);
     connect(this, &QTextEdit::selectionChanged, this, selectionMoved);
     const QTextCursor c = textCursor();
     d->lastAnchor = c.anchor();
     d->lastPosition = c.position();
+}
+
+void RichTextBox::announceSelection(bool replaced)
+{
+    const QTextCursor c = textCursor();
+    if (!replaced && c.anchor() == d->lastAnchor && c.position() == d->lastPosition)
+        return;
+    d->lastAnchor = c.anchor();
+    d->lastPosition = c.position();
+    emit SelChange();
 }
 
 RichTextBox::~RichTextBox()
@@ -239,6 +242,7 @@ void RichTextBox::SetText(const QString &text)
         setTextCursor(c);
     }
     emit Change();
+    announceSelection(true);
 }
 
 int RichTextBox::SelStart() const
@@ -784,6 +788,7 @@ bool RichTextBox::LoadFile(const QString &path, int fileType)
     d->lineEnd = lineEnd;
     adoptDocument(doc.release());
     emit Change();
+    announceSelection(true);
     return true;
 }
 

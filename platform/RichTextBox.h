@@ -152,6 +152,9 @@ protected:
 private:
     void adoptDocument(QTextDocument *doc);
     void watchDocument(QTextDocument *doc);
+    // Raises SelChange when the selection moved, or always when the text
+    // around it was replaced (a load, a new Text), which moves it in effect.
+    void announceSelection(bool replaced);
 
     struct Private;
     Private *d;

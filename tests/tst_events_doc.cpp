@@ -89,7 +89,9 @@ private slots:
         auto *opened = new frmDoc;
         m_main->AddDocument(opened);
         QCOMPARE(doc(), opened);
+        QCOMPARE(panel(7), QStringLiteral("0"));
         QVERIFY(opened->rtf1->LoadFile(path, RichTextBox::rtfText));
+        QCOMPARE(panel(7), QStringLiteral("2"));   // the bar shows what was loaded
         opened->SetCaption(path);
         opened->bChanged = false;
         QTest::keyClicks(opened->rtf1, QStringLiteral("more"));
