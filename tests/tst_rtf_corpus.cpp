@@ -1,4 +1,4 @@
-// Reads every RTF file of the shared corpus: none may crash or hang, the text
+// Reads every RTF file of the corpus in tests/data: none may crash or hang, the text
 // the source projects agree on must be there, and what the writer makes of
 // the result must read back to the same text.
 #include "RtfTestSupport.h"
@@ -20,15 +20,15 @@ private slots:
     void cleanupTestCase();
 
 private:
-    const QString m_root = QStringLiteral(QUILLET_CORPUS_DIR);
+    const QString m_root = QStringLiteral(QUILLET_TEST_DATA "/corpus/rtf");
     int m_unconfirmedTotal = 0;
     int m_unconfirmedHeld = 0;
 };
 
 void tst_rtf_corpus::initTestCase()
 {
-    if (!QFileInfo::exists(m_root + "/INDEX.tsv"))
-        QSKIP("The shared RTF corpus is not beside this checkout (../shared/corpus/rtf); nothing to read.");
+    // The corpus is part of the repository; without it this test proves nothing.
+    QVERIFY2(QFileInfo::exists(m_root + "/INDEX.tsv"), qPrintable("RTF corpus missing: " + m_root));
 }
 
 void tst_rtf_corpus::corpusFile_data()
