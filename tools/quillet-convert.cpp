@@ -14,18 +14,24 @@
 #include <QStringList>
 
 #include <cstdio>
+#include <cstring>
 
 namespace {
 enum Exit { Ok = 0, Failed = 1, Usage = 2 };
 
 const char usageText[] =
     "Usage: quillet-convert INPUT OUTPUT [--to rtf|txt]\n"
+    "       quillet-convert --help | --version\n"
     "Converts between Rich Text (.rtf) and plain text (.txt).\n"
     "The output type follows OUTPUT's extension unless --to is given.\n";
 
 void printError(const QString &message)
 {
-    std::fprintf(stderr, "quillet-convert: %s\n", qPrintable(message));
+    // One line, whatever the reader or writer said, so scripts can log it.
+    QString line = message.simplified();
+    if (line.isEmpty())
+        line = QStringLiteral("failed");
+    std::fprintf(stderr, "quillet-convert: %s\n", qPrintable(line));
 }
 
 int typeForName(const QString &name)
@@ -51,6 +57,10 @@ int typeForOption(const QString &value)
 
 int main(int argc, char **argv)
 {
+    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+        std::printf("quillet-convert %s\n", QUILLET_VERSION);
+        return Ok;
+    }
     // A converter needs no screen.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
