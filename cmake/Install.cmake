@@ -29,6 +29,8 @@ set(CPACK_PACKAGE_CONTACT "Quillet developers")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${PROJECT_DESCRIPTION}")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_GENERATOR DEB)
+# The build keeps debug information; the package does not need it.
+set(CPACK_STRIP_FILES ON)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION editors)
@@ -36,9 +38,9 @@ set(CPACK_DEBIAN_PACKAGE_SECTION editors)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # A dictionary, so spell checking works out of the box.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "hunspell-en-us | hunspell-dictionary")
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "${PROJECT_DESCRIPTION}
- Quillet opens, edits, formats and saves Rich Text and plain-text documents in
- a multiple-document window, with find and replace, printing, spell checking
- over Hunspell, full-screen writing and live line and word counts.
- quillet-convert converts between Rich Text and plain text on the command line.")
+# The summary is the synopsis line; this is the long description under it.
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Quillet opens, edits, formats and saves Rich Text and plain-text documents in
+a multiple-document window, with find and replace, printing, spell checking
+over Hunspell, full-screen writing and live line and word counts.
+quillet-convert converts between Rich Text and plain text on the command line.")
 include(CPack)

@@ -1,6 +1,7 @@
 #include "documents/DeleteSnapshot.h"
 
 #include "platform/RichTextBox.h"
+#include "shell/DataFiles.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -27,7 +28,9 @@ QStringList DeleteSnapshot::baseFolders()
 {
     if (!baseOverride().isEmpty())
         return {baseOverride()};
-    QStringList folders{QCoreApplication::applicationDirPath()};
+    QStringList folders;
+    if (const QString programFolder = DataFiles::ProgramFolderForOwnFiles(); !programFolder.isEmpty())
+        folders << programFolder;
     const QString appData = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
     if (!appData.isEmpty() && !folders.contains(appData))
         folders << appData;

@@ -41,6 +41,13 @@ QString Find(const QString &fileName)
     return {};
 }
 
+QString ProgramFolderForOwnFiles()
+{
+    const QString programFolder = QCoreApplication::applicationDirPath();
+    const QFileInfo installedData(programFolder + QLatin1Char('/') + QStringLiteral(QUILLET_DATA_FROM_BIN));
+    return installedData.isDir() ? QString() : programFolder;
+}
+
 QIcon ApplicationIcon()
 {
     initResources();

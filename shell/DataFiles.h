@@ -13,6 +13,10 @@ namespace DataFiles {
 QStringList SearchFolders();
 // The full path of the first existing file of that name, or an empty string.
 QString Find(const QString &fileName);
+// The program's folder when Quillet may keep its own files there (the error
+// log, the Delete snapshot); empty when it runs from an installed tree, whose
+// folders belong to the system even when the user could write to them.
+QString ProgramFolderForOwnFiles();
 // Quillet's own icon in every size it ships.
 QIcon ApplicationIcon();
 

@@ -1,6 +1,7 @@
 #include "shell/modMessageError.h"
 
 #include "platform/ModalSeam.h"
+#include "shell/DataFiles.h"
 #include "shell/frmMain.h"
 #include "shell/frmMsgBox.h"
 
@@ -52,7 +53,7 @@ QString LogFolder()
 {
     if (!g_logFolder.isEmpty())
         return g_logFolder;
-    const QString programFolder = QCoreApplication::applicationDirPath();
+    const QString programFolder = DataFiles::ProgramFolderForOwnFiles();
     const QFileInfo info(programFolder);
     if (!programFolder.isEmpty() && info.isDir() && info.isWritable())
         return programFolder;

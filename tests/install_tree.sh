@@ -26,8 +26,11 @@ unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM
 export HOME="$prefix/home" XDG_CONFIG_HOME="$prefix/home/.config" XDG_DATA_HOME="$prefix/home/.local/share"
 export XDG_RUNTIME_DIR="$prefix/runtime"
 mkdir -p "$HOME" && mkdir -m 700 "$XDG_RUNTIME_DIR"
-"$prefix/bin/quillet" --paths | grep -qx "tips: $prefix/share/quillet/QuickTips.op" || {
-  "$prefix/bin/quillet" --paths >&2; fail "installed quillet does not find its tips"; }
+paths=$("$prefix/bin/quillet" --paths)
+grep -qx "tips: $prefix/share/quillet/QuickTips.op" <<<"$paths" || { echo "$paths" >&2; fail "installed quillet does not find its tips"; }
+# An installed program keeps its own files in the user's folders, never in bin/.
+grep -qx "error log: $XDG_DATA_HOME/Tallowmere/Quillet/Error.log" <<<"$paths" || { echo "$paths" >&2; fail "error log beside an installed program"; }
+grep -qx "settings: $XDG_CONFIG_HOME/Quillet/HKEY_LOCAL_MACHINE.ini" <<<"$paths" || { echo "$paths" >&2; fail "settings outside the user's config folder"; }
 
 # The installed converter converts, and says why in one line when it cannot.
 printf '{\\rtf1\\ansi {\\b Hello} world\\par}' > "$prefix/in.rtf"
