@@ -9,6 +9,7 @@
 #include "shell/ToolbarIcons.h"
 #include "shell/genMod.h"
 #include "shell/modRegistry.h"
+#include "spelling/modSpellCheck.h"
 
 #include <QAction>
 #include <QApplication>
@@ -202,7 +203,9 @@ void frmMain::buildMenus()
     addEntry(alignment, QStringLiteral("mnuFormatAlignRight"), QStringLiteral("Align &Right"), QKS(Qt::CTRL | Qt::Key_R));
 
     QMenu *tools = addSubMenu(nullptr, QStringLiteral("menuTools"), QStringLiteral("&Tools"));
-    addEntry(tools, QStringLiteral("menuToolsSpellCheck"), QStringLiteral("&Spell Check Document"), QKS(Qt::Key_F7));
+    connect(addEntry(tools, QStringLiteral("menuToolsSpellCheck"), QStringLiteral("&Spell Check Document"),
+                     QKS(Qt::Key_F7)),
+            &QAction::triggered, this, [] { modSpellCheck::menuToolsSpellCheck_Click(); });
 
     m_windowMenu = addSubMenu(nullptr, QStringLiteral("window"), QStringLiteral("&Window"));
     connect(addEntry(m_windowMenu, QStringLiteral("newind"), QStringLiteral("&New Window")),
@@ -588,6 +591,12 @@ void frmMain::ShowTipOfTheDay()
 
 void frmMain::QuitSpellingServer()
 {
+    modSpellCheck::QuitHeldServer();
+}
+
+void frmMain::spellCheckDoc()
+{
+    modSpellCheck::spellCheckDoc();
 }
 
 void frmMain::MDIForm_QueryUnload(bool &cancel, int reason)
@@ -711,7 +720,8 @@ void frmMain::stdbar_ButtonClick(QAction *button)
 
 void frmMain::formatbar_ButtonClick(QAction *button)
 {
-    Q_UNUSED(button);
+    if (button->objectName() == QLatin1String("spellcheck"))
+        modSpellCheck::menuToolsSpellCheck_Click();
 }
 
 void frmMain::CommLineFile() { fileMod::CommLineFile(); }

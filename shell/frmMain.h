@@ -114,6 +114,8 @@ public:
     void formatbar_ButtonClick(QAction *button);
 
     void CommLineFile();
+    // The spell-check run on the active document (Tools > Spell Check).
+    void spellCheckDoc();
 
     void MDIForm_OLEDragOver(QDragMoveEvent *event);
     void MDIForm_OLEDragDrop(QDropEvent *event);
