@@ -16,6 +16,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QFile>
 #include <QListWidget>
 #include <QMdiSubWindow>
 #include <QPainter>
@@ -336,6 +337,22 @@ private slots:
         QCOMPARE(modSpellCheck::spellErrors()->Count(), 33000);
         QCOMPARE(checkedForm()->List1->count(), 33000);
         QCOMPARE(checkedForm()->List1->item(0)->text(), QStringLiteral("zqaaaa"));
+    }
+
+    void aFailingCheckIsLoggedAndShowsNoDialog()
+    {
+        // The run called with no document behind it: the error path.
+        for (frmDoc *doc : m_main->documents())
+            doc->subWindow()->close();
+        QTRY_VERIFY(m_main->documents().isEmpty());
+        ModalSeam::queue(QStringLiteral("OK"));
+        m_main->spellCheckDoc();
+        QCOMPARE(ModalSeam::asked().size(), 1);
+        QCOMPARE(ModalSeam::asked().first().title, QStringLiteral("Quillet - ERROR"));
+        QVERIFY(!progressWindowShown() && !SuggestionsForm::instance(false));
+        QFile log(modMessageError::ErrorLogPath());
+        QVERIFY(log.open(QIODevice::ReadOnly));
+        QVERIFY(log.readAll().contains("Source = The following error occured during the document's spell check\r\n"));
     }
 
     void unloadQuitsTheHeldServer()
