@@ -19,11 +19,13 @@
 #include "spelling/SuggestionsForm.h"
 #include "spelling/modSpellCheck.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QAction>
 #include <QApplication>
 #include <QFile>
 #include <QListWidget>
 #include <QTemporaryDir>
+#include <QTextDocument>
 
 #include <benchmark/benchmark.h>
 #include <hunspell.hxx>
@@ -70,7 +72,7 @@ QString sampleText(int wordCount)
     text.reserve(wordCount * 7);
     for (int i = 0; i < wordCount; ++i) {
         const quint32 roll = random() % 100;
-        QString word = roll < 75 || vocabulary.isEmpty() ? pick(common) : pick(vocabulary);
+        QString word = roll < 70 || vocabulary.isEmpty() ? pick(common) : pick(vocabulary);
         if (roll >= 98 && word.size() > 3) {
             const int at = 1 + int(random() % quint32(word.size() - 2));
             std::swap(word[at], word[at + 1]);
@@ -133,6 +135,10 @@ void BM_SpellCheckDocEndToEnd(benchmark::State &state)
     frmDoc *doc = main->ActiveForm();
     doc->rtf1->SetText(document1MB());
     doc->bChanged = false;
+    // The document has been on screen before the user asks for a check: its
+    // layout is done and not part of the check's cost.
+    doc->rtf1->document()->documentLayout()->documentSize();
+    QCoreApplication::processEvents();
     QAction *command = main->Menu(QStringLiteral("menuToolsSpellCheck"));
     const bool held = state.range(0) == 1;
     for (auto _ : state) {
@@ -156,7 +162,7 @@ void BM_SpellCheckDocEndToEnd(benchmark::State &state)
 
 BENCHMARK(BM_HunspellAlone)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ServerCheck)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_SpellCheckDocEndToEnd)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SpellCheckDocEndToEnd)->Arg(0)->Arg(1)->Iterations(4)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char **argv)
 {

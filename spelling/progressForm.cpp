@@ -29,7 +29,12 @@ progressForm::progressForm(QWidget *parent)
 
 void progressForm::Advance(int amount)
 {
-    ProgressBar1->setValue(qMin(ProgressBar1->maximum(), ProgressBar1->value() + amount));
+    const int value = qMin(ProgressBar1->maximum(), ProgressBar1->value() + amount);
+    // A bar already full stays as it is: a check with thousands of errors
+    // advances once per error.
+    if (value == ProgressBar1->value())
+        return;
+    ProgressBar1->setValue(value);
     if (isVisible())
         ProgressBar1->repaint();
 }
