@@ -125,35 +125,6 @@ private slots:
         QCOMPARE(errorNumberOf([&] { s.Item(0); }), SpellServerError::NoSuchMember);
     }
 
-    void emptyAndCleanTextHaveNoErrors_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::newRow("empty") << QString();
-        QTest::newRow("correct") << "The quick brown fox jumps over the lazy dog.";
-    }
-    void emptyAndCleanTextHaveNoErrors()
-    {
-        QFETCH(QString, text);
-        auto app = startEnglish();
-        QVERIFY(app);
-        SpellServerRange range = app->Documents_Add()->Range();
-        range.InsertAfter(text);
-        const SpellingErrors errors = range.SpellingErrors();
-        QCOMPARE(errors.Count(), 0);
-        QCOMPARE(errorNumberOf([&] { errors.Item(1); }), SpellServerError::NoSuchMember);
-    }
-
-    void countsBeyondSixteenBits()
-    {
-        auto app = startEnglish();
-        QVERIFY(app);
-        SpellServerRange range = app->Documents_Add()->Range();
-        range.InsertAfter(QStringLiteral("wrold teh ").repeated(20000));
-        const SpellingErrors errors = range.SpellingErrors();
-        QCOMPARE(errors.Count(), 40000);
-        QCOMPARE(errors.Item(40000).Text(), QStringLiteral("teh"));
-    }
-
     void attachFindsTheRunningServerUntilQuit()
     {
         QVERIFY(!SpellServer::Attach(SpellServer::ClassName));
