@@ -125,6 +125,17 @@ private slots:
         QCOMPARE(errorNumberOf([&] { s.Item(0); }), SpellServerError::NoSuchMember);
     }
 
+    void hugeWordIsJustMisspelt()
+    {
+        auto app = startEnglish();
+        QVERIFY(app);
+        const QString huge = QStringLiteral("abcdefghij").repeated(20000);
+        SpellServerRange range = app->Documents_Add()->Range();
+        range.InsertAfter(QStringLiteral("fine ") + huge);
+        QCOMPARE(errorTexts(range.SpellingErrors()), QStringList{huge});
+        QCOMPARE(app->GetSpellingSuggestions(huge).Count(), 0);
+    }
+
     void attachFindsTheRunningServerUntilQuit()
     {
         QVERIFY(!SpellServer::Attach(SpellServer::ClassName));
