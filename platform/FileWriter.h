@@ -4,13 +4,16 @@
 #include <QString>
 
 // Writes a whole file so that a failure at any point leaves the file that
-// was there byte for byte: the bytes go to a temporary file beside it, which
-// replaces the target only once everything was written.
+// was there byte for byte: the bytes go to a temporary file beside it, every
+// write is checked, the temporary is synced to the disk (and that checked
+// too), and only then does it replace the target. A file written over keeps
+// its permission bits and, where the process may set them, its owner and
+// group. A symbolic link stays a link: the file it points to is replaced.
 class FileWriter
 {
 public:
-    // False, with a reason that names the path and the cause, when the file
-    // could not be written.
+    // False, with a reason that names the path and the cause ("No space left
+    // on device"), when the file could not be written.
     static bool write(const QString &path, const QByteArray &bytes, QString *errorText);
 
     // Test seam: the next write stops after this many bytes, as a full disk

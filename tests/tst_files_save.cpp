@@ -2,6 +2,7 @@
 // cleared only by a real write, and failed writes that damage nothing.
 
 #include "FilesTestSupport.h"
+#include "FullDisk.h"
 
 using namespace FilesTestSupport;
 
@@ -187,6 +188,44 @@ private slots:
         // Nothing new, and no temporary file is left beside it.
         const QStringList left = QDir(m_dir->path()).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot);
         QVERIFY2(left.size() == (failure.isEmpty() ? 0 : 1), qPrintable(left.join(QLatin1Char(' '))));
+    }
+
+    // A save that does not fit on the disk says so by name, keeps the old
+    // file byte for byte and leaves the document unsaved. A small text stays
+    // in a write buffer until the file is closed, so this is where a failure
+    // once went unseen.
+    void fullDisk_data()
+    {
+        QTest::addColumn<bool>("realDisk");
+        QTest::newRow("a full tmpfs") << true;
+        QTest::newRow("through the write seam") << false;
+    }
+    void fullDisk()
+    {
+        QFETCH(bool, realDisk);
+        FullDisk disk;
+        if (realDisk && !disk.isMounted())
+            QSKIP("Only root can mount a small tmpfs here; the write seam row covers the rest");
+        const QString target = realDisk ? disk.filePath(QStringLiteral("letter.txt")) : path(QStringLiteral("letter.txt"));
+        const QByteArray oldContent = QByteArrayLiteral("the old letter\n");
+        QVERIFY(writeFile(target, oldContent));
+        if (realDisk)
+            QVERIFY(disk.fill());
+        else
+            RichTextBox::InjectSaveFailure(4);
+
+        frmDoc *doc = changedDocument(target + QLatin1Char('*'));
+        queueAnswers({"OK"});
+        runCommand(m_main, QStringLiteral("save"));
+
+        const QList<ModalSeam::Question> messages = askedOf(QStringLiteral("message"));
+        QCOMPARE(messages.size(), 1);
+        QVERIFY2(messages.first().text.contains(target), qPrintable(messages.first().text));
+        QVERIFY2(messages.first().text.contains(QStringLiteral("No space left on device")),
+                 qPrintable(messages.first().text));
+        QCOMPARE(readFile(target), oldContent);
+        QVERIFY(doc->bChanged);
+        QCOMPARE(QFileInfo(target).dir().entryList(QDir::Files), QStringList{QStringLiteral("letter.txt")});
     }
 };
 

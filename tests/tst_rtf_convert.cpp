@@ -1,5 +1,6 @@
 // quillet-convert as a user runs it: conversions both ways, options, and
 // clear failures that leave no half-written output behind.
+#include "FullDisk.h"
 #include "RtfTestSupport.h"
 
 #include <QDir>
@@ -17,6 +18,7 @@ private slots:
     void converts();
     void refuses_data();
     void refuses();
+    void fullDisk();
 
 private:
     int run(QStringList args);
@@ -128,6 +130,30 @@ void tst_rtf_convert::refuses()
     QCOMPARE(readFile("keep.txt"), QByteArray("precious"));
     QVERIFY(QFileInfo(path("folder.txt")).isDir());
     QCOMPARE(QDir(m_dir.path()).entryList({"*.tmp", ".*.tmp", "*~"}, QDir::Files | QDir::Hidden), QStringList());
+}
+
+// A conversion onto a full disk fails with the cause in one line and leaves
+// the old output whole.
+void tst_rtf_convert::fullDisk()
+{
+    FullDisk disk;
+    if (!disk.isMounted())
+        QSKIP("Only root can mount a small tmpfs here");
+    const QString output = disk.filePath(QStringLiteral("out.txt"));
+    const QByteArray old("the old output\n");
+    QFile file(output);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(old) == old.size());
+    file.close();
+    QVERIFY(disk.fill());
+
+    QCOMPARE(run({"@in.rtf", output}), 1);
+    // Its own lines only: Qt may warn about the environment as well.
+    const QStringList said = m_errors.split(u'\n').filter(QRegularExpression("^quillet-convert: "));
+    QCOMPARE(said.size(), 1);
+    QVERIFY2(said.first().contains(QStringLiteral("No space left on device")), qPrintable(m_errors));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), old);
+    QCOMPARE(QFileInfo(output).dir().entryList(QDir::Files), QStringList{QStringLiteral("out.txt")});
 }
 
 QTEST_GUILESS_MAIN(tst_rtf_convert)
