@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QDragMoveEvent>
 #include <QDropEvent>
+#include <QEvent>
 #include <QFileInfo>
 #include <QMdiSubWindow>
 #include <QMimeData>
@@ -111,6 +112,58 @@ void rememberOwnFile(frmDoc *doc, const QString &path, int fileType)
     doc->setProperty(kOwnFileType, fileType);
 }
 
+// Shows a notice through the program's message box once the main window is
+// on screen: a file named on the command line is loaded before it shows, and
+// a box over the splash window would have no window to belong to.
+class ShowWatcher : public QObject
+{
+public:
+    ShowWatcher(QWidget *window, const QString &text) : QObject(window), m_text(text)
+    {
+        window->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Show) {
+            watched->removeEventFilter(this);
+            const QString text = m_text;
+            // After the show has finished, so the box is centred on a window
+            // that is really there.
+            QTimer::singleShot(0, parent(), [text] {
+                ShowMessage(text, kTitle, modMessageError::iconExclamation, modMessageError::vbTrue);
+            });
+            deleteLater();
+        }
+        return false;
+    }
+
+private:
+    QString m_text;
+};
+
+void tellWhenShown(const QString &text)
+{
+    frmMain *main = frmMain::instance();
+    if (!main)
+        return;
+    if (main->isVisible()) {
+        QTimer::singleShot(0, main, [text] {
+            ShowMessage(text, kTitle, modMessageError::iconExclamation, modMessageError::vbTrue);
+        });
+    } else {
+        new ShowWatcher(main, text);
+    }
+}
+
+QString strayBytesText(const QString &name)
+{
+    return QStringLiteral("The file : %1 held bytes that were not valid UTF-8.\r\n"
+                          "They are shown as Windows-1252 characters and will be saved as UTF-8.")
+        .arg(name);
+}
+
 // Loads name into doc and captions the window with it. The reason for a
 // failure is left in reason.
 bool loadInto(frmDoc *doc, const QString &name, int fileType, QString &reason)
@@ -127,6 +180,8 @@ bool loadInto(frmDoc *doc, const QString &name, int fileType, QString &reason)
     doc->SetCaption(name);
     doc->bChanged = false;
     rememberOwnFile(doc, name, fileType);
+    if (doc->rtf1->LoadedStrayBytes())
+        tellWhenShown(strayBytesText(name));
     return true;
 }
 

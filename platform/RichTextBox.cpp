@@ -158,6 +158,8 @@ struct RichTextBox::Private
     QFont baseFont;
     int rightMarginTwips = 0;
     TextFile::LineEnd lineEnd = TextFile::platformLineEnd();
+    TextFile::Encoding encoding = TextFile::Encoding::Utf8;
+    bool strayBytes = false;
     int changeSuppression = 0;   // > 0 while a programmatic edit raises Change itself
     int lastAnchor = -1;
     int lastPosition = -1;
@@ -766,6 +768,8 @@ bool RichTextBox::LoadFile(const QString &path, int fileType)
     doc->setIndentWidth(document()->indentWidth());
 
     TextFile::LineEnd lineEnd = TextFile::platformLineEnd();
+    TextFile::Encoding encoding = TextFile::Encoding::Utf8;
+    bool strayBytes = false;
     // A file that is not RTF loads as plain text even in Rich Text mode, so
     // the user sees what it holds instead of an empty window.
     if (fileType == rtfRTF && RtfReader::isRtf(bytes)) {
@@ -781,11 +785,15 @@ bool RichTextBox::LoadFile(const QString &path, int fileType)
         QTextCursor cursor(doc.get());
         cursor.insertText(decoded.text);
         lineEnd = decoded.lineEnd;
+        encoding = decoded.encoding;
+        strayBytes = decoded.strayBytes;
     }
     doc->setUndoRedoEnabled(true);
     doc->setModified(false);
 
     d->lineEnd = lineEnd;
+    d->encoding = encoding;
+    d->strayBytes = strayBytes;
     adoptDocument(doc.release());
     emit Change();
     announceSelection(true);
@@ -824,7 +832,7 @@ bool RichTextBox::SaveFile(const QString &path, int fileType)
     if (fileType == rtfText) {
         const QString text = plainText(document(), 0, documentLength(document()),
                                        TextFile::lineEndText(d->lineEnd));
-        bytes = TextFile::encode(text);
+        bytes = TextFile::encode(text, d->encoding);
     } else if (fileType == rtfRTF) {
         bytes = RtfWriter::write(*document());
     } else {
@@ -837,6 +845,11 @@ bool RichTextBox::SaveFile(const QString &path, int fileType)
 QString RichTextBox::LastError() const
 {
     return d->lastError;
+}
+
+bool RichTextBox::LoadedStrayBytes() const
+{
+    return d->strayBytes;
 }
 
 void RichTextBox::InjectSaveFailure(qint64 afterBytes)

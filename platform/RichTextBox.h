@@ -23,9 +23,10 @@ class QPrinter;
 // the text. Change is raised for format changes as well, so that a document
 // that was only made bold still counts as changed. Justified paragraphs read
 // as left aligned (0). LoadFile in Rich Text mode reads a file that is not
-// RTF as plain text. Plain text files are read as UTF-8 when they are valid
-// UTF-8, else as Windows-1252, and written as UTF-8 with the line ends of the
-// file last loaded (the platform's for new documents).
+// RTF as plain text. Plain text files are read by their byte order mark, else
+// as UTF-8 with any stray invalid byte taken as Windows-1252 (TextFile), and
+// written in the encoding, mark and line ends of the file last loaded (UTF-8
+// without a mark and the platform's line ends for new documents).
 class RichTextBox : public QTextEdit
 {
     Q_OBJECT
@@ -104,6 +105,9 @@ public:
     bool LoadFile(const QString &path, int fileType = rtfRTF);
     bool SaveFile(const QString &path, int fileType = rtfRTF);
     QString LastError() const;
+    // The last plain-text load met bytes that were not valid UTF-8 and read
+    // them as Windows-1252; saving writes them as UTF-8.
+    bool LoadedStrayBytes() const;
     // Test seam: the next SaveFile (of any control) stops after writing this
     // many bytes, as a full disk would stop it; -1 switches it off.
     static void InjectSaveFailure(qint64 afterBytes);

@@ -6,7 +6,12 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QMimeData>
+#include <QStringEncoder>
 #include <QUrl>
+
+#ifdef Q_OS_LINUX
+#include <sys/stat.h>
+#endif
 
 using namespace FilesTestSupport;
 
@@ -239,6 +244,110 @@ private slots:
         QVERIFY(doc->bChanged);
         QCOMPARE(doc->Caption(), QStringLiteral("Document 2*"));
     }
+
+    // A text file comes back byte for byte after Open and Save: its byte
+    // order mark, its encoding and its line ends.
+    void textFileComesBackByteForByte_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        const QString text = QString::fromUtf8("Hi there\r\nna\u00efve caf\u00e9 \u65e5\u672c \U0001F600\r\nend\r\n");
+        const auto encoded = [&](QStringConverter::Encoding encoding, const char *mark, int markSize) {
+            QStringEncoder encoder(encoding);
+            return QByteArray(mark, markSize) + QByteArray(encoder.encode(text));
+        };
+        QTest::newRow("UTF-16 LE with mark") << encoded(QStringConverter::Utf16LE, "\xFF\xFE", 2);
+        QTest::newRow("UTF-16 BE with mark") << encoded(QStringConverter::Utf16BE, "\xFE\xFF", 2);
+        QTest::newRow("UTF-32 LE with mark") << encoded(QStringConverter::Utf32LE, "\xFF\xFE\0\0", 4);
+        QTest::newRow("UTF-32 BE with mark") << encoded(QStringConverter::Utf32BE, "\0\0\xFE\xFF", 4);
+        QTest::newRow("UTF-8 with mark") << encoded(QStringConverter::Utf8, "\xEF\xBB\xBF", 3);
+        QTest::newRow("UTF-8 with LF") << QString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")).toUtf8();
+    }
+    void textFileComesBackByteForByte()
+    {
+        QFETCH(QByteArray, bytes);
+        const QString file = path(QStringLiteral("letter.txt"));
+        QVERIFY(writeFile(file, bytes));
+        openBy(QStringLiteral("explorer"), file);
+        frmDoc *doc = m_main->ActiveForm();
+        QCOMPARE(doc->Caption(), file);
+        QVERIFY2(doc->rtf1->Text().startsWith(QString::fromUtf8("Hi there\r\nna\u00efve caf\u00e9 \u65e5\u672c")),
+                 qPrintable(doc->rtf1->Text()));
+        doc->bChanged = true;
+        runCommand(m_main, QStringLiteral("save"));
+        QCOMPARE(ModalSeam::asked().size(), 0);
+        QVERIFY(!doc->bChanged);
+        QCOMPARE(readFile(file), bytes);
+    }
+
+    // One stray byte is read as a Windows-1252 character and all the rest as
+    // UTF-8. The user is told once, when the main window is on screen: a file
+    // named on the command line is read before the window shows.
+    void strayByteIsToldOnce_data()
+    {
+        QTest::addColumn<bool>("commandLine");
+        QTest::newRow("opened from the explorer") << false;
+        QTest::newRow("named on the command line") << true;
+    }
+    void strayByteIsToldOnce()
+    {
+        QFETCH(bool, commandLine);
+        const QString file = path(QStringLiteral("notes.txt"));
+        QVERIFY(writeFile(file, "na\xC3\xAFve caf\xC3\xA9 \xE6\x97\xA5\xE6\x9C\xAC \x85 end\n"));
+        if (commandLine) {
+            delete std::exchange(m_main, nullptr);
+            resetSeam();
+            genMod::SetCommandLine(file);
+            m_main = new frmMain;
+            m_main->MDIForm_Load();
+            QCoreApplication::processEvents();   // as start-up does before it shows the window
+            QCOMPARE(askedOf(QStringLiteral("message")).size(), 0);
+            m_main->show();
+        } else {
+            openBy(QStringLiteral("explorer"), file);
+        }
+        frmDoc *doc = m_main->ActiveForm();
+        QCOMPARE(doc->rtf1->Text(), QString::fromUtf8("na\u00efve caf\u00e9 \u65e5\u672c \u2026 end\r\n"));
+        queueAnswers({"OK"});
+        QTRY_COMPARE(askedOf(QStringLiteral("message")).size(), 1);
+        const QString text = askedOf(QStringLiteral("message")).first().text;
+        QVERIFY2(text.contains(file) && text.contains(QStringLiteral("not valid UTF-8")), qPrintable(text));
+        QCoreApplication::processEvents();
+        QCOMPARE(askedOf(QStringLiteral("message")).size(), 1);
+
+        // Saved back, the stray byte is the UTF-8 of what was shown.
+        doc->bChanged = true;
+        runCommand(m_main, QStringLiteral("save"));
+        QCOMPARE(readFile(file), QByteArray("na\xC3\xAFve caf\xC3\xA9 \xE6\x97\xA5\xE6\x9C\xAC \xE2\x80\xA6 end\n"));
+    }
+
+#ifdef Q_OS_LINUX
+    // Saving over a file keeps its permission bits, and as root its owner
+    // and group: a shared file stays shared.
+    void saveKeepsPermissionsAndOwner()
+    {
+        const QString file = path(QStringLiteral("shared.txt"));
+        QVERIFY(writeFile(file, "old\n"));
+        const QByteArray name = QFile::encodeName(file);
+        QCOMPARE(::chmod(name.constData(), 0640), 0);
+        const bool root = ::geteuid() == 0;
+        if (root)
+            QCOMPARE(::chown(name.constData(), 1234, 5678), 0);
+        openBy(QStringLiteral("explorer"), file);
+        frmDoc *doc = m_main->ActiveForm();
+        doc->rtf1->SetText(QStringLiteral("new"));
+        doc->bChanged = true;
+        runCommand(m_main, QStringLiteral("save"));
+        QCOMPARE(ModalSeam::asked().size(), 0);
+        QCOMPARE(readFile(file), QByteArray("new"));
+        struct stat info {};
+        QCOMPARE(::stat(name.constData(), &info), 0);
+        QCOMPARE(info.st_mode & 07777, mode_t(0640));
+        if (root) {
+            QCOMPARE(info.st_uid, uid_t(1234));
+            QCOMPARE(info.st_gid, gid_t(5678));
+        }
+    }
+#endif
 };
 
 QTEST_MAIN(tst_files_open)

@@ -293,7 +293,17 @@ private slots:
         const int txt = RichTextBox::rtfText;
         QTest::newRow("UTF-8 with LF") << QByteArray("caf\xc3\xa9\nx") << txt << u"caf\u00e9\r\nx"_s << QByteArray("caf\xc3\xa9\nx");
         QTest::newRow("UTF-8 with BOM and CR LF") << QByteArray("\xef\xbb\xbfna\xc3\xafve\r\nx\r\n") << txt
-                                                  << u"na\u00efve\r\nx\r\n"_s << QByteArray("na\xc3\xafve\r\nx\r\n");
+                                                  << u"na\u00efve\r\nx\r\n"_s << QByteArray("\xef\xbb\xbfna\xc3\xafve\r\nx\r\n");
+        QTest::newRow("UTF-16 LE with BOM") << QByteArray("\xff\xfeH\0i\0\r\0\n\0", 10) << txt << u"Hi\r\n"_s
+                                            << QByteArray("\xff\xfeH\0i\0\r\0\n\0", 10);
+        QTest::newRow("UTF-32 BE with BOM") << QByteArray("\0\0\xfe\xff\0\0\0H\0\x01\xf6\0", 12) << txt << u"H\U0001F600"_s
+                                            << QByteArray("\0\0\xfe\xff\0\0\0H\0\x01\xf6\0", 12);
+        QTest::newRow("a stray byte leaves the UTF-8 around it alone")
+            << QByteArray("na\xc3\xafve \x85 \xe6\x97\xa5") << txt << u"na\u00efve \u2026 \u65e5"_s
+            << QByteArray("na\xc3\xafve \xe2\x80\xa6 \xe6\x97\xa5");
+        QTest::newRow("a broken sequence is read byte by byte")
+            << QByteArray("a\xe6\x97z \xed\xa0\x80") << txt << u"a\u00e6\u2014z \u00ed\u00a0\u20ac"_s
+            << QByteArray("a\xc3\xa6\xe2\x80\x94z \xc3\xad\xc2\xa0\xe2\x82\xac");
         QTest::newRow("Windows-1252 becomes UTF-8") << QByteArray("caf\xe9 \x80 \x93q\x94\r\n") << txt << u"caf\u00e9 \u20ac \u201cq\u201d\r\n"_s
                                                     << QByteArray("caf\xc3\xa9 \xe2\x82\xac \xe2\x80\x9cq\xe2\x80\x9d\r\n");
         QTest::newRow("UTF-8 cut short is not UTF-8") << QByteArray("ab\xc3") << txt << u"ab\u00c3"_s << QByteArray("ab\xc3\x83");
