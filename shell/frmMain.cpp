@@ -5,6 +5,7 @@
 #include "editing/modFontBar.h"
 #include "platform/CommonDialog.h"
 #include "platform/RichTextBox.h"
+#include "platform/ScreenFonts.h"
 #include "shell/StatusIndicators.h"
 #include "shell/ToolbarIcons.h"
 #include "shell/genMod.h"
@@ -18,7 +19,6 @@
 #include <QDragEnterEvent>
 #include <QDragMoveEvent>
 #include <QDropEvent>
-#include <QFontDatabase>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -535,7 +535,7 @@ void frmMain::MDIForm_Load()
 
     const QString fontText = Combo1->currentText();
     Combo1->clear();
-    Combo1->addItems(QFontDatabase::families());
+    Combo1->addItems(ScreenFonts::families());
     Combo1->setEditText(fontText);
 
     const QString sizeText = Combo2->currentText();

@@ -3,8 +3,10 @@
 #include "platform/RichTextBox.h"
 
 #include <QComboBox>
+#include <QFontDatabase>
 #include <QLineEdit>
 #include <QMdiSubWindow>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -137,6 +139,33 @@ private slots:
     {
         typeAndEnter(m_main->Combo1, QStringLiteral("No Such Font Installed"));
         QCOMPARE(rtf()->SelFontName().value_or(QString()), QStringLiteral("No Such Font Installed"));
+    }
+
+    // The platform lists a family once per foundry ("C059 [urw]", "C059
+    // [UKWN]"). The font box shows each family once by its own name, and a
+    // saved font table names the family, also for a name typed with a tag.
+    void fontListNamesEachFamilyOnce()
+    {
+        QStringList listed;
+        for (int i = 0; i < m_main->Combo1->count(); ++i)
+            listed << m_main->Combo1->itemText(i);
+        QVERIFY(!listed.isEmpty());
+        const QRegularExpression foundryTag(QStringLiteral(" \\[[^\\]]*\\]$"));
+        QStringList families;
+        for (QString family : QFontDatabase::families()) {
+            family.remove(foundryTag);
+            if (!families.contains(family))
+                families << family;
+        }
+        QCOMPARE(listed, families);
+
+        typeAndEnter(m_main->Combo1, QStringLiteral("C059 [urw]"));
+        const QString saved = m_dir.filePath(QStringLiteral("fonts.rtf"));
+        QVERIFY2(rtf()->SaveFile(saved), qPrintable(rtf()->LastError()));
+        QFile file(saved);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray bytes = file.readAll();
+        QVERIFY2(bytes.contains(" C059;") && !bytes.contains("[urw]"), bytes.left(300).constData());
     }
 };
 

@@ -134,7 +134,7 @@ public:
         : m_doc(document), m_start(start), m_end(end), m_whole(wholeDocument)
     {
         const QFont base = document.defaultFont();
-        m_defaultFamily = base.family().isEmpty() ? QStringLiteral("Times New Roman") : base.family();
+        m_defaultFamily = base.family().isEmpty() ? QStringLiteral("Times New Roman") : withoutFoundry(base.family());
         m_defaultSize = base.pointSizeF() > 0 ? base.pointSizeF() : 12.0;
         fontIndex(m_defaultFamily);
     }
@@ -222,8 +222,18 @@ private:
     {
         const QStringList families = f.fontFamilies().toStringList();
         if (!families.isEmpty() && !families.first().isEmpty())
-            return families.first();
+            return withoutFoundry(families.first());
         return m_defaultFamily;
+    }
+
+    // Qt may name a font "C059 [urw]" after its foundry; other readers of the
+    // file know only the family name.
+    static QString withoutFoundry(const QString &family)
+    {
+        if (!family.endsWith(u']'))
+            return family;
+        const qsizetype open = family.lastIndexOf(QLatin1String(" ["));
+        return open > 0 ? family.left(open) : family;
     }
 
     void writeCharFormat(QByteArray &out, const QTextCharFormat &f)
