@@ -264,11 +264,18 @@ bool WriteDocument(frmDoc *doc, const QString &path, int fileType)
 {
     if (!doc)
         return false;
-    if (doc->rtf1->SaveFile(path, fileType)) {
+    QString reason;
+    // A name ending in the change mark comes from a caption, never from the
+    // user: writing to it would make a stray file and leave the real one
+    // unsaved.
+    if (path.endsWith(QLatin1Char('*'))) {
+        reason = QStringLiteral("A file name may not end in the change mark \"*\".");
+    } else if (doc->rtf1->SaveFile(path, fileType)) {
         rememberOwnFile(doc, path, fileType);
         return true;
+    } else {
+        reason = doc->rtf1->LastError();
     }
-    QString reason = doc->rtf1->LastError();
     if (reason.isEmpty())
         reason = QStringLiteral("The file could not be written.");
     ShowMessage(QStringLiteral("The file : %1 could not be saved.\r\n%2").arg(path, reason), kTitle,

@@ -284,7 +284,10 @@ void frmDoc::rtf1_Change()
     // load fills it before it is the active one. A load raises this before
     // its caption becomes the path, so an opened file never shows the mark.
     if (!bAddStar) {
-        SetCaption(Caption() + QLatin1Char('*'));
+        // A caption still wearing the mark (a cancelled close clears
+        // bAddStar) does not get a second one.
+        if (!Caption().endsWith(QLatin1Char('*')))
+            SetCaption(Caption() + QLatin1Char('*'));
         bAddStar = true;
     }
     bChanged = true;
@@ -313,7 +316,10 @@ void frmDoc::rtf1_KeyUp(int keyCode, int shift)
     // Every released key marks the caption, also one that changed nothing;
     // bChanged is only the text's business.
     if (!bAddStar) {
-        SetCaption(Caption() + QLatin1Char('*'));
+        // A caption still wearing the mark (a cancelled close clears
+        // bAddStar) does not get a second one.
+        if (!Caption().endsWith(QLatin1Char('*')))
+            SetCaption(Caption() + QLatin1Char('*'));
         bAddStar = true;
     }
     if (keyCode == KeyDelete) {

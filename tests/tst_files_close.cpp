@@ -168,6 +168,49 @@ private slots:
         delete other;
     }
 
+
+    // A cancelled close clears bAddStar; edits after two of them once gave
+    // the caption a second mark, and Save then wrote a new file named after
+    // the caption less one mark ("letter.rtf*").
+    void cancelledClosesLeaveOneMark()
+    {
+        const QString file = path(QStringLiteral("letter.rtf"));
+        QVERIFY(writeFile(file, richSample()));
+        QVERIFY(fileMod::OpenFile(file));
+        frmDoc *doc = m_main->ActiveForm();
+        for (const QString &typed : {QStringLiteral("x"), QStringLiteral("y")}) {
+            QTest::keyClicks(doc->rtf1, typed);
+            queueAnswers({"Cancel"});
+            m_main->close_Click();
+            QCOMPARE(m_main->ActiveForm(), doc);
+        }
+        QTest::keyClicks(doc->rtf1, QStringLiteral("z"));
+        QCOMPARE(doc->Caption(), file + QLatin1Char('*'));
+
+        runCommand(m_main, QStringLiteral("save"));
+        QCOMPARE(askedOf(QStringLiteral("message")).size(), 2);   // the two close questions only
+        QVERIFY(!doc->bChanged);
+        QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList{QStringLiteral("letter.rtf")});
+        RichTextBox reread;
+        QVERIFY(reread.LoadFile(file));
+        QVERIFY2(reread.Text().startsWith(QStringLiteral("xyzHello")), qPrintable(reread.Text()));
+    }
+
+    // Nor does any other way lead to a file whose name ends in the mark.
+    void neverWritesToANameEndingInTheMark()
+    {
+        frmDoc *doc = m_main->ActiveForm();
+        doc->rtf1->SetText(QStringLiteral("words"));
+        doc->bChanged = true;
+        queueAnswers({"@odd.txt*", 6, "OK"});   // the name, Yes to the plain-text warning, the refusal
+        runCommand(m_main, QStringLiteral("save"));
+        QCOMPARE(ModalSeam::pending(), 0);
+        const QList<ModalSeam::Question> messages = askedOf(QStringLiteral("message"));
+        QCOMPARE(messages.size(), 1);
+        QVERIFY2(messages.first().text.contains(QStringLiteral("change mark")), qPrintable(messages.first().text));
+        QVERIFY(doc->bChanged);
+        QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList());
+    }
 };
 
 QTEST_MAIN(tst_files_close)
