@@ -23,6 +23,10 @@ foreach(page quillet quillet-convert)
   install(FILES ${CMAKE_CURRENT_BINARY_DIR}/man/${page}.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 endforeach()
 
+# Packaging and installing take the build as it is and never start one: a
+# package test must not rebuild a tree that other tests are running from.
+set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY TRUE)
+
 set(CPACK_PACKAGE_NAME quillet)
 set(CPACK_PACKAGE_VENDOR "Tallowmere")
 set(CPACK_PACKAGE_CONTACT "Quillet developers")
