@@ -86,7 +86,7 @@ struct Window
         }
         // What the user sees was laid out before the first key.
         doc->rtf1->document()->documentLayout()->documentSize();
-        modGeneral::ShowStatistics(doc->rtf1);
+        doc->Form_Activate();
     }
 
     void typeOne()

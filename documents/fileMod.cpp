@@ -20,7 +20,6 @@
 #include <QUrl>
 
 #include <algorithm>
-#include <exception>
 
 using modMessageError::ShowMessage;
 
@@ -63,12 +62,6 @@ QString openFailureText(const QString &name, const QString &reason)
     return QStringLiteral("The file : %1 could not be opened.\r\n%2").arg(name, reason);
 }
 
-void showOpenFailure(const QString &name, const QString &reason)
-{
-    ShowMessage(openFailureText(name, reason), kTitle, modMessageError::iconCritical,
-                modMessageError::vbTrue);
-}
-
 // The warning before anything is written without its formats.
 bool confirmPlainText()
 {
@@ -95,21 +88,6 @@ void setUpDialog(const QString &title, const QString &filter, const QString &def
     cd1->SetCancelError(false);
     cd1->SetDefaultExt(defaultExt);
     cd1->SetFilter(filter);
-}
-
-// What a window's own file was last read or written as. The name's rule and
-// the way a file came in can disagree: "LETTER.RTF" dropped on the window is
-// read as Rich Text, yet Save's rule would write it back as plain text and
-// drop every format; opened with File > Open it is read as plain text, and
-// Save All's rule would wrap its markup in Rich Text. Written back to where it
-// came from, a file keeps the type it was read as.
-const char *const kOwnFilePath = "ownFilePath";
-const char *const kOwnFileType = "ownFileType";
-
-void rememberOwnFile(frmDoc *doc, const QString &path, int fileType)
-{
-    doc->setProperty(kOwnFilePath, path);
-    doc->setProperty(kOwnFileType, fileType);
 }
 
 // Shows a notice through the program's message box once the main window is
@@ -164,8 +142,8 @@ QString strayBytesText(const QString &name)
         .arg(name);
 }
 
-// Loads name into doc and captions the window with it. The reason for a
-// failure is left in reason.
+// Loads name into doc, records it as the window's file and captions the
+// window with it. The reason for a failure is left in reason.
 bool loadInto(frmDoc *doc, const QString &name, int fileType, QString &reason)
 {
     reason = unreadableReason(name);
@@ -177,9 +155,8 @@ bool loadInto(frmDoc *doc, const QString &name, int fileType, QString &reason)
             reason = QStringLiteral("The file could not be read.");
         return false;
     }
-    doc->SetCaption(name);
+    doc->SetFile(name, fileType);
     doc->bChanged = false;
-    rememberOwnFile(doc, name, fileType);
     if (doc->rtf1->LoadedStrayBytes())
         tellWhenShown(strayBytesText(name));
     return true;
@@ -236,28 +213,45 @@ QString TextFilter()
     return QStringLiteral("Text Files (*.txt)|*.txt|All Files (*.*)|*.*");
 }
 
+frmDoc *OpenInto(const QString &fileName, int fileType, frmDoc *doc,
+                 const std::function<frmDoc *()> &makeWindow, QString *failure)
+{
+    const QString name = fullPath(fileName);
+    // Checked before a window is made, so a missing file leaves no empty
+    // window behind.
+    QString reason = unreadableReason(name);
+    const bool madeWindow = !doc && reason.isEmpty();
+    if (madeWindow)
+        doc = makeWindow ? makeWindow() : nullptr;
+    if (reason.isEmpty() && !doc)
+        return nullptr;   // no window to load into; its maker has reported why
+    if (reason.isEmpty() && loadInto(doc, name, fileType, reason)) {
+        if (frmMain *main = frmMain::instance())
+            main->SetFocus();
+        return doc;
+    }
+    // A window made for a file that could not be loaded goes again.
+    if (madeWindow)
+        discardWindow(doc);
+    const QString text = openFailureText(name, reason);
+    if (failure)
+        *failure = text;
+    else
+        ShowMessage(text, kTitle, modMessageError::iconCritical, modMessageError::vbTrue);
+    return nullptr;
+}
+
 bool OpenFile(const QString &fileName)
 {
     frmMain *main = frmMain::instance();
     if (!main)
         return false;
-    const QString name = fullPath(fileName);
-    // Checked before the window is made, so a missing file leaves no empty
-    // "Form1" window behind.
-    QString reason = unreadableReason(name);
-    if (!reason.isEmpty()) {
-        showOpenFailure(name, reason);
-        return false;
-    }
-    auto *doc = new frmDoc;
-    main->AddDocument(doc);
-    const int fileType = EndsWithRtfExactly(name) ? RichTextBox::rtfRTF : RichTextBox::rtfText;
-    if (!loadInto(doc, name, fileType, reason)) {
-        discardWindow(doc);
-        showOpenFailure(name, reason);
-        return false;
-    }
-    return true;
+    const int fileType = EndsWithRtfExactly(fileName) ? RichTextBox::rtfRTF : RichTextBox::rtfText;
+    return OpenInto(fileName, fileType, nullptr, [main] {
+        auto *doc = new frmDoc;
+        main->AddDocument(doc);
+        return doc;
+    }) != nullptr;
 }
 
 bool WriteDocument(frmDoc *doc, const QString &path, int fileType)
@@ -271,7 +265,7 @@ bool WriteDocument(frmDoc *doc, const QString &path, int fileType)
     if (path.endsWith(QLatin1Char('*'))) {
         reason = QStringLiteral("A file name may not end in the change mark \"*\".");
     } else if (doc->rtf1->SaveFile(path, fileType)) {
-        rememberOwnFile(doc, path, fileType);
+        doc->SetFile(path, fileType);
         return true;
     } else {
         reason = doc->rtf1->LastError();
@@ -364,8 +358,12 @@ bool SaveToFile(const QString &path, frmDoc *doc)
 
 int OwnFileType(frmDoc *doc, const QString &path, int typeByName)
 {
-    if (doc && !path.isEmpty() && doc->property(kOwnFilePath).toString() == path)
-        return doc->property(kOwnFileType).toInt();
+    // The name's rule and the way a file came in can disagree: "LETTER.RTF"
+    // dropped on the window is read as Rich Text, yet Save's rule would
+    // write it back as plain text and drop every format. Written back to
+    // where it came from, a file keeps the type it was read as.
+    if (doc && !path.isEmpty() && doc->FilePath() == path)
+        return doc->FileType();
     return typeByName;
 }
 
@@ -448,15 +446,9 @@ void SaveAsCommand()
     frmDoc *doc = activeDocumentOrSay(QStringLiteral("No document is open !"), modMessageError::iconCritical);
     if (!doc)
         return;
-    try {
-        const bool written = EndsWithRtfExactly(doc->Caption()) ? SaveFileAs(doc) : SaveTextFileAs(doc);
-        if (written)
-            doc->bChanged = false;
-    } catch (const std::exception &e) {
-        const QString description = QString::fromLocal8Bit(e.what());
-        modMessageError::LogError(QStringLiteral("Following error occurred : ") + description + kTitle,
-                                  {5, description});
-    }
+    const bool written = EndsWithRtfExactly(doc->Caption()) ? SaveFileAs(doc) : SaveTextFileAs(doc);
+    if (written)
+        doc->bChanged = false;
 }
 
 void SaveAllCommand()
@@ -478,23 +470,13 @@ void CloseAllCommand()
 {
     if (!activeDocumentOrSay(QStringLiteral("No open documents !"), modMessageError::iconQuestion))
         return;
-    try {
-        // Document windows only, the active one first; a refusal (Cancel)
-        // ends the command with that document still open.
-        QList<frmDoc *> closed;
-        while (frmDoc *doc = NextDocument(closed)) {
-            if (!CloseDocument(doc))
-                return;
-            closed.append(doc);
-        }
-    } catch (const std::exception &e) {
-        const QString text = QStringLiteral("Oops! An error occurred while doing the requested operation.\r\n"
-                                            "Error Details : \r\n"
-                                            "Error number is %1\r\n"
-                                            "Description%2")
-                                 .arg(5)
-                                 .arg(QString::fromLocal8Bit(e.what()));
-        SystemMessageBox::show(frmMain::instance(), text, kTitle, SystemMessageBox::vbOKOnly);
+    // Document windows only, the active one first; a refusal (Cancel) ends
+    // the command with that document still open.
+    QList<frmDoc *> closed;
+    while (frmDoc *doc = NextDocument(closed)) {
+        if (!CloseDocument(doc))
+            return;
+        closed.append(doc);
     }
 }
 
@@ -512,10 +494,10 @@ void CommLineFile()
     if (!doc)
         return;
 
-    QString reason;
+    QString failure;
     QString name = commandLine;
     const int fileType = EndsWithRtfAnyCase(name) ? RichTextBox::rtfRTF : RichTextBox::rtfText;
-    if (loadInto(doc, fullPath(name), fileType, reason))
+    if (OpenInto(name, fileType, doc, {}, &failure))
         return;
 
     // A name in double quotes: try again without them. Its type is decided
@@ -525,11 +507,11 @@ void CommLineFile()
         name = name.mid(1);
         name.chop(1);
         const int unquotedType = EndsWithRtfAnyCase(name) ? RichTextBox::rtfRTF : RichTextBox::rtfText;
-        if (loadInto(doc, fullPath(name), unquotedType, reason))
+        if (OpenInto(name, unquotedType, doc, {}, &failure))
             return;
     }
     // Start-up goes on with the empty first document.
-    showOpenFailure(fullPath(name), reason);
+    ShowMessage(failure, kTitle, modMessageError::iconCritical, modMessageError::vbTrue);
 }
 
 void DragOver(QDragMoveEvent *event)
@@ -561,18 +543,17 @@ void DragDrop(QDropEvent *event)
             continue;
         const QString name = url.toLocalFile();
         const int fileType = EndsWithRtfAnyCase(name) ? RichTextBox::rtfRTF : RichTextBox::rtfText;
-        QString reason = unreadableReason(name);
-        if (!reason.isEmpty()) {
-            failures.append(openFailureText(name, reason));
-            continue;
-        }
-        frmDoc *doc = modDocument::CreateNewDocument();
-        if (!doc)
+        bool noWindow = false;
+        QString failure;
+        const frmDoc *doc = OpenInto(name, fileType, nullptr, [&noWindow] {
+            frmDoc *made = modDocument::CreateNewDocument();
+            noWindow = !made;
+            return made;
+        }, &failure);
+        if (noWindow)
             break;   // already reported by CreateNewDocument
-        if (!loadInto(doc, name, fileType, reason)) {
-            discardWindow(doc);
-            failures.append(openFailureText(name, reason));
-        }
+        if (!doc)
+            failures.append(failure);
     }
 
     // Told once the drop is over, so that the drag source is not held up by

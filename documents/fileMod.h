@@ -2,6 +2,7 @@
 
 #include <QList>
 #include <QString>
+#include <functional>
 
 class QDragMoveEvent;
 class QDropEvent;
@@ -37,6 +38,15 @@ QString TextFilter();
 // Each acts on doc, or on the active document window when doc is null, and
 // returns true only when the file was read or written.
 
+// The one routine every way in (the open dialog, the explorer pane, the
+// command line, a drop) opens a file through. Loads fileName (made a full
+// path) as fileType into doc, or, when doc is null, into a window that
+// makeWindow makes once the file was found readable; records the file on the
+// window, clears bChanged and gives the window the focus. On failure a
+// window it made goes again, and the reason is put in *failure, or told to
+// the user when failure is null. Returns the window, or nullptr.
+frmDoc *OpenInto(const QString &fileName, int fileType, frmDoc *doc,
+                 const std::function<frmDoc *()> &makeWindow, QString *failure = nullptr);
 // Opens the file in a new document window captioned with its path. A file
 // that cannot be read is reported and leaves no window behind.
 bool OpenFile(const QString &fileName);

@@ -1,23 +1,16 @@
 #include "documents/frmDoc.h"
 
+#include "documents/DeleteSnapshot.h"
 #include "documents/fileMod.h"
+#include "documents/modGeneral.h"
+#include "platform/KeyCodes.h"
 #include "platform/RichTextBox.h"
-#include "shell/frmMain.h"
 #include "shell/modMessageError.h"
 #include "shell/modRegistry.h"
 
-#include "documents/DeleteSnapshot.h"
-#include "documents/modGeneral.h"
-
-#include <QAction>
 #include <QClipboard>
-#include <QComboBox>
-#include <QGuiApplication>
-#include <QSignalBlocker>
-#include <QSlider>
-#include <cmath>
 #include <QCloseEvent>
-#include <QLabel>
+#include <QGuiApplication>
 #include <QMdiSubWindow>
 
 frmDoc::frmDoc(QWidget *parent)
@@ -29,6 +22,8 @@ frmDoc::frmDoc(QWidget *parent)
     rtf1->SetFontName(QStringLiteral("Verdana"));
     // Copy and paste by key are the window's own key-release commands.
     rtf1->SetClipboardKeysEnabled(false);
+    // Focus given to the window (activation, start-up) is the text's.
+    setFocusProxy(rtf1);
 
     connect(rtf1, &RichTextBox::Change, this, &frmDoc::rtf1_Change);
     connect(rtf1, &RichTextBox::SelChange, this, &frmDoc::rtf1_SelChange);
@@ -51,8 +46,17 @@ void frmDoc::SetCaption(const QString &caption)
     setWindowTitle(caption);
 }
 
+void frmDoc::SetFile(const QString &path, int fileType)
+{
+    m_filePath = path;
+    m_fileType = fileType;
+    SetCaption(path);
+}
+
 QString frmDoc::FileName() const
 {
+    if (!m_filePath.isEmpty())
+        return m_filePath;
     const QString caption = Caption();
     if (caption.endsWith(QLatin1Char('*')))
         return caption.left(caption.size() - 1);
@@ -112,14 +116,7 @@ void frmDoc::resizeEvent(QResizeEvent *event)
 
 void frmDoc::Form_Load()
 {
-    if (frmMain *main = frmMain::instance()) {
-        for (const char *name : {"edit", "formatmenu", "menuTools", "menuInsert"}) {
-            if (QAction *menu = main->Menu(QLatin1String(name))) {
-                menu->setEnabled(true);
-                menu->setVisible(true);
-            }
-        }
-    }
+    // The main window enables its document menus when it adds the window.
     Form_Resize();
     rtf1->SetFontSize(10);
     bAddStar = false;
@@ -129,12 +126,7 @@ void frmDoc::Form_QueryUnload(bool &cancel, int unloadMode)
 {
     Q_UNUSED(cancel);
     Q_UNUSED(unloadMode);
-    if (frmMain *main = frmMain::instance()) {
-        for (int panel : {3, 5, 7}) {
-            if (QLabel *label = main->Panel(panel))
-                label->clear();
-        }
-    }
+    emit statisticsCleared();
     bAddStar = false;
 }
 
@@ -147,12 +139,11 @@ void frmDoc::checkDocForChange(bool &cancel)
 {
     if (!bChanged)
         return;
-    modMessageError::ShowMessage(QStringLiteral("The File : ") + Caption()
-                                     + QStringLiteral(" has changed !\r\nDo you want to save the changes ?"),
-                                 QStringLiteral("Quillet"), modMessageError::iconQuestion,
-                                 modMessageError::vbFalse);
-    frmMain *main = frmMain::instance();
-    if (main && main->bYes) {
+    const modMessageError::Answer answer = modMessageError::ShowMessage(
+        QStringLiteral("The File : ") + Caption()
+            + QStringLiteral(" has changed !\r\nDo you want to save the changes ?"),
+        QStringLiteral("Quillet"), modMessageError::iconQuestion, modMessageError::vbFalse);
+    if (answer == modMessageError::vbYes) {
         // This window is saved, also when another one is active. A save
         // that did not happen (dialog cancelled, warning declined, write
         // failed) keeps the window open with its content, as Cancel does.
@@ -161,7 +152,7 @@ void frmDoc::checkDocForChange(bool &cancel)
             return;
         }
         bChanged = false;
-    } else if (!main || !main->bNo) {
+    } else if (answer != modMessageError::vbNo) {
         cancel = true;
         return;
     }
@@ -173,59 +164,8 @@ void frmDoc::checkDocForChange(bool &cancel)
 
 namespace {
 
-// Shift state of the Ctrl key alone, and the key codes of the window's own
-// key-release commands.
-constexpr int CtrlOnly = 2;
-constexpr int KeyDelete = 46;
-constexpr int KeyC = 67;
-constexpr int KeyV = 86;
-constexpr int KeyT = 84;
-constexpr int KeyW = 87;
-
 constexpr int GapTwips = 50;
 constexpr int MarginAllowanceTwips = 200;
-
-void setButtonPressed(frmMain *main, const char *key, bool pressed)
-{
-    if (QAction *button = main->Button(QLatin1String(key)))
-        button->setChecked(pressed);
-}
-
-void setCommandEnabled(QAction *command, bool enabled)
-{
-    if (command)
-        command->setEnabled(enabled);
-}
-
-// Halves go to the even neighbour, as the font size box and the ruler expect.
-int roundHalfEven(double value)
-{
-    return int(std::nearbyint(value));
-}
-
-// Null (a mixed selection) leaves a box as it was.
-void showFontBoxes(frmMain *main, RichTextBox *rtf)
-{
-    if (const auto name = rtf->SelFontName(); name && main->Combo1)
-        main->Combo1->setEditText(*name);
-    if (const auto size = rtf->SelFontSize(); size && main->Combo2 && std::isfinite(*size)
-                                              && std::abs(*size) < 1e6)
-        main->Combo2->setEditText(QString::number(roundHalfEven(*size)));
-}
-
-void showStyleButtons(frmMain *main, RichTextBox *rtf)
-{
-    setButtonPressed(main, "bold", rtf->SelBold().value_or(false));
-    setButtonPressed(main, "italic", rtf->SelItalic().value_or(false));
-    setButtonPressed(main, "under", rtf->SelUnderline().value_or(false));
-}
-
-// The control's whole text is only built for a small document: a longer one
-// is not empty whatever it holds.
-bool textIsEmpty(RichTextBox *rtf)
-{
-    return rtf->document()->characterCount() <= 64 && rtf->Text().isEmpty();
-}
 
 // Selects the run around the caret that holds no character of the set:
 // the sentence (".?!") or the word (" ,;:.?!"), without its delimiters.
@@ -239,24 +179,29 @@ void selectRunBetween(RichTextBox *rtf, const QString &delimiters)
     rtf->SetSelLength(end - start);
 }
 
-// The main window's panels and buttons show the active document only; a
-// window that is not active (being loaded behind another) leaves them alone.
-frmMain *mainIfActive(const frmDoc *doc)
+// The control's whole text is only built for a small document: a longer one
+// is not empty whatever it holds.
+bool textIsEmpty(RichTextBox *rtf)
 {
-    frmMain *main = frmMain::instance();
-    return main && main->ActiveForm() == doc ? main : nullptr;
+    return rtf->document()->characterCount() <= 64 && rtf->Text().isEmpty();
 }
 
 } // namespace
 
+void frmDoc::refreshStatistics()
+{
+    emit statisticsChanged(modGeneral::CurrentLine(rtf1), modGeneral::LineCount(rtf1),
+                           modGeneral::DocumentWordCount(rtf1));
+}
+
 void frmDoc::Form_Activate()
 {
-    modGeneral::ShowStatistics(rtf1);
+    refreshStatistics();
 }
 
 void frmDoc::Form_Deactivate()
 {
-    modGeneral::ClearStatistics();
+    emit statisticsCleared();
 }
 
 void frmDoc::Form_Resize()
@@ -274,12 +219,6 @@ void frmDoc::Form_Resize()
 
 void frmDoc::rtf1_Change()
 {
-    frmMain *main = frmMain::instance();
-    if (main) {
-        setCommandEnabled(main->Menu(QStringLiteral("find")), true);
-        setCommandEnabled(main->Button(QStringLiteral("find")), true);
-        setCommandEnabled(main->Button(QStringLiteral("save")), true);
-    }
     // The mark goes on this window, the one whose text changed, also when a
     // load fills it before it is the active one. A load raises this before
     // its caption becomes the path, so an opened file never shows the mark.
@@ -290,25 +229,17 @@ void frmDoc::rtf1_Change()
             SetCaption(Caption() + QLatin1Char('*'));
         bAddStar = true;
     }
-    bChanged = true;
-    if (textIsEmpty(rtf1)) {
-        // Nothing left to lose or find; the mark and the save button stay.
-        if (main) {
-            setCommandEnabled(main->Menu(QStringLiteral("find")), false);
-            setCommandEnabled(main->Button(QStringLiteral("find")), false);
-        }
-        bChanged = false;
-    }
+    // Nothing left to lose once the text is empty; the mark stays.
+    const bool hasText = !textIsEmpty(rtf1);
+    bChanged = hasText;
+    emit contentChanged(hasText);
 }
 
 void frmDoc::rtf1_KeyPress(int keyAscii)
 {
     Q_UNUSED(keyAscii);
-    frmMain *main = mainIfActive(this);
-    if (!main)
-        return;
-    modGeneral::ShowStatistics(rtf1);
-    showFontBoxes(main, rtf1);
+    refreshStatistics();
+    emit fontAtCaretChanged(rtf1->SelFontName(), rtf1->SelFontSize());
 }
 
 void frmDoc::rtf1_KeyUp(int keyCode, int shift)
@@ -322,29 +253,29 @@ void frmDoc::rtf1_KeyUp(int keyCode, int shift)
             SetCaption(Caption() + QLatin1Char('*'));
         bAddStar = true;
     }
-    if (keyCode == KeyDelete) {
+    if (keyCode == KeyCodes::vbKeyDelete) {
         // A snapshot that cannot be written is dropped: the key has already
         // reached the document and typing goes on undisturbed.
         DeleteSnapshot::write(rtf1);
     }
-    if (shift != CtrlOnly)
+    if (shift != KeyCodes::vbCtrlMask)
         return;
     QClipboard *clipboard = QGuiApplication::clipboard();
     switch (keyCode) {
-    case KeyC:
+    case KeyCodes::vbKeyC:
         // With nothing selected the clipboard keeps what it holds.
         if (clipboard && rtf1->SelLength() > 0)
             clipboard->setText(rtf1->SelText());
         break;
-    case KeyV:
+    case KeyCodes::vbKeyV:
         // With no text on the clipboard the selection is kept, not erased.
         if (clipboard && !clipboard->text().isEmpty())
             rtf1->SetSelText(clipboard->text());
         break;
-    case KeyT:
+    case KeyCodes::vbKeyT:
         selectRunBetween(rtf1, QStringLiteral(".?!"));
         break;
-    case KeyW:
+    case KeyCodes::vbKeyW:
         selectRunBetween(rtf1, QStringLiteral(" ,;:.?!"));
         break;
     default:
@@ -358,40 +289,16 @@ void frmDoc::rtf1_MouseUp(int button, int shift, int x, int y)
     Q_UNUSED(shift);
     Q_UNUSED(x);
     Q_UNUSED(y);
-    frmMain *main = mainIfActive(this);
-    if (!main)
-        return;
-    showFontBoxes(main, rtf1);
-    showStyleButtons(main, rtf1);
-
-    // The ruler shows the indent as a fraction of the right margin; a mixed
-    // indent, a zero margin or a position off the scale leaves it alone.
-    QSlider *slider = main->sliderIndent;
-    const auto indent = rtf1->SelIndent();
-    const int margin = rtf1->RightMargin();
-    if (!slider || !indent || margin == 0)
-        return;
-    const double position = double(*indent) * slider->maximum() / margin;
-    if (!std::isfinite(position) || std::abs(position) > 1e9)
-        return;
-    const int value = roundHalfEven(position);
-    if (value < slider->minimum() || value > slider->maximum())
-        return;
-    // Set quietly: a position the program sets writes nothing back.
-    const QSignalBlocker quiet(slider);
-    slider->setValue(value);
-    slider->update();
+    emit fontAtCaretChanged(rtf1->SelFontName(), rtf1->SelFontSize());
+    emit styleAtCaretChanged(rtf1->SelBold().value_or(false), rtf1->SelItalic().value_or(false),
+                             rtf1->SelUnderline().value_or(false));
+    emit indentAtCaretChanged(rtf1->SelIndent(), rtf1->RightMargin());
 }
 
 void frmDoc::rtf1_SelChange()
 {
-    frmMain *main = mainIfActive(this);
-    if (!main)
-        return;
-    showStyleButtons(main, rtf1);
-    const auto alignment = rtf1->SelAlignment();
-    setButtonPressed(main, "left", alignment == RichTextBox::rtfLeft);
-    setButtonPressed(main, "center", alignment == RichTextBox::rtfCenter);
-    setButtonPressed(main, "right", alignment == RichTextBox::rtfRight);
-    modGeneral::ShowStatistics(rtf1);
+    emit styleAtCaretChanged(rtf1->SelBold().value_or(false), rtf1->SelItalic().value_or(false),
+                             rtf1->SelUnderline().value_or(false));
+    emit alignmentAtCaretChanged(rtf1->SelAlignment());
+    refreshStatistics();
 }

@@ -2,24 +2,10 @@
 
 #include "documents/WordCounter.h"
 #include "platform/RichTextBox.h"
-#include "shell/frmMain.h"
 
-#include <QLabel>
 #include <QLocale>
 
 namespace modGeneral {
-
-namespace {
-
-void setPanel(int index, const QString &text)
-{
-    if (frmMain *main = frmMain::instance()) {
-        if (QLabel *panel = main->Panel(index))
-            panel->setText(text);
-    }
-}
-
-} // namespace
 
 int CountWords(const QString &text)
 {
@@ -41,34 +27,14 @@ QString FormatLineFigure(qlonglong value)
     return locale.toString(value);
 }
 
-void ShowCurrentLine(RichTextBox *rtb)
+qlonglong CurrentLine(RichTextBox *rtb)
 {
-    if (!rtb)
-        return;
-    setPanel(3, FormatLineFigure(qlonglong(rtb->LineFromChar(-1)) + 1));
+    return rtb ? qlonglong(rtb->LineFromChar(-1)) + 1 : 0;
 }
 
-void ShowLineCount(RichTextBox *rtb)
+qlonglong LineCount(RichTextBox *rtb)
 {
-    if (!rtb)
-        return;
-    setPanel(5, FormatLineFigure(rtb->GetLineCount()));
-}
-
-void ShowStatistics(RichTextBox *rtb)
-{
-    if (!rtb)
-        return;
-    ShowCurrentLine(rtb);
-    ShowLineCount(rtb);
-    // The word count is plain digits, unlike the line figures.
-    setPanel(7, QString::number(DocumentWordCount(rtb)));
-}
-
-void ClearStatistics()
-{
-    for (int panel : {3, 5, 7})
-        setPanel(panel, QString());
+    return rtb ? rtb->GetLineCount() : 0;
 }
 
 }

@@ -4,9 +4,9 @@
 
 class RichTextBox;
 
-// Status bar statistics of the active document: the line of the selection
-// (panel 3), the number of laid-out lines (panel 5) and the word count
-// (panel 7) of the main window's status bar.
+// Statistics of a document as the status bar shows them: the line of the
+// selection, the number of laid-out lines and the word count. The document
+// window announces them; the main window writes them into its panels.
 namespace modGeneral {
 
 // Words as the status bar counts them: only blanks and CR LF separate words,
@@ -17,13 +17,10 @@ int CountWords(const QString &text);
 // that a key press in a long document does not recount all of it.
 int DocumentWordCount(RichTextBox *rtb);
 
-void ShowCurrentLine(RichTextBox *rtb);
-void ShowLineCount(RichTextBox *rtb);
-
-// The three figures of the document, in this order: current line, line
-// count, words. ClearStatistics empties the three panels.
-void ShowStatistics(RichTextBox *rtb);
-void ClearStatistics();
+// The line that holds the selection start, counted from 1, and the number
+// of lines, both as laid out (wrapped).
+qlonglong CurrentLine(RichTextBox *rtb);
+qlonglong LineCount(RichTextBox *rtb);
 
 // Line figures show digits grouped by the locale's thousands separator.
 QString FormatLineFigure(qlonglong value);

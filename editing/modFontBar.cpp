@@ -1,6 +1,7 @@
 #include "editing/modFontBar.h"
 
 #include "documents/frmDoc.h"
+#include "platform/KeyCodes.h"
 #include "platform/RichTextBox.h"
 #include "shell/frmMain.h"
 
@@ -9,8 +10,6 @@
 namespace modFontBar {
 
 namespace {
-
-constexpr int EnterKey = 13;
 
 struct Preset
 {
@@ -86,7 +85,7 @@ void Combo1_Click()
 
 void Combo1_KeyPress(int &keyAscii)
 {
-    if (keyAscii == EnterKey)
+    if (keyAscii == KeyCodes::vbKeyReturn)
         applyFontName();
 }
 
@@ -103,7 +102,7 @@ void Combo2_Click()
 
 void Combo2_KeyPress(int &keyAscii)
 {
-    if (keyAscii != EnterKey)
+    if (keyAscii != KeyCodes::vbKeyReturn)
         return;
     if (RichTextBox *rtf = activeEditor())
         rtf->SetSelFontSizeText(boxText(&frmMain::Combo2));

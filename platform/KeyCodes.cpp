@@ -98,7 +98,7 @@ int KeyCodes::virtualKey(int key, Qt::KeyboardModifiers modifiers)
     case Qt::Key_Down: return 40;
     case Qt::Key_Print: return 44;
     case Qt::Key_Insert: return 45;
-    case Qt::Key_Delete: return 46;
+    case Qt::Key_Delete: return vbKeyDelete;
     case Qt::Key_Help: return 47;
     case Qt::Key_Meta:
     case Qt::Key_Super_L: return 91;
@@ -116,11 +116,11 @@ int KeyCodes::shiftState(Qt::KeyboardModifiers modifiers)
 {
     int state = 0;
     if (modifiers & Qt::ShiftModifier)
-        state |= 1;
+        state |= vbShiftMask;
     if (modifiers & Qt::ControlModifier)
-        state |= 2;
+        state |= vbCtrlMask;
     if (modifiers & Qt::AltModifier)
-        state |= 4;
+        state |= vbAltMask;
     return state;
 }
 
@@ -128,7 +128,7 @@ int KeyCodes::keyAscii(const QKeyEvent &event)
 {
     switch (event.key()) {
     case Qt::Key_Return:
-    case Qt::Key_Enter: return 13;
+    case Qt::Key_Enter: return vbKeyReturn;
     case Qt::Key_Backspace: return 8;
     case Qt::Key_Tab: return 9;
     case Qt::Key_Escape: return 27;

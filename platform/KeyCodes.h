@@ -12,6 +12,17 @@ class QKeyEvent;
 class KeyCodes
 {
 public:
+    // The codes handlers test by name.
+    static constexpr int vbKeyReturn = 13;
+    static constexpr int vbKeyDelete = 46;
+    static constexpr int vbKeyC = 67;
+    static constexpr int vbKeyT = 84;
+    static constexpr int vbKeyV = 86;
+    static constexpr int vbKeyW = 87;
+    static constexpr int vbShiftMask = 1;
+    static constexpr int vbCtrlMask = 2;
+    static constexpr int vbAltMask = 4;
+
     // 0 when the key has no virtual-key code.
     static int virtualKey(int qtKey, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
     static int shiftState(Qt::KeyboardModifiers modifiers);

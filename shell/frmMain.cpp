@@ -3,7 +3,9 @@
 #include "documents/fileMod.h"
 #include "documents/frmDoc.h"
 #include "editing/modFontBar.h"
+#include "documents/modGeneral.h"
 #include "platform/CommonDialog.h"
+#include "platform/KeyCodes.h"
 #include "platform/RichTextBox.h"
 #include "platform/ScreenFonts.h"
 #include "shell/StatusIndicators.h"
@@ -28,6 +30,7 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QSignalBlocker>
 #include <QSlider>
 #include <QStatusBar>
 #include <QKeyEvent>
@@ -38,6 +41,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 frmMain *g_instance = nullptr;
@@ -59,6 +63,7 @@ frmMain::frmMain(QWidget *parent)
 
     buildMenus();
     buildToolbars();
+    connectCommands();
     buildRulers();
     buildExplorerPane();
 
@@ -87,6 +92,10 @@ frmMain::frmMain(QWidget *parent)
 
 frmMain::~frmMain()
 {
+    // The document windows go after this part of the window: what they
+    // announce on the way out finds no widgets to show it in.
+    for (frmDoc *doc : documents())
+        doc->disconnect(this);
     delete cd1;
     if (g_instance == this)
         g_instance = nullptr;
@@ -131,27 +140,19 @@ void frmMain::buildMenus()
     using QKS = QKeySequence;
 
     QMenu *file = addSubMenu(nullptr, QStringLiteral("file"), QStringLiteral("&File"));
-    connect(addEntry(file, QStringLiteral("new"), QStringLiteral("&New"), QKS(Qt::CTRL | Qt::Key_N)),
-            &QAction::triggered, this, &frmMain::new_Click);
-    connect(addEntry(file, QStringLiteral("open"), QStringLiteral("&Open"), QKS(Qt::CTRL | Qt::Key_O)),
-            &QAction::triggered, this, &frmMain::open_Click);
-    connect(addEntry(file, QStringLiteral("close"), QStringLiteral("&Close")),
-            &QAction::triggered, this, &frmMain::close_Click);
-    connect(addEntry(file, QStringLiteral("menuFileCloseAll"), QStringLiteral("Cl&ose All")),
-            &QAction::triggered, this, &frmMain::menuFileCloseAll_Click);
+    addEntry(file, QStringLiteral("new"), QStringLiteral("&New"), QKS(Qt::CTRL | Qt::Key_N));
+    addEntry(file, QStringLiteral("open"), QStringLiteral("&Open"), QKS(Qt::CTRL | Qt::Key_O));
+    addEntry(file, QStringLiteral("close"), QStringLiteral("&Close"));
+    addEntry(file, QStringLiteral("menuFileCloseAll"), QStringLiteral("Cl&ose All"));
     addSeparator(file, QStringLiteral("dash"));
-    connect(addEntry(file, QStringLiteral("save"), QStringLiteral("&Save"), QKS(Qt::CTRL | Qt::Key_S)),
-            &QAction::triggered, this, &frmMain::save_Click);
-    connect(addEntry(file, QStringLiteral("saveas"), QStringLiteral("Save &As"), QKS(Qt::Key_F3)),
-            &QAction::triggered, this, &frmMain::saveas_Click);
-    connect(addEntry(file, QStringLiteral("menuFileSaveAll"), QStringLiteral("Sa&ve All")),
-            &QAction::triggered, this, &frmMain::menuFileSaveAll_Click);
+    addEntry(file, QStringLiteral("save"), QStringLiteral("&Save"), QKS(Qt::CTRL | Qt::Key_S));
+    addEntry(file, QStringLiteral("saveas"), QStringLiteral("Save &As"), QKS(Qt::Key_F3));
+    addEntry(file, QStringLiteral("menuFileSaveAll"), QStringLiteral("Sa&ve All"));
     addSeparator(file, QStringLiteral("dash2"));
     addEntry(file, QStringLiteral("ppreview"), QStringLiteral("Print Preview"));
     addEntry(file, QStringLiteral("menuPrint"), QStringLiteral("&Print"), QKS(Qt::CTRL | Qt::Key_P));
     addSeparator(file, QStringLiteral("dash3"));
-    connect(addEntry(file, QStringLiteral("exit"), QStringLiteral("E&xit")),
-            &QAction::triggered, this, &frmMain::exit_Click);
+    addEntry(file, QStringLiteral("exit"), QStringLiteral("E&xit"));
 
     QMenu *edit = addSubMenu(nullptr, QStringLiteral("edit"), QStringLiteral("&Edit"));
     addEntry(edit, QStringLiteral("undo"), QStringLiteral("&Undo"), QKS(Qt::CTRL | Qt::Key_Z));
@@ -208,8 +209,7 @@ void frmMain::buildMenus()
             &QAction::triggered, this, [] { modSpellCheck::menuToolsSpellCheck_Click(); });
 
     m_windowMenu = addSubMenu(nullptr, QStringLiteral("window"), QStringLiteral("&Window"));
-    connect(addEntry(m_windowMenu, QStringLiteral("newind"), QStringLiteral("&New Window")),
-            &QAction::triggered, this, &frmMain::newind_Click);
+    addEntry(m_windowMenu, QStringLiteral("newind"), QStringLiteral("&New Window"));
     addSeparator(m_windowMenu, QStringLiteral("dashw"));
     addEntry(m_windowMenu, QStringLiteral("tileh"), QStringLiteral("Tile &Horizontally"));
     addEntry(m_windowMenu, QStringLiteral("tilev"), QStringLiteral("Tile &Vertically"));
@@ -259,13 +259,47 @@ void frmMain::buildWindowList()
     }
 }
 
-QAction *frmMain::addButton(QToolBar *bar, const QString &key, const QString &tooltip,
-                            bool checkable)
+void frmMain::connectCommands()
 {
-    QAction *button = bar->addAction(ToolbarIcons::icon(key), tooltip);
-    button->setObjectName(key);
+    // The command behind each menu entry or button of its own. A new command
+    // is a handler on frmMain and one row here, by menu name or button key.
+    const struct
+    {
+        const char *name;
+        void (frmMain::*handler)();
+    } commands[] = {
+        {"new", &frmMain::new_Click},
+        {"open", &frmMain::open_Click},
+        {"close", &frmMain::close_Click},
+        {"menuFileCloseAll", &frmMain::menuFileCloseAll_Click},
+        {"save", &frmMain::save_Click},
+        {"saveas", &frmMain::saveas_Click},
+        {"menuFileSaveAll", &frmMain::menuFileSaveAll_Click},
+        {"exit", &frmMain::exit_Click},
+        {"newind", &frmMain::newind_Click},
+    };
+    for (const auto &command : commands) {
+        const QString name = QLatin1String(command.name);
+        QAction *action = Menu(name);
+        if (!action)
+            action = Button(name);
+        Q_ASSERT(action);
+        connect(action, &QAction::triggered, this, command.handler);
+    }
+}
+
+QAction *frmMain::addButton(QToolBar *bar, const QString &key, const QString &tooltip,
+                            const QString &menuName, bool checkable)
+{
+    QAction *button = menuName.isEmpty() ? nullptr : Menu(menuName);
+    if (!button) {
+        button = new QAction(tooltip, this);
+        button->setObjectName(key);
+    }
+    button->setIcon(ToolbarIcons::icon(key));
     button->setToolTip(tooltip);
     button->setCheckable(checkable);
+    bar->addAction(button);
     m_buttons.insert(key, button);
     return button;
 }
@@ -283,44 +317,46 @@ void frmMain::buildToolbars()
     };
 
     stdbar = makeBar("stdbar", QStringLiteral("Standard"));
-    addButton(stdbar, QStringLiteral("new"), QStringLiteral("New (Ctrl+N)"), false);
-    addButton(stdbar, QStringLiteral("open"), QStringLiteral("Open (Ctrl+O)"), false);
-    addButton(stdbar, QStringLiteral("save"), QStringLiteral("Save (Ctrl+S)"), false);
+    addButton(stdbar, QStringLiteral("new"), QStringLiteral("New (Ctrl+N)"), QStringLiteral("new"), false);
+    addButton(stdbar, QStringLiteral("open"), QStringLiteral("Open (Ctrl+O)"), QStringLiteral("open"), false);
+    addButton(stdbar, QStringLiteral("save"), QStringLiteral("Save (Ctrl+S)"), QStringLiteral("save"), false);
     stdbar->addSeparator();
-    addButton(stdbar, QStringLiteral("print"), QStringLiteral("Print (Ctrl+P)"), false);
+    addButton(stdbar, QStringLiteral("print"), QStringLiteral("Print (Ctrl+P)"), QStringLiteral("menuPrint"), false);
     stdbar->addSeparator();
-    addButton(stdbar, QStringLiteral("cut"), QStringLiteral("Cut Selection"), false);
-    addButton(stdbar, QStringLiteral("copy"), QStringLiteral("Copy Selection"), false);
-    addButton(stdbar, QStringLiteral("paste"), QStringLiteral("Paste Selection"), false);
+    addButton(stdbar, QStringLiteral("cut"), QStringLiteral("Cut Selection"), QStringLiteral("cut"), false);
+    addButton(stdbar, QStringLiteral("copy"), QStringLiteral("Copy Selection"), QStringLiteral("copy"), false);
+    addButton(stdbar, QStringLiteral("paste"), QStringLiteral("Paste Selection"), QStringLiteral("paste"), false);
     stdbar->addSeparator();
-    addButton(stdbar, QStringLiteral("undo"), QStringLiteral("Undo Action"), false);
-    addButton(stdbar, QStringLiteral("redo"), QStringLiteral("Redo Action"), false);
+    addButton(stdbar, QStringLiteral("undo"), QStringLiteral("Undo Action"), QStringLiteral("undo"), false);
+    addButton(stdbar, QStringLiteral("redo"), QStringLiteral("Redo Action"), QString(), false);
     stdbar->addSeparator();
-    addButton(stdbar, QStringLiteral("find"), QStringLiteral("Find..."), false);
+    addButton(stdbar, QStringLiteral("find"), QStringLiteral("Find..."), QStringLiteral("find"), false);
     stdbar->addSeparator();
-    addButton(stdbar, QStringLiteral("help"), QStringLiteral("Help"), false);
-    connect(stdbar, &QToolBar::actionTriggered, this, &frmMain::stdbar_ButtonClick);
+    addButton(stdbar, QStringLiteral("help"), QStringLiteral("Help"), QStringLiteral("contents"), false);
 
     buildFontBar();
 
     // The style and alignment buttons show the selection's state, so they
     // latch; the command buttons do not.
+    // The alignment buttons set the alignment themselves, apart from the
+    // Alignment menu's commands and their check marks.
     formatbar = makeBar("formatbar", QStringLiteral("Format"));
-    addButton(formatbar, QStringLiteral("bold"), QStringLiteral("Bold"), true);
-    addButton(formatbar, QStringLiteral("under"), QStringLiteral("Underline"), true);
-    addButton(formatbar, QStringLiteral("italic"), QStringLiteral("Italic"), true);
-    addButton(formatbar, QStringLiteral("strikethru"), QStringLiteral("Strikethru"), true);
+    addButton(formatbar, QStringLiteral("bold"), QStringLiteral("Bold"), QStringLiteral("menuFormatFontBold"), true);
+    addButton(formatbar, QStringLiteral("under"), QStringLiteral("Underline"), QStringLiteral("menuFormatFontUnderline"), true);
+    addButton(formatbar, QStringLiteral("italic"), QStringLiteral("Italic"), QStringLiteral("menuFormatFontItalic"), true);
+    addButton(formatbar, QStringLiteral("strikethru"), QStringLiteral("Strikethru"), QStringLiteral("menuFormatFontStrikethru"), true);
     formatbar->addSeparator();
-    addButton(formatbar, QStringLiteral("left"), QStringLiteral("Left Align"), true);
-    addButton(formatbar, QStringLiteral("center"), QStringLiteral("Center Align"), true);
-    addButton(formatbar, QStringLiteral("right"), QStringLiteral("Right Align"), true);
+    addButton(formatbar, QStringLiteral("left"), QStringLiteral("Left Align"), QString(), true);
+    addButton(formatbar, QStringLiteral("center"), QStringLiteral("Center Align"), QString(), true);
+    addButton(formatbar, QStringLiteral("right"), QStringLiteral("Right Align"), QString(), true);
     formatbar->addSeparator();
-    addButton(formatbar, QStringLiteral("bullet"), QStringLiteral("Insert bullets"), true);
+    addButton(formatbar, QStringLiteral("bullet"), QStringLiteral("Insert bullets"), QStringLiteral("menuInsertBullets"), true);
     formatbar->addSeparator();
-    addButton(formatbar, QStringLiteral("spellcheck"), QStringLiteral("Spell Check Current Document"), false);
+    addButton(formatbar, QStringLiteral("spellcheck"), QStringLiteral("Spell Check Current Document"),
+              QStringLiteral("menuToolsSpellCheck"), false);
     formatbar->addSeparator();
-    addButton(formatbar, QStringLiteral("fontColor"), QStringLiteral("Change Font Color"), false);
-    connect(formatbar, &QToolBar::actionTriggered, this, &frmMain::formatbar_ButtonClick);
+    addButton(formatbar, QStringLiteral("fontColor"), QStringLiteral("Change Font Color"),
+              QStringLiteral("menuFormatFontColor"), false);
 
     addToolBar(Qt::TopToolBarArea, stdbar);
     addToolBarBreak(Qt::TopToolBarArea);
@@ -363,11 +399,11 @@ void frmMain::buildFontBar()
     });
     Combo3->lineEdit()->installEventFilter(this);
     connect(Combo1->lineEdit(), &QLineEdit::returnPressed, this, [this] {
-        int key = 13;
+        int key = KeyCodes::vbKeyReturn;
         Combo1_KeyPress(key);
     });
     connect(Combo2->lineEdit(), &QLineEdit::returnPressed, this, [this] {
-        int key = 13;
+        int key = KeyCodes::vbKeyReturn;
         Combo2_KeyPress(key);
     });
 }
@@ -443,23 +479,23 @@ void frmMain::buildStatusBar()
     stsbar = new QStatusBar;
     stsbar->setObjectName(QStringLiteral("stsbar"));
     setStatusBar(stsbar);
-    const QString texts[11] = {
+    const QString texts[PanelClock] = {
         QStringLiteral("For Help, press F1"), QStringLiteral("Line #:"), QString(),
         QStringLiteral("Total lines:"), QString(), QStringLiteral("Total Word Count :"), QString(),
         QStringLiteral("NUM"), QStringLiteral("CAPS"), QStringLiteral("INS"),
         QLocale().toString(QTime::currentTime(), QLocale::ShortFormat)};
-    for (int i = 0; i < 11; ++i) {
-        auto *panel = new QLabel(texts[i]);
-        panel->setObjectName(QStringLiteral("panel%1").arg(i + 1));
+    for (int number = PanelHelp; number <= PanelClock; ++number) {
+        auto *panel = new QLabel(texts[number - 1]);
+        panel->setObjectName(QStringLiteral("panel%1").arg(number));
         panel->setFrameShape(QFrame::Panel);
         panel->setFrameShadow(QFrame::Sunken);
         panel->setContentsMargins(3, 0, 3, 0);
-        if (i == 2 || i == 4 || i == 6)
+        if (number == PanelLine || number == PanelLines || number == PanelWords)
             panel->setMinimumWidth(50);
-        if (i == 5)
+        if (number == PanelWordsLabel)
             panel->setToolTip(QStringLiteral("The total words in document"));
         // Permanent widgets, so that menu status tips never hide the panels.
-        stsbar->addPermanentWidget(panel, i == 0 ? 1 : 0);
+        stsbar->addPermanentWidget(panel, number == PanelHelp ? 1 : 0);
         m_panels.append(panel);
     }
 }
@@ -488,6 +524,13 @@ QMdiSubWindow *frmMain::AddDocument(frmDoc *doc)
     sub->setAttribute(Qt::WA_DeleteOnClose);
     sub->setWindowIcon(ToolbarIcons::icon(QStringLiteral("new")));
     doc->attachToSubWindow(sub);
+    connectDocument(doc);
+    for (const char *name : {"edit", "formatmenu", "menuTools", "menuInsert"}) {
+        if (QAction *menu = Menu(QLatin1String(name))) {
+            menu->setEnabled(true);
+            menu->setVisible(true);
+        }
+    }
     // Before the main window is first shown its layout has not run yet; run
     // it so that the first document gets its share of the real area.
     if (!isVisible()) {
@@ -504,6 +547,84 @@ QMdiSubWindow *frmMain::AddDocument(frmDoc *doc)
     return sub;
 }
 
+void frmMain::connectDocument(frmDoc *doc)
+{
+    // Only the active document's figures and format are shown; a window
+    // being filled behind another leaves the widgets alone.
+    auto active = [this, doc] { return doc == ActiveForm(); };
+    auto setPanel = [this](int number, const QString &text) {
+        if (QLabel *panel = Panel(number))
+            panel->setText(text);
+    };
+    auto press = [this](const char *key, bool pressed) {
+        if (QAction *button = Button(QLatin1String(key)))
+            button->setChecked(pressed);
+    };
+    // Halves go to the even neighbour, as the size box and the ruler expect.
+    auto roundHalfEven = [](double value) { return int(std::nearbyint(value)); };
+
+    connect(doc, &frmDoc::statisticsChanged, this,
+            [=, this](qlonglong line, qlonglong lines, qlonglong words) {
+                if (!active())
+                    return;
+                setPanel(PanelLine, modGeneral::FormatLineFigure(line));
+                setPanel(PanelLines, modGeneral::FormatLineFigure(lines));
+                // The word count is plain digits, unlike the line figures.
+                setPanel(PanelWords, QString::number(words));
+            });
+    connect(doc, &frmDoc::statisticsCleared, this, [=, this] {
+        if (!active())
+            return;
+        for (int number : {PanelLine, PanelLines, PanelWords})
+            setPanel(number, QString());
+    });
+    connect(doc, &frmDoc::fontAtCaretChanged, this,
+            [=, this](std::optional<QString> name, std::optional<double> size) {
+                if (!active())
+                    return;
+                if (name && Combo1)
+                    Combo1->setEditText(*name);
+                if (size && Combo2 && std::isfinite(*size) && std::abs(*size) < 1e6)
+                    Combo2->setEditText(QString::number(roundHalfEven(*size)));
+            });
+    connect(doc, &frmDoc::styleAtCaretChanged, this, [=, this](bool bold, bool italic, bool underline) {
+        if (!active())
+            return;
+        press("bold", bold);
+        press("italic", italic);
+        press("under", underline);
+    });
+    connect(doc, &frmDoc::alignmentAtCaretChanged, this, [=, this](std::optional<int> alignment) {
+        if (!active())
+            return;
+        press("left", alignment == RichTextBox::rtfLeft);
+        press("center", alignment == RichTextBox::rtfCenter);
+        press("right", alignment == RichTextBox::rtfRight);
+    });
+    connect(doc, &frmDoc::indentAtCaretChanged, this, [=, this](std::optional<int> indent, int margin) {
+        // The ruler shows the indent as a fraction of the right margin; a
+        // mixed indent, a zero margin or a position off the scale leaves it.
+        if (!active() || !sliderIndent || !indent || margin == 0)
+            return;
+        const double position = double(*indent) * sliderIndent->maximum() / margin;
+        if (!std::isfinite(position) || std::abs(position) > 1e9)
+            return;
+        const int value = roundHalfEven(position);
+        if (value < sliderIndent->minimum() || value > sliderIndent->maximum())
+            return;
+        // Set quietly: a position the program sets writes nothing back.
+        const QSignalBlocker quiet(sliderIndent);
+        sliderIndent->setValue(value);
+        sliderIndent->update();
+    });
+    connect(doc, &frmDoc::contentChanged, this, [this](bool hasText) {
+        if (QAction *find = Menu(QStringLiteral("find")))
+            find->setEnabled(hasText);
+        if (QAction *save = Button(QStringLiteral("save")))
+            save->setEnabled(true);
+    });
+}
+
 QAction *frmMain::Button(const QString &key) const
 {
     return m_buttons.value(key);
@@ -512,6 +633,14 @@ QAction *frmMain::Button(const QString &key) const
 QAction *frmMain::Menu(const QString &name) const
 {
     return m_menus.value(name);
+}
+
+void frmMain::SetFocus()
+{
+    if (frmDoc *doc = ActiveForm())
+        doc->rtf1->setFocus(Qt::OtherFocusReason);
+    else
+        setFocus(Qt::OtherFocusReason);
 }
 
 QLabel *frmMain::Panel(int index) const
@@ -551,7 +680,6 @@ void frmMain::MDIForm_Load()
     frmDoc *active = ActiveForm();
     const bool hasText = active && !active->rtf1->Text().isEmpty();
     Menu(QStringLiteral("find"))->setEnabled(hasText);
-    Button(QStringLiteral("find"))->setEnabled(hasText);
 
     formatbar->setEnabled(active != nullptr);
 
@@ -709,19 +837,14 @@ bool frmMain::eventFilter(QObject *watched, QEvent *event)
 
 void frmMain::stdbar_ButtonClick(QAction *button)
 {
-    const QString key = button->objectName();
-    if (key == QLatin1String("new"))
-        new_Click();
-    else if (key == QLatin1String("open"))
-        open_Click();
-    else if (key == QLatin1String("save"))
-        save_Click();
+    if (button && stdbar->actions().contains(button))
+        button->trigger();
 }
 
 void frmMain::formatbar_ButtonClick(QAction *button)
 {
-    if (button->objectName() == QLatin1String("spellcheck"))
-        modSpellCheck::menuToolsSpellCheck_Click();
+    if (button && formatbar->actions().contains(button))
+        button->trigger();
 }
 
 void frmMain::CommLineFile() { fileMod::CommLineFile(); }

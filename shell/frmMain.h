@@ -80,14 +80,31 @@ public:
     // the active one.
     QMdiSubWindow *AddDocument(frmDoc *doc);
 
+    // Commands. Each command is one QAction, created once with a stable
+    // objectName and shared by its menu entry and its toolbar button, so
+    // their enabled and checked states cannot drift apart. A button that
+    // runs a menu command is that entry's action ("bold" is
+    // "menuFormatFontBold"); a button of its own ("redo") has its key as
+    // objectName.
+    //
     // Toolbar button by key ("bold", "find"); nullptr for an unknown key.
     // A checkable button's value is 1 when checked.
     QAction *Button(const QString &key) const;
     // Menu entry by name ("save", "menuViewRulerS"); submenus give their
     // menuAction. nullptr for an unknown name.
     QAction *Menu(const QString &name) const;
-    // Status bar panel, 1 to 11; nullptr outside that range.
+
+    // Status bar panels, numbered from 1.
+    enum StatusPanel {
+        PanelHelp = 1, PanelLineLabel, PanelLine, PanelLinesLabel, PanelLines,
+        PanelWordsLabel, PanelWords, PanelNum, PanelCaps, PanelIns, PanelClock
+    };
+    // Status bar panel, PanelHelp to PanelClock; nullptr outside that range.
     QLabel *Panel(int index) const;
+
+    // Gives the keyboard focus to the active document's text, or to the
+    // main window itself when no document is open.
+    void SetFocus();
 
     // --- handlers ---
     void MDIForm_Load();
@@ -110,6 +127,7 @@ public:
     void Combo2_KeyPress(int &keyAscii);
     void Combo3_Click();
 
+    // A click on a toolbar button: runs the command of its key.
     void stdbar_ButtonClick(QAction *button);
     void formatbar_ButtonClick(QAction *button);
 
@@ -138,12 +156,16 @@ private:
     void buildExplorerPane();
     void buildStatusBar();
     void buildWindowList();
+    void connectCommands();
+    void connectDocument(frmDoc *doc);
     QAction *addEntry(QMenu *menu, const QString &name, const QString &caption,
                       const QKeySequence &shortcut = {});
     QMenu *addSubMenu(QMenu *parent, const QString &name, const QString &caption);
     void addSeparator(QMenu *menu, const QString &name);
+    // A toolbar button; menuName names the menu entry whose command (and
+    // QAction) it shares, empty for a button with a command of its own.
     QAction *addButton(QToolBar *bar, const QString &key, const QString &tooltip,
-                       bool checkable);
+                       const QString &menuName, bool checkable);
     void FillDriveTree();
     void ShowTipOfTheDay();
     void QuitSpellingServer();

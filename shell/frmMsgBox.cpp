@@ -144,6 +144,7 @@ void frmMsgBox::cmdYes_Click()
 {
     if (frmMain *main = frmMain::instance())
         main->bYes = true;
+    m_answer = 6;
     Form_Unload();
 }
 
@@ -151,6 +152,7 @@ void frmMsgBox::cmdNo_Click()
 {
     if (frmMain *main = frmMain::instance())
         main->bNo = true;
+    m_answer = 7;
     Form_Unload();
 }
 
@@ -158,11 +160,13 @@ void frmMsgBox::cmdCancel_Click()
 {
     if (frmMain *main = frmMain::instance())
         main->bCancel = true;
+    m_answer = 2;
     Form_Unload();
 }
 
 void frmMsgBox::cmdOk_Click()
 {
+    m_answer = 1;
     Form_Unload();
 }
 

@@ -36,6 +36,10 @@ public:
     // "OK"); anything else, or a hidden button, answers as Escape does.
     void answer(const QString &answer);
 
+    // The button that closed the box: vbYes 6, vbNo 7, vbCancel 2, vbOK 1;
+    // 0 while it is open.
+    int Answer() const { return m_answer; }
+
     void Form_Load();
     void Form_Unload();
     void cmdYes_Click();
@@ -53,4 +57,5 @@ private:
     int px(int twips) const;
     bool m_unloading = false;
     bool m_answered = false;   // a button has closed it: later answers do nothing
+    int m_answer = 0;
 };

@@ -85,7 +85,7 @@ void frmSplash::dismiss()
     close();
     if (frmMain *main = frmMain::instance()) {
         main->activateWindow();
-        main->setFocus();
+        main->SetFocus();
     }
 }
 

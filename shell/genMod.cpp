@@ -79,7 +79,7 @@ void Main()
             splash->close();
         }
         main->activateWindow();
-        main->setFocus();
+        main->SetFocus();
     }
 }
 

@@ -34,7 +34,7 @@ QString appDataFolder()
 
 namespace modMessageError {
 
-void ShowMessage(const QString &msgText, const QString &msgTitle, qint16 iconKind, qint16 okOnly)
+Answer ShowMessage(const QString &msgText, const QString &msgTitle, qint16 iconKind, qint16 okOnly)
 {
     frmMsgBox box(frmMain::instance());
     box.prepare(msgText, msgTitle, iconKind, okOnly);
@@ -44,9 +44,14 @@ void ShowMessage(const QString &msgText, const QString &msgTitle, qint16 iconKin
         // A queued answer (or strict mode's invalid one) clicks the real
         // button, so the flags are set exactly as a user's click sets them.
         box.answer(answer->isValid() ? answer->toString() : QString());
-        return;
+    } else {
+        box.exec();
     }
-    box.exec();
+    // A box closed some other way (its owner going) counts as Cancel, or as
+    // OK when OK was the only button.
+    if (const int given = box.Answer())
+        return Answer(given);
+    return okOnly == vbTrue ? vbOK : vbCancel;
 }
 
 QString LogFolder()

@@ -24,14 +24,18 @@ constexpr qint16 vbFalse = 0;
 // other value shows no icon.
 enum IconKind : qint16 { iconCritical = 0, iconQuestion = 1, iconExclamation = 2, iconInformation = 3 };
 
-// Shows the message box modally over the main window. The answer comes back
-// through frmMain's bYes / bNo / bCancel, all cleared when the box opens.
-void ShowMessage(const QString &msgText, const QString &msgTitle, qint16 iconKind, qint16 okOnly);
+// The button that closed the message box, as the system message box codes it.
+enum Answer : int { vbOK = 1, vbCancel = 2, vbYes = 6, vbNo = 7 };
+
+// Shows the message box modally over the main window and returns the button
+// that closed it. The answer is also left in frmMain's bYes / bNo / bCancel,
+// all cleared when the box opens.
+Answer ShowMessage(const QString &msgText, const QString &msgTitle, qint16 iconKind, qint16 okOnly);
 // A C++ bool would silently turn true into 1 (Yes/No/Cancel): refuse it,
 // while plain int arguments still reach the call above.
 template <typename B>
     requires std::same_as<B, bool>
-void ShowMessage(const QString &, const QString &, qint16, B) = delete;
+Answer ShowMessage(const QString &, const QString &, qint16, B) = delete;
 
 // Appends one record to Error.log and tells the user. Does nothing for an
 // error number of 0. A log that cannot be written still shows the message.

@@ -1,4 +1,4 @@
-#include "DocTestSupport.h"
+#include "QuilletTest.h"
 #include "documents/DeleteSnapshot.h"
 #include "documents/frmDoc.h"
 #include "platform/RichTextBox.h"
@@ -29,13 +29,13 @@ private slots:
     void initTestCase()
     {
         QVERIFY(m_dir.isValid());
-        DocTestSupport::prepare(m_dir.filePath(QStringLiteral("config")));
+        QuilletTest::isolate();
     }
 
     void init()
     {
         DeleteSnapshot::setBaseFolder(m_dir.filePath(QStringLiteral("program")));
-        m_main = DocTestSupport::startMain();
+        m_main = std::unique_ptr<frmMain>(QuilletTest::startMain(QString(), false));
         QVERIFY(doc());
     }
 

@@ -1,14 +1,14 @@
 // Closing: the unsaved-change question and its answers, the recorded
 // window state, Close, Close All and closing the main window.
 
-#include "FilesTestSupport.h"
+#include "QuilletTest.h"
 
 #include <QDialog>
 #include <QMdiSubWindow>
 
-using namespace FilesTestSupport;
+using namespace QuilletTest;
 
-class tst_files_close : public FilesTest
+class tst_files_close : public MainWindowTest
 {
     Q_OBJECT
 

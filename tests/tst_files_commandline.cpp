@@ -1,10 +1,10 @@
 // The file named on the command line, loaded into Document 1 at start-up.
 
-#include "FilesTestSupport.h"
+#include "QuilletTest.h"
 
-using namespace FilesTestSupport;
+using namespace QuilletTest;
 
-class tst_files_commandline : public FilesTest
+class tst_files_commandline : public MainWindowTest
 {
     Q_OBJECT
 
@@ -42,6 +42,8 @@ private slots:
         if (!text.isEmpty())
             QVERIFY(writeFile(file, text.startsWith(QLatin1String("Hello")) ? richSample() : text.toUtf8()));
         QDir::setCurrent(m_dir->path());
+        if (text.isEmpty())
+            queueAnswers({QStringLiteral("OK")});
         startMainWindow(commandLine.contains(QLatin1String("%1")) ? commandLine.arg(file) : commandLine);
 
         // A file that cannot be read is told, by its name without quotes, and

@@ -1,7 +1,7 @@
 // Opening: File > Open, the explorer's OpenFile and dropped files; the
 // load rules; files that cannot be opened; the typical edit end to end.
 
-#include "FilesTestSupport.h"
+#include "QuilletTest.h"
 
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -13,9 +13,9 @@
 #include <sys/stat.h>
 #endif
 
-using namespace FilesTestSupport;
+using namespace QuilletTest;
 
-class tst_files_open : public FilesTest
+class tst_files_open : public MainWindowTest
 {
     Q_OBJECT
 

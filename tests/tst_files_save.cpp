@@ -1,12 +1,12 @@
 // Saving: the file-type rules through the real commands, the change flag
 // cleared only by a real write, and failed writes that damage nothing.
 
-#include "FilesTestSupport.h"
 #include "FullDisk.h"
+#include "QuilletTest.h"
 
-using namespace FilesTestSupport;
+using namespace QuilletTest;
 
-class tst_files_save : public FilesTest
+class tst_files_save : public MainWindowTest
 {
     Q_OBJECT
 

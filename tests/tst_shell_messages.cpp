@@ -1,5 +1,5 @@
 // The program's message box and the error log.
-#include "ShellTestSupport.h"
+#include "QuilletTest.h"
 #include "shell/frmMsgBox.h"
 #include "shell/modMessageError.h"
 
@@ -39,15 +39,15 @@ class tst_shell_messages : public QObject
     frmMain *m_main = nullptr;
 
 private slots:
-    void initTestCase() { ShellTest::isolate(); }
+    void initTestCase() { QuilletTest::isolate(); }
     void init()
     {
-        ShellTest::resetCounters();
+        QuilletTest::resetCounters();
         SetLogFolder(m_logs.path());
         QFile::remove(ErrorLogPath());
         m_main = new frmMain;
     }
-    void cleanup() { ShellTest::unload(std::exchange(m_main, nullptr)); }
+    void cleanup() { QuilletTest::finish(std::exchange(m_main, nullptr)); }
 
     void messageBox_data()
     {
@@ -101,7 +101,7 @@ private slots:
         // A long text with line breaks: the label grows rather than cut it off.
         const QString longLine = QString(40, QLatin1Char('x')).append(QLatin1Char(' ')).repeated(12);
         const QString text = QStringLiteral("first\r\nsecond\r\n") + longLine;
-        ShowMessage(text, QStringLiteral("Title"), qint16(iconKind), qint16(okOnly));
+        const Answer returned = ShowMessage(text, QStringLiteral("Title"), qint16(iconKind), qint16(okOnly));
 
         QVERIFY(cleared);
         QCOMPARE(seen, QStringList({buttons, image, "Title", "first\nsecond\n" + longLine}));
@@ -110,6 +110,12 @@ private slots:
         const QString set = QLatin1String(m_main->bYes ? "Yes" : "") + QLatin1String(m_main->bNo ? "No" : "")
                             + QLatin1String(m_main->bCancel ? "Cancel" : "");
         QCOMPARE(set, flags);
+        // The answer comes back as well: the flag's button, or OK when none is set.
+        const Answer expected = flags == QLatin1String("Yes") ? vbYes
+                                : flags == QLatin1String("No") ? vbNo
+                                : flags == QLatin1String("Cancel") ? vbCancel
+                                                                   : vbOK;
+        QCOMPARE(returned, expected);
         QVERIFY(!m_main->findChild<frmMsgBox *>());
         QCOMPARE(ModalSeam::asked().size(), 1);
         QCOMPARE(ModalSeam::asked().at(0).kind, QStringLiteral("message"));

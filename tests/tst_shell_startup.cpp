@@ -1,6 +1,6 @@
 // Start-up from genMod::Main: the splash, its steps, early dismissal, and
 // the state the user finds when it is over.
-#include "ShellTestSupport.h"
+#include "QuilletTest.h"
 #include "shell/frmSplash.h"
 
 #include <QKeyEvent>
@@ -49,9 +49,9 @@ class tst_shell_startup : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase() { ShellTest::isolate(); }
-    void init() { ShellTest::resetCounters(); }   // no command line is set: Main opens no file
-    void cleanup() { ShellTest::unload(frmMain::instance()); }
+    void initTestCase() { QuilletTest::isolate(); }
+    void init() { QuilletTest::resetCounters(); }   // no command line is set: Main opens no file
+    void cleanup() { QuilletTest::finish(frmMain::instance()); }
 
     void startUp_data()
     {

@@ -1,6 +1,6 @@
 // The spell-check run and the suggestions dialog, driven through the main
 // window with Debian's real en_US dictionary.
-#include "DocTestSupport.h"
+#include "QuilletTest.h"
 
 #include "documents/frmDoc.h"
 #include "platform/RichTextBox.h"
@@ -95,7 +95,6 @@ class TestSpelling : public QObject
 {
     Q_OBJECT
 
-    QTemporaryDir m_config;
     QTemporaryDir m_logs;
     std::unique_ptr<frmMain> m_main;
 
@@ -124,14 +123,15 @@ class TestSpelling : public QObject
 private slots:
     void initTestCase()
     {
-        DocTestSupport::prepare(m_config.path());
+        QuilletTest::isolate();
         modMessageError::SetLogFolder(m_logs.path());
         qputenv("QUILLET_SPELL_LANG", "en_US");
     }
 
     void init()
     {
-        m_main = DocTestSupport::startMain();
+        QuilletTest::resetSeam();
+        m_main.reset(QuilletTest::startMain(QString(), false));
         m_main->show();
     }
 

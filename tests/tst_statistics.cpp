@@ -1,4 +1,4 @@
-#include "DocTestSupport.h"
+#include "QuilletTest.h"
 #include "documents/WordCounter.h"
 #include "documents/frmDoc.h"
 #include "documents/modGeneral.h"
@@ -45,13 +45,11 @@ QString randomText(QRandomGenerator &rng, int length, const QString &alphabet)
 class tst_statistics : public QObject
 {
     Q_OBJECT
-    QTemporaryDir m_config;
 
 private slots:
     void initTestCase()
     {
-        QVERIFY(m_config.isValid());
-        DocTestSupport::prepare(m_config.path());
+        QuilletTest::isolate();
         // A comma locale: the line figures group their thousands with it.
         QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
     }
@@ -155,7 +153,7 @@ private slots:
         QFETCH(QString, text);
         QFETCH(QString, lines);
         QFETCH(QString, words);
-        auto main = DocTestSupport::startMain();
+        auto main = std::unique_ptr<frmMain>(QuilletTest::startMain(QString(), false));
         QVERIFY(main->ActiveForm());
         main->ActiveForm()->rtf1->SetText(text);
         main->ActiveForm()->rtf1->SetSelStart(int(text.size()));
