@@ -1,5 +1,11 @@
 #include "shell/frmMain.h"
 
+#include "explorer/ExplorerPane.h"
+#include "fullscreen/modFullScreen.h"
+#include "help/modHelp.h"
+#include "help/modView.h"
+#include "platform/FileListBox.h"
+
 #include "documents/fileMod.h"
 #include "documents/frmDoc.h"
 #include "editing/modFontBar.h"
@@ -277,6 +283,23 @@ void frmMain::connectCommands()
         {"menuFileSaveAll", &frmMain::menuFileSaveAll_Click},
         {"exit", &frmMain::exit_Click},
         {"newind", &frmMain::newind_Click},
+        {"statusbar", &frmMain::statusbar_Click},
+        {"menuViewFileExplorer", &frmMain::menuViewFileExplorer_Click},
+        {"menuViewRulerIndent", &frmMain::menuViewRulerIndent_Click},
+        {"menuViewRulerHangingIndent", &frmMain::menuViewRulerHangingIndent_Click},
+        {"menuViewRulerScale", &frmMain::menuViewRulerScale_Click},
+        {"standard", &frmMain::standard_Click},
+        {"format", &frmMain::format_Click},
+        {"menuViewToolbarFontbar", &frmMain::menuViewToolbarFontbar_Click},
+        {"menuViewFullScreen", &frmMain::menuViewFullScreen_Click},
+        {"tileh", &frmMain::tileh_Click},
+        {"tilev", &frmMain::tilev_Click},
+        {"cascade", &frmMain::cascade_Click},
+        {"aricons", &frmMain::aricons_Click},
+        {"contents", &frmMain::contents_Click},
+        {"menuHelpTipOfDay", &frmMain::menuHelpTipOfDay_Click},
+        {"menuShowFrmSplash", &frmMain::menuShowFrmSplash_Click},
+        {"about", &frmMain::about_Click},
     };
     for (const auto &command : commands) {
         const QString name = QLatin1String(command.name);
@@ -456,22 +479,12 @@ void frmMain::buildRulers()
 
 void frmMain::buildExplorerPane()
 {
-    picFileBar = new QWidget;
-    picFileBar->setObjectName(QStringLiteral("picFileBar"));
-    picFileBar->setFixedWidth(px(this, 2655));
-    auto *layout = new QVBoxLayout(picFileBar);
-    layout->setContentsMargins(0, px(this, 75), 0, 0);
-    layout->setSpacing(4);
-
-    tvwFolders = new QTreeWidget;
-    tvwFolders->setObjectName(QStringLiteral("tvwFolders"));
-    tvwFolders->setHeaderHidden(true);
-    tvwFolders->setColumnCount(1);
-    layout->addWidget(tvwFolders, 3);
-
-    File1 = new QListWidget;
-    File1->setObjectName(QStringLiteral("File1"));
-    layout->addWidget(File1, 2);
+    explorer = new ExplorerPane;
+    explorer->setFixedWidth(px(this, 2655));
+    picFileBar = explorer;
+    tvwFolders = explorer->tvwFolders;
+    File1 = explorer->File1;
+    connect(explorer, &ExplorerPane::openFileRequested, this, &frmMain::File1_Click);
 }
 
 void frmMain::buildStatusBar()
@@ -711,10 +724,12 @@ void frmMain::MDIForm_Load()
 
 void frmMain::FillDriveTree()
 {
+    explorer->FillDriveTree();
 }
 
 void frmMain::ShowTipOfTheDay()
 {
+    modHelp::ShowTipOfTheDay(nullptr);
 }
 
 void frmMain::QuitSpellingServer()
@@ -771,6 +786,8 @@ bool frmMain::closeAllDocuments()
 
 void frmMain::closeEvent(QCloseEvent *event)
 {
+    // Full-screen text goes back into its document before anything is asked.
+    modFullScreen::Leave();
     bool cancel = false;
     const int reason = m_closeReason;
     m_closeReason = vbFormControlMenu;
@@ -855,3 +872,42 @@ void frmMain::MDIForm_OLEDragDrop(QDropEvent *event) { fileMod::DragDrop(event);
 void frmMain::dragEnterEvent(QDragEnterEvent *event) { MDIForm_OLEDragOver(event); }
 void frmMain::dragMoveEvent(QDragMoveEvent *event) { MDIForm_OLEDragOver(event); }
 void frmMain::dropEvent(QDropEvent *event) { MDIForm_OLEDragDrop(event); }
+
+// ---------------------------------------------------------------- View, Window, Help
+// A toggle's check mark flips with the entry itself; the handler flips the element.
+
+void frmMain::statusbar_Click() { modView::ApplyStatusBarEntry(Menu(QStringLiteral("statusbar")), stsbar); }
+void frmMain::menuViewFileExplorer_Click() { modView::InvertVisibility(picFileBar); }
+void frmMain::menuViewRulerIndent_Click() { modView::InvertRulerBand(picSlider1, cbrRuler); }
+void frmMain::menuViewRulerHangingIndent_Click() { modView::InvertRulerBand(picSlider2, cbrRuler); }
+void frmMain::menuViewRulerScale_Click() { modView::InvertRulerBand(picRuler, cbrRuler); }
+void frmMain::standard_Click() { modView::InvertVisibility(stdbar); }
+void frmMain::format_Click() { modView::InvertVisibility(formatbar); }
+void frmMain::menuViewToolbarFontbar_Click() { modView::InvertVisibility(picFont); }
+void frmMain::menuViewFullScreen_Click() { modFullScreen::Enter(ActiveForm()); }
+void frmMain::tileh_Click() { modView::Arrange(mdiArea, modView::vbTileHorizontal); }
+void frmMain::tilev_Click() { modView::Arrange(mdiArea, modView::vbTileVertical); }
+void frmMain::cascade_Click() { modView::Arrange(mdiArea, modView::vbCascade); }
+void frmMain::aricons_Click() { modView::Arrange(mdiArea, modView::vbArrangeIcons); }
+
+void frmMain::contents_Click()
+{
+    modHelp::contents_Click();
+    SetFocus();
+}
+
+void frmMain::menuHelpTipOfDay_Click()
+{
+    modHelp::ShowTipOfTheDay(this);
+    SetFocus();
+}
+
+void frmMain::menuShowFrmSplash_Click() { modHelp::menuShowFrmSplash_Click(); }
+
+void frmMain::about_Click()
+{
+    modHelp::about_Click(this);
+    SetFocus();
+}
+
+void frmMain::File1_Click(const QString &path) { fileMod::OpenFile(path); }

@@ -11,7 +11,8 @@ class QComboBox;
 class QDragMoveEvent;
 class QDropEvent;
 class QLabel;
-class QListWidget;
+class ExplorerPane;
+class FileListBox;
 class QMdiArea;
 class QMdiSubWindow;
 class QMenu;
@@ -67,7 +68,8 @@ public:
 
     QWidget *picFileBar = nullptr;   // explorer pane
     QTreeWidget *tvwFolders = nullptr;
-    QListWidget *File1 = nullptr;
+    FileListBox *File1 = nullptr;
+    ExplorerPane *explorer = nullptr;   // the pane's own logic; picFileBar is it
 
     QMdiArea *mdiArea = nullptr;
 
@@ -114,6 +116,26 @@ public:
     void exit_Click();
     void new_Click();
     void newind_Click();
+
+    // View, Window and Help
+    void statusbar_Click();
+    void menuViewFileExplorer_Click();
+    void menuViewRulerIndent_Click();
+    void menuViewRulerHangingIndent_Click();
+    void menuViewRulerScale_Click();
+    void standard_Click();
+    void format_Click();
+    void menuViewToolbarFontbar_Click();
+    void menuViewFullScreen_Click();
+    void tileh_Click();
+    void tilev_Click();
+    void cascade_Click();
+    void aricons_Click();
+    void contents_Click();
+    void menuHelpTipOfDay_Click();
+    void menuShowFrmSplash_Click();
+    void about_Click();
+    void File1_Click(const QString &path);
     void open_Click();
     void close_Click();
     void menuFileCloseAll_Click();
