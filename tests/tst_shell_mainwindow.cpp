@@ -1,6 +1,7 @@
 // The main window as the user meets it: menus, toolbars, font bar, status
 // bar, layout, and closing it with documents open.
 #include "QuilletTest.h"
+#include "platform/FileListBox.h"
 #include "platform/RegistryStore.h"
 #include "platform/ScreenFonts.h"
 #include "shell/modRegistry.h"
@@ -124,6 +125,8 @@ private slots:
         QTemporaryDir fresh;
         qputenv("XDG_CONFIG_HOME", fresh.path().toLocal8Bit());
         QVERIFY(!RegistryStore::keyExists(modRegistry::HKEY_LOCAL_MACHINE, modRegistry::QuilletKey));
+        // A first run shows the tip of the day; the user closes it.
+        ModalSeam::queue(QVariant(QStringLiteral("OK")));
         m_main = new frmMain;
         m_main->MDIForm_Load();
         QVERIFY(RegistryStore::keyExists(modRegistry::HKEY_LOCAL_MACHINE, modRegistry::QuilletKey));
