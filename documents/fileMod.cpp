@@ -159,6 +159,9 @@ bool loadInto(frmDoc *doc, const QString &name, int fileType, QString &reason)
     doc->bChanged = false;
     if (doc->rtf1->LoadedStrayBytes())
         tellWhenShown(strayBytesText(name));
+    // A file opened only in part says so once its window shows.
+    if (const QString notice = doc->rtf1->LoadNotice(); !notice.isEmpty())
+        tellWhenShown(notice);
     return true;
 }
 

@@ -30,6 +30,8 @@ frmDoc::frmDoc(QWidget *parent)
     connect(rtf1, &RichTextBox::KeyPress, this, &frmDoc::rtf1_KeyPress);
     connect(rtf1, &RichTextBox::KeyUp, this, &frmDoc::rtf1_KeyUp);
     connect(rtf1, &RichTextBox::MouseUp, this, &frmDoc::rtf1_MouseUp);
+    // A long document's total follows as its layout proceeds.
+    connect(rtf1, &RichTextBox::LineCountChanged, this, &frmDoc::refreshStatistics);
 
     Form_Load();
 }

@@ -1,6 +1,9 @@
 #include "RichTextBox.h"
 
+#include "DocumentFile.h"
+#include "DocumentText.h"
 #include "FileWriter.h"
+#include "LayoutBound.h"
 #include "KeyCodes.h"
 #include "RtfReader.h"
 #include "RtfWriter.h"
@@ -9,6 +12,7 @@
 
 #include <QAbstractTextDocumentLayout>
 #include <QClipboard>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -21,14 +25,27 @@
 #include <QResizeEvent>
 #include <QTextBlock>
 #include <QTextDocumentFragment>
+#include <QTimer>
 #include <QTextList>
 #include <QUrl>
 #include <algorithm>
 #include <memory>
+#include <vector>
 
 namespace {
 
 constexpr int TwipsPerInch = 1440;
+// A load is measured at least this wide (a window not yet placed is narrow).
+constexpr qreal MeasureWidth = 600;
+// Floors below this are no constraint worth keeping.
+constexpr qreal MinimumWrapFloor = 40;
+// The line figures: layout slices, how often a growing total is shown, the
+// rest laid out on the spot when asked, and an edit large enough to count
+// its paragraphs again.
+constexpr int SliceMs = 8;
+constexpr int ProgressMs = 300;
+constexpr int SynchronousRest = 20000;
+constexpr int LargeEdit = 100000;
 constexpr double MaxFontSize = 1638.0;   // the largest size the control accepts
 constexpr qreal BulletRoom = 14;         // pixels left of the text, where bullets go
 
@@ -38,7 +55,7 @@ const QString RichTextMime = QStringLiteral("text/richtext");
 
 int documentLength(const QTextDocument *doc)
 {
-    return qMax(0, doc->characterCount() - 1);
+    return DocumentText::length(doc);
 }
 
 bool isParagraphBreak(QChar c)
@@ -54,49 +71,9 @@ bool isParagraphBreak(QChar c)
     }
 }
 
-// Plain text of [from, to): paragraph and line breaks become `lineEnd`, and
-// the placeholders of embedded objects (pictures) are dropped. Built block by
-// block into one buffer: callers ask for the text of large documents on
-// every keystroke, and a second document-sized copy doubles the cost.
 QString plainText(const QTextDocument *doc, int from, int to, const QString &lineEnd)
 {
-    from = qBound(0, from, documentLength(doc));
-    to = qBound(from, to, documentLength(doc));
-
-    QString out;
-    out.reserve(to - from + (to - from) / 16 + 16);
-    for (QTextBlock block = doc->findBlock(from); block.isValid() && block.position() < to;
-         block = block.next()) {
-        const int base = block.position();
-        const QString text = block.text();
-        const int start = qMax(from, base) - base;
-        const int end = qMin(to, base + int(text.size())) - base;
-        const QChar *chars = text.constData();
-        int runStart = start;
-        for (int i = start; i < end; ++i) {
-            const char16_t c = chars[i].unicode();
-            if (c != QChar::LineSeparator && c != QChar::ObjectReplacementCharacter)
-                continue;
-            out.append(chars + runStart, i - runStart);
-            runStart = i + 1;
-            if (c == QChar::LineSeparator) {
-                out += lineEnd;
-            } else {
-                // Only an object's placeholder goes; the character itself,
-                // typed or read from a text file, stays.
-                QTextCursor probe(const_cast<QTextDocument *>(doc));
-                probe.setPosition(base + i + 1);
-                if (probe.charFormat().objectType() == QTextFormat::NoObject)
-                    out += QChar(c);
-            }
-        }
-        if (end > runStart)
-            out.append(chars + runStart, end - runStart);
-        // The paragraph break that ends this block, when it lies in the range.
-        if (base + block.length() - 1 < to)
-            out += lineEnd;
-    }
-    return out;
+    return DocumentText::plain(doc, from, to, lineEnd);
 }
 
 int toBgr(const QColor &color)
@@ -163,6 +140,30 @@ struct RichTextBox::Private
     int changeSuppression = 0;   // > 0 while a programmatic edit raises Change itself
     int lastAnchor = -1;
     int lastPosition = -1;
+
+    // What a load could not show: the paragraphs past the layout's limit,
+    // never laid out, written back after the shown part on Save.
+    std::unique_ptr<QTextDocument> tail;
+    QString loadNotice;
+    bool tailJoinsLastBlock = false;
+    // Narrowest line width at which the shown part still surely fits the
+    // layout's page; a narrower window scrolls sideways instead.
+    qreal wrapFloor = 0;
+
+    // Line figures. Positions before `frontier` are laid out at the present
+    // width; the driver extends it from the event loop in short slices, so
+    // the total follows without holding up typing.
+    int frontier = 0;
+    bool layoutDone = false;
+    QTimer *driver = nullptr;
+    QElapsedTimer sinceProgress;
+    // Lines of each paragraph before the frontier, kept so a keystroke does
+    // not walk the whole document twice.
+    std::vector<int> lineCounts;
+    std::vector<int> dirtyBlocks;
+    bool countsValid = false;
+    int countedBlocks = -1;
+    qint64 totalLines = 0;
 };
 
 namespace {
@@ -196,7 +197,11 @@ RichTextBox::RichTextBox(QWidget *parent)
     setAcceptRichText(true);
     setTabChangesFocus(false);
 
+    d->driver = new QTimer(this);
+    d->driver->setInterval(0);
+    connect(d->driver, &QTimer::timeout, this, &RichTextBox::layoutSlice);
     watchDocument(document());
+    restartLineCount();
     auto selectionMoved = [this] { announceSelection(false); };
     connect(this, &QTextEdit::cursorPositionChanged, this, selectionMoved);
     connect(this, &QTextEdit::selectionChanged, this, selectionMoved);
@@ -229,6 +234,11 @@ QString RichTextBox::Text() const
 
 void RichTextBox::SetText(const QString &text)
 {
+    // The whole text is replaced, so nothing of a former load is kept back.
+    d->tail.reset();
+    d->loadNotice.clear();
+    d->wrapFloor = 0;
+    applyWrap();
     {
         ProgrammaticEdit edit(d->changeSuppression);
         QTextCursor c(document());
@@ -652,12 +662,8 @@ void RichTextBox::SetRightMargin(int twips)
     if (twips < 0)
         return;   // a window too small for its margin keeps the old wrap
     d->rightMarginTwips = twips;
-    if (twips == 0) {
-        setLineWrapMode(QTextEdit::WidgetWidth);
-    } else {
-        setLineWrapMode(QTextEdit::FixedPixelWidth);
-        setLineWrapColumnOrWidth(qMax(1, qRound(twips * logicalDpiX() / double(TwipsPerInch))));
-    }
+    applyWrap();
+    restartLineCount();
 }
 
 // ---------------------------------------------------------------- base font
@@ -681,6 +687,7 @@ void RichTextBox::SetFontName(const QString &name)
         return;
     d->baseFont.setFamily(name);
     applyBaseFont(this, d->baseFont);
+    restartLineCount();
 }
 
 double RichTextBox::FontSize() const
@@ -694,6 +701,7 @@ void RichTextBox::SetFontSize(double points)
         return;
     d->baseFont.setPointSizeF(points);
     applyBaseFont(this, d->baseFont);
+    restartLineCount();
 }
 
 bool RichTextBox::FontBold() const
@@ -705,6 +713,7 @@ void RichTextBox::SetFontBold(bool on)
 {
     d->baseFont.setBold(on);
     applyBaseFont(this, d->baseFont);
+    restartLineCount();
 }
 
 // ---------------------------------------------------------------- placement
@@ -733,71 +742,88 @@ void RichTextBox::Move(int left, int top, int width, int height)
 bool RichTextBox::LoadFile(const QString &path, int fileType)
 {
     d->lastError.clear();
-    auto fail = [this](const QString &reason) {
-        d->lastError = reason;
-        return false;
-    };
-
-    if (fileType != rtfRTF && fileType != rtfText)
-        return fail(QStringLiteral("Cannot open \"%1\": unknown file type %2").arg(path).arg(fileType));
-    if (path.isEmpty())
-        return fail(QStringLiteral("Cannot open a file without a name"));
-    const QFileInfo info(path);
-    if (!info.exists())
-        return fail(QStringLiteral("Cannot open \"%1\": No such file or directory").arg(path));
-    if (info.isDir())
-        return fail(QStringLiteral("Cannot open \"%1\": it is a folder, not a file").arg(path));
-    // Devices and pipes could be read forever.
-    if (!info.isFile())
-        return fail(QStringLiteral("Cannot open \"%1\": it is not a regular file").arg(path));
-
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return fail(QStringLiteral("Cannot open \"%1\": %2").arg(path, file.errorString()));
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return fail(QStringLiteral("Cannot read \"%1\": %2").arg(path, file.errorString()));
-    file.close();
-
     // Built apart from the view (no layout while it grows) and swapped in only
     // once complete, so a failed read leaves the content as it was.
     auto doc = std::make_unique<QTextDocument>();
-    doc->setUndoRedoEnabled(false);
     doc->setDefaultFont(d->baseFont);
     doc->setDocumentMargin(document()->documentMargin());
     doc->setIndentWidth(document()->indentWidth());
+    const DocumentFile::ReadResult read = DocumentFile::read(path, fileType, *doc);
+    if (!read.ok) {
+        d->lastError = read.errorText;
+        return false;
+    }
 
-    TextFile::LineEnd lineEnd = TextFile::platformLineEnd();
-    TextFile::Encoding encoding = TextFile::Encoding::Utf8;
-    bool strayBytes = false;
-    // A file that is not RTF loads as plain text even in Rich Text mode, so
-    // the user sees what it holds instead of an empty window.
-    if (fileType == rtfRTF && RtfReader::isRtf(bytes)) {
-        const RtfReader::Result result = RtfReader::read(bytes, *doc);
-        if (!result.ok) {
-            return fail(QStringLiteral("Cannot read \"%1\": %2")
-                                .arg(path, result.errorText.isEmpty()
-                                                 ? QStringLiteral("it is not a valid Rich Text file")
-                                                 : result.errorText));
-        }
-    } else {
-        const TextFile::Decoded decoded = TextFile::decode(bytes);
-        QTextCursor cursor(doc.get());
-        cursor.insertText(decoded.text);
-        lineEnd = decoded.lineEnd;
-        encoding = decoded.encoding;
-        strayBytes = decoded.strayBytes;
+    // Measured before any layout exists: what does not surely fit the
+    // layout's page is kept aside, whole, for Save.
+    const qreal width = qMax<qreal>(MeasureWidth, currentWrapWidth());
+    LayoutBound bound(*doc, width, this);
+    const LayoutBound::Result fit = bound.measure();
+    std::unique_ptr<QTextDocument> tail;
+    QString notice;
+    if (fit.cutPosition >= 0) {
+        const int paragraphs = doc->blockCount();
+        tail = splitOff(*doc, fit.cutPosition);
+        notice = QStringLiteral("\"%1\" is too long to be shown whole: the first %2 of its %3 paragraphs "
+                                "are shown. Saving the document keeps all of it.")
+                         .arg(QFileInfo(path).fileName(), QLocale().toString(fit.cutBlock),
+                              QLocale().toString(paragraphs));
     }
     doc->setUndoRedoEnabled(true);
     doc->setModified(false);
 
-    d->lineEnd = lineEnd;
-    d->encoding = encoding;
-    d->strayBytes = strayBytes;
+    d->lineEnd = read.lineEnd;
+    d->encoding = read.encoding;
+    d->strayBytes = read.strayBytes;
+    d->tail = std::move(tail);
+    d->loadNotice = notice;
+    // Narrower than this, the shown part could outgrow the page again.
+    d->wrapFloor = fit.height * width / LayoutBound::MaxHeight * 1.25;
+    if (d->wrapFloor < MinimumWrapFloor)
+        d->wrapFloor = 0;
     adoptDocument(doc.release());
+    applyWrap();
     emit Change();
     announceSelection(true);
     return true;
+}
+
+std::unique_ptr<QTextDocument> RichTextBox::splitOff(QTextDocument &doc, int position)
+{
+    std::unique_ptr<QTextDocument> tail(doc.clone());
+    tail->setUndoRedoEnabled(false);
+    const QTextBlock first = tail->findBlock(position);
+    const QTextBlockFormat blockFormat = first.blockFormat();
+    const QTextCharFormat blockCharFormat = first.charFormat();
+    QTextCursor cut(tail.get());
+    cut.setPosition(0);
+    cut.setPosition(position, QTextCursor::KeepAnchor);
+    cut.removeSelectedText();
+    // The paragraph that now comes first keeps its own formats.
+    cut.setBlockFormat(blockFormat);
+    cut.setBlockCharFormat(blockCharFormat);
+
+    // The paragraph mark before the cut goes too, so the shown part ends with
+    // its last paragraph; after a table (or at the very start) the cut
+    // paragraph stays as an empty one and the tail joins it on Save.
+    QTextCursor rest(&doc);
+    const bool markBefore = position > 0 && doc.characterAt(position - 1) == QChar::ParagraphSeparator
+            && doc.frameAt(position - 1) == doc.rootFrame();
+    d->tailJoinsLastBlock = !markBefore;
+    rest.setPosition(markBefore ? position - 1 : position);
+    rest.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
+    rest.removeSelectedText();
+    return tail;
+}
+
+QString RichTextBox::LoadNotice() const
+{
+    return d->loadNotice;
+}
+
+bool RichTextBox::HasHiddenTail() const
+{
+    return d->tail != nullptr;
 }
 
 void RichTextBox::watchDocument(QTextDocument *doc)
@@ -805,6 +831,9 @@ void RichTextBox::watchDocument(QTextDocument *doc)
     connect(doc, &QTextDocument::contentsChanged, this, [this] {
         if (d->changeSuppression == 0)
             emit Change();
+    });
+    connect(doc, &QTextDocument::contentsChange, this, [this](int position, int removed, int added) {
+        noteEdit(position, removed, added);
     });
 }
 
@@ -822,22 +851,40 @@ void RichTextBox::adoptDocument(QTextDocument *doc)
     }
     if (old && old != doc && old->parent() == this)
         delete old.data();
+    restartLineCount();
     emit DocumentReplaced(doc);
 }
 
 bool RichTextBox::SaveFile(const QString &path, int fileType)
 {
     d->lastError.clear();
-    QByteArray bytes;
-    if (fileType == rtfText) {
-        const QString text = plainText(document(), 0, documentLength(document()),
-                                       TextFile::lineEndText(d->lineEnd));
-        bytes = TextFile::encode(text, d->encoding);
-    } else if (fileType == rtfRTF) {
-        bytes = RtfWriter::write(*document());
-    } else {
+    if (fileType != rtfText && fileType != rtfRTF) {
         d->lastError = QStringLiteral("Cannot save \"%1\": unknown file type %2").arg(path).arg(fileType);
         return false;
+    }
+    QByteArray bytes;
+    if (!d->tail) {
+        bytes = DocumentFile::bytes(*document(), fileType, d->lineEnd, d->encoding);
+    } else if (fileType == rtfText) {
+        const QString lineEnd = TextFile::lineEndText(d->lineEnd);
+        const QString join = d->tailJoinsLastBlock ? QString() : lineEnd;
+        bytes = TextFile::encode(plainText(document(), 0, documentLength(document()), lineEnd) + join
+                                         + plainText(d->tail.get(), 0, documentLength(d->tail.get()), lineEnd),
+                                 d->encoding);
+    } else {
+        // The shown part, as edited, and then the part kept aside, as read.
+        std::unique_ptr<QTextDocument> whole(document()->clone());
+        QTextCursor end(whole.get());
+        end.movePosition(QTextCursor::End);
+        // List membership is the tail's own object; the fragment carries it.
+        QTextBlockFormat first = d->tail->begin().blockFormat();
+        first.clearProperty(QTextFormat::ObjectIndex);
+        if (d->tailJoinsLastBlock)
+            end.setBlockFormat(first);
+        else
+            end.insertBlock(first, d->tail->begin().charFormat());
+        end.insertFragment(QTextDocumentFragment(d->tail.get()));
+        bytes = DocumentFile::bytes(*whole, fileType, d->lineEnd, d->encoding);
     }
     return FileWriter::write(path, bytes, &d->lastError);
 }
@@ -1032,33 +1079,185 @@ int linesIn(const QTextBlock &block)
 
 } // namespace
 
+void RichTextBox::restartLineCount()
+{
+    d->frontier = 0;
+    d->layoutDone = false;
+    d->countsValid = false;
+    d->sinceProgress.start();
+    d->driver->start();
+}
+
+void RichTextBox::noteEdit(int position, int removed, int added)
+{
+    // Qt lays an edited paragraph out again at once when it lies in the part
+    // already laid out, so a small edit there keeps the figures complete.
+    if (position < d->frontier) {
+        if (qMax(removed, added) > LargeEdit)
+            d->frontier = position;
+        else
+            d->frontier = qMax(position, d->frontier + added - removed);
+    }
+    const QTextDocument *doc = document();
+    if (d->frontier < doc->characterCount()) {
+        d->layoutDone = false;
+        d->driver->start();
+    }
+    if (!d->countsValid)
+        return;
+    if (doc->blockCount() != d->countedBlocks) {
+        d->countsValid = false;
+        return;
+    }
+    const int last = doc->findBlock(position + added).blockNumber();
+    for (int b = doc->findBlock(position).blockNumber(); b <= last && b >= 0; ++b)
+        d->dirtyBlocks.push_back(b);
+    if (d->dirtyBlocks.size() > 64)
+        d->countsValid = false;
+}
+
+bool RichTextBox::extendLayout(int budgetMs)
+{
+    QTextDocument *doc = document();
+    QAbstractTextDocumentLayout *layout = doc->documentLayout();
+    QElapsedTimer timer;
+    timer.start();
+    int step = 16;
+    QTextBlock block = doc->findBlock(d->frontier);
+    while (block.isValid()) {
+        QTextBlock target = block;
+        for (int i = 1; i < step && target.next().isValid(); ++i)
+            target = target.next();
+        // Lays out everything up to and including the target paragraph.
+        layout->blockBoundingRect(target);
+        d->frontier = target.position() + target.length();
+        d->countsValid = false;
+        block = target.next();
+        if (!block.isValid())
+            break;
+        if (timer.elapsed() >= budgetMs)
+            return false;
+        step = qMin(step * 2, 4096);
+    }
+    d->frontier = doc->characterCount();
+    d->layoutDone = true;
+    return true;
+}
+
+void RichTextBox::layoutSlice()
+{
+    if (d->layoutDone) {
+        d->driver->stop();
+        return;
+    }
+    // Short slices: a key waiting in the queue gets its turn between them.
+    const bool done = extendLayout(SliceMs);
+    if (done)
+        d->driver->stop();
+    if (done || d->sinceProgress.elapsed() >= ProgressMs) {
+        d->sinceProgress.start();
+        emit LineCountChanged();
+    }
+}
+
+bool RichTextBox::LineCountComplete() const
+{
+    return d->layoutDone;
+}
+
+void RichTextBox::refreshLineCounts() const
+{
+    const QTextDocument *doc = document();
+    if (!d->countsValid) {
+        d->lineCounts.assign(size_t(doc->blockCount()), 0);
+        d->totalLines = 0;
+        int n = 0;
+        for (QTextBlock block = doc->begin(); block.isValid(); block = block.next(), ++n) {
+            if (block.position() >= d->frontier)
+                break;
+            d->lineCounts[size_t(n)] = linesIn(block);
+            d->totalLines += d->lineCounts[size_t(n)];
+        }
+        d->countedBlocks = doc->blockCount();
+        d->dirtyBlocks.clear();
+        d->countsValid = true;
+        return;
+    }
+    for (int b : d->dirtyBlocks) {
+        if (b < 0 || size_t(b) >= d->lineCounts.size())
+            continue;
+        const QTextBlock block = doc->findBlockByNumber(b);
+        const int lines = block.position() < d->frontier ? linesIn(block) : 0;
+        d->totalLines += lines - d->lineCounts[size_t(b)];
+        d->lineCounts[size_t(b)] = lines;
+    }
+    d->dirtyBlocks.clear();
+}
+
 int RichTextBox::LineFromChar(int position) const
 {
     const QTextDocument *doc = document();
-    doc->documentLayout()->documentSize();   // finishes the lazy layout
     if (position < 0)
         position = SelStart();
     position = qBound(0, position, documentLength(doc));
 
     const QTextBlock target = doc->findBlock(position);
-    int line = 0;
-    for (QTextBlock block = doc->begin(); block.isValid() && block != target; block = block.next())
-        line += linesIn(block);
+    if (target.position() + target.length() > d->frontier) {
+        // The lines before it must be known: lay out up to this paragraph.
+        doc->documentLayout()->blockBoundingRect(target);
+        d->frontier = target.position() + target.length();
+        d->countsValid = false;
+    }
+    refreshLineCounts();
+    qint64 line = 0;
+    const int number = target.blockNumber();
+    for (int b = 0; b < number && size_t(b) < d->lineCounts.size(); ++b)
+        line += d->lineCounts[size_t(b)];
     if (const QTextLayout *layout = target.layout(); layout && layout->lineCount() > 0) {
         const QTextLine textLine = layout->lineForTextPosition(position - target.position());
         line += textLine.isValid() ? textLine.lineNumber() : layout->lineCount() - 1;
     }
-    return line;
+    return int(qMin<qint64>(line, INT_MAX));
 }
 
 int RichTextBox::GetLineCount() const
 {
-    const QTextDocument *doc = document();
-    doc->documentLayout()->documentSize();
-    int lines = 0;
-    for (QTextBlock block = doc->begin(); block.isValid(); block = block.next())
-        lines += linesIn(block);
-    return qMax(1, lines);
+    // A short rest is laid out at once, so small documents always give the
+    // final figure; a long one gives the lines known so far.
+    if (!d->layoutDone && document()->characterCount() - d->frontier <= SynchronousRest)
+        const_cast<RichTextBox *>(this)->extendLayout(INT_MAX);
+    refreshLineCounts();
+    return int(std::clamp<qint64>(d->totalLines, 1, INT_MAX));
+}
+
+// ---------------------------------------------------------------- line width
+
+qreal RichTextBox::currentWrapWidth() const
+{
+    if (lineWrapMode() == QTextEdit::FixedPixelWidth)
+        return lineWrapColumnOrWidth();
+    return viewport()->width();
+}
+
+void RichTextBox::applyWrap()
+{
+    const int wanted = d->rightMarginTwips > 0
+            ? qMax(1, qRound(d->rightMarginTwips * logicalDpiX() / double(TwipsPerInch)))
+            : 0;
+    const int floor = qCeil(d->wrapFloor);
+    const int viewportWidth = viewport()->width();
+    int fixed = wanted;
+    if (floor > 0 && (wanted > 0 ? wanted : viewportWidth) < floor)
+        fixed = floor;
+    if (fixed == 0) {
+        if (lineWrapMode() != QTextEdit::WidgetWidth)
+            setLineWrapMode(QTextEdit::WidgetWidth);
+    } else {
+        if (lineWrapMode() != QTextEdit::FixedPixelWidth)
+            setLineWrapMode(QTextEdit::FixedPixelWidth);
+        if (lineWrapColumnOrWidth() != fixed)
+            setLineWrapColumnOrWidth(fixed);
+    }
 }
 
 // ---------------------------------------------------------------- clipboard
@@ -1201,5 +1400,9 @@ void RichTextBox::mouseReleaseEvent(QMouseEvent *event)
 
 void RichTextBox::resizeEvent(QResizeEvent *event)
 {
+    applyWrap();
+    const qreal before = currentWrapWidth();
     QTextEdit::resizeEvent(event);
+    if (currentWrapWidth() != before)
+        restartLineCount();
 }

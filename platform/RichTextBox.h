@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QTextEdit>
+#include <memory>
 #include <optional>
 
 class QPrinter;
@@ -102,12 +103,17 @@ public:
     int Height() const;
     void Move(int left, int top, int width, int height);
 
+    // A file too tall for the layout opens as far as it can be shown; the
+    // rest is kept aside, unshown, and SaveFile writes it after the shown
+    // part. LoadNotice then says so in words for the user (empty otherwise).
     bool LoadFile(const QString &path, int fileType = rtfRTF);
     bool SaveFile(const QString &path, int fileType = rtfRTF);
     QString LastError() const;
     // The last plain-text load met bytes that were not valid UTF-8 and read
     // them as Windows-1252; saving writes them as UTF-8.
     bool LoadedStrayBytes() const;
+    QString LoadNotice() const;
+    bool HasHiddenTail() const;
     // Test seam: the next SaveFile (of any control) stops after writing this
     // many bytes, as a full disk would stop it; -1 switches it off.
     static void InjectSaveFailure(qint64 afterBytes);
@@ -121,8 +127,13 @@ public:
     void SelPrint(QPrinter *printer);
 
     // EM_LINEFROMCHAR and EM_GETLINECOUNT: lines as laid out (wrapped).
+    // Neither lays the whole document out: a long document is laid out in
+    // slices from the event loop, GetLineCount gives the lines known so far
+    // until LineCountComplete, and LineCountChanged tells when the figure grew
+    // or became final. LineFromChar lays out up to its paragraph only.
     int LineFromChar(int position = -1) const;   // -1: the line of the selection start
     int GetLineCount() const;                     // at least 1
+    bool LineCountComplete() const;
 
     // WM_COPY and WM_PASTE: the rich clipboard (RTF, HTML and plain text).
     void CopyRich();
@@ -140,6 +151,7 @@ signals:
     void KeyUp(int keyCode, int shift);
     void MouseUp(int button, int shift, int x, int y);
     void OverwriteModeChanged(bool overwrite);
+    void LineCountChanged();
     // LoadFile builds a new QTextDocument and swaps it in; whatever was
     // attached to the old document() (a highlighter, say) must attach anew.
     void DocumentReplaced(QTextDocument *document);
@@ -155,6 +167,18 @@ protected:
 
 private:
     void adoptDocument(QTextDocument *doc);
+    // Cuts `doc` at `position`, returning what followed.
+    std::unique_ptr<QTextDocument> splitOff(QTextDocument &doc, int position);
+    qreal currentWrapWidth() const;
+    // Line wrap from the right margin, never narrower than the floor.
+    void applyWrap();
+
+    void restartLineCount();
+    void noteEdit(int position, int removed, int added);
+    // Lays out further for about budgetMs; true once all is laid out.
+    bool extendLayout(int budgetMs);
+    void layoutSlice();
+    void refreshLineCounts() const;
     void watchDocument(QTextDocument *doc);
     // Raises SelChange when the selection moved, or always when the text
     // around it was replaced (a load, a new Text), which moves it in effect.

@@ -1,16 +1,20 @@
 // quillet-convert INPUT OUTPUT [--to rtf|txt]
 //
-// Converts between Rich Text and plain text through the very control the
-// editor uses (RichTextBox::LoadFile / SaveFile), so a conversion here is
-// what opening and saving in Quillet would do. The output type follows the
+// Converts between Rich Text and plain text with the editor's own reader
+// and writer (DocumentFile, which RichTextBox loads and saves through), so a
+// conversion here is what opening and saving in Quillet would do. No view is
+// made and nothing is laid out: the cost is the reader's and the writer's. The output type follows the
 // output name's extension unless --to says otherwise; the input is read as
 // plain text when its name ends in .txt, otherwise as Rich Text (a file that
 // is not RTF still loads as text, as in the editor). Saves are atomic: a
 // failed conversion leaves no half-written OUTPUT.
-#include "RichTextBox.h"
+#include "DocumentFile.h"
+#include "FileWriter.h"
 
-#include <QApplication>
 #include <QFileInfo>
+#include <QFont>
+#include <QGuiApplication>
+#include <QTextDocument>
 #include <QStringList>
 
 #include <cstdio>
@@ -38,9 +42,9 @@ int typeForName(const QString &name)
 {
     const QString suffix = QFileInfo(name).suffix().toLower();
     if (suffix == QLatin1String("rtf"))
-        return RichTextBox::rtfRTF;
+        return DocumentFile::Rtf;
     if (suffix == QLatin1String("txt"))
-        return RichTextBox::rtfText;
+        return DocumentFile::Text;
     return -1;
 }
 
@@ -48,9 +52,9 @@ int typeForOption(const QString &value)
 {
     const QString v = value.toLower();
     if (v == QLatin1String("rtf"))
-        return RichTextBox::rtfRTF;
+        return DocumentFile::Rtf;
     if (v == QLatin1String("txt") || v == QLatin1String("text"))
-        return RichTextBox::rtfText;
+        return DocumentFile::Text;
     return -1;
 }
 }
@@ -64,7 +68,8 @@ int main(int argc, char **argv)
     // A converter needs no screen.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
+    // Fonts (for the RTF font table) need the GUI side of Qt, not widgets.
+    QGuiApplication app(argc, argv);
 
     QStringList files;
     int outputType = -1;
@@ -118,16 +123,20 @@ int main(int argc, char **argv)
             return Usage;
         }
     }
-    const int inputType = typeForName(input) == RichTextBox::rtfText ? RichTextBox::rtfText
-                                                                       : RichTextBox::rtfRTF;
+    const int inputType = typeForName(input) == DocumentFile::Text ? DocumentFile::Text
+                                                                       : DocumentFile::Rtf;
 
-    RichTextBox box;
-    if (!box.LoadFile(input, inputType)) {
-        printError(box.LastError());
+    QTextDocument document;
+    // The control's base font, which plain text and unformatted runs take.
+    document.setDefaultFont(QFont(QStringLiteral("Verdana"), 10));
+    const DocumentFile::ReadResult read = DocumentFile::read(input, inputType, document);
+    if (!read.ok) {
+        printError(read.errorText);
         return Failed;
     }
-    if (!box.SaveFile(output, outputType)) {
-        printError(box.LastError());
+    QString error;
+    if (!FileWriter::write(output, DocumentFile::bytes(document, outputType, read.lineEnd, read.encoding), &error)) {
+        printError(error);
         return Failed;
     }
     return Ok;

@@ -14,6 +14,10 @@ constexpr int MaxKeywordLength = 32;
 constexpr int MaxParameterDigits = 10;
 // Bytes of one picture's data (after hex decoding).
 constexpr qsizetype MaxPictureBytes = 64 * 1024 * 1024;
+// Size of a file the control opens, Rich Text or plain text. It is held
+// several times over while read (bytes, decoded text, document), so a larger
+// one is refused before it is read.
+constexpr qint64 MaxFileBytes = qint64(256) * 1024 * 1024;
 // Font, colour and list table entries.
 constexpr int MaxTableEntries = 32768;
 // Distinct problems listed in the error text; later ones are only counted.

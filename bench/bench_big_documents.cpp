@@ -1,0 +1,220 @@
+// Large documents in a real window. Targets on this 2-core machine:
+// opening a 10 MB formatted RTF, start-up included, to a window that has
+// taken a key <= 1.5 s; one keystroke in it <= 3 ms; the converter on it
+// (bench_rtf) <= 0.5 s and 100 MB. Long paragraphs without break points
+// should lay out in time linear in their length: the growth counter is the
+// time per letter against the half as long paragraph (1.0 is linear).
+
+#include "documents/fileMod.h"
+#include "documents/frmDoc.h"
+#include "platform/RichTextBox.h"
+#include "shell/frmMain.h"
+#include "shell/modRegistry.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QKeyEvent>
+#include <QMap>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+
+#include <benchmark/benchmark.h>
+
+#include <sys/resource.h>
+
+#include <cstdio>
+#include <memory>
+
+namespace {
+
+QTemporaryDir *g_dir = nullptr;
+
+// Paragraphs of 85 words, every tenth bold, every seventeenth italic in
+// another font, three sizes: 2,000 paragraphs make about 1 MB.
+QByteArray formattedRtf(int paragraphs)
+{
+    static const char *const words[] = {"lorem", "ipsum", "dolor", "sit", "amet",
+                                        "consectetur", "adipiscing", "elit", "sed", "do",
+                                        "eiusmod", "tempor", "incididunt", "ut", "labore"};
+    QByteArray rtf = "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Verdana;}{\\f1 Arial;}}\n";
+    int n = 0;
+    for (int p = 0; p < paragraphs; ++p) {
+        rtf += "\\pard\\fs" + QByteArray::number(20 + 4 * (p % 3)) + " ";
+        for (int w = 0; w < 85; ++w, ++n) {
+            const QByteArray word = words[n % 15];
+            if (n % 10 == 0)
+                rtf += "{\\b " + word + "}";
+            else if (n % 17 == 0)
+                rtf += "{\\i\\f1 " + word + "}";
+            else
+                rtf += word;
+            rtf += w + 1 < 85 ? " " : "";
+        }
+        rtf += "\\par\n";
+    }
+    return rtf + "}";
+}
+
+QString fileOf(int paragraphs)
+{
+    const QString path = g_dir->filePath(QStringLiteral("doc%1.rtf").arg(paragraphs));
+    if (!QFile::exists(path)) {
+        QFile file(path);
+        if (file.open(QIODevice::WriteOnly))
+            file.write(formattedRtf(paragraphs));
+    }
+    return path;
+}
+
+void typeKey(QWidget *target, Qt::Key key, const QString &text)
+{
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
+    QApplication::sendEvent(target, &press);
+    QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, text);
+    QApplication::sendEvent(target, &release);
+}
+
+// From nothing to a main window showing the file and having taken one key
+// through the event queue.
+void openIntoWindow(benchmark::State &state, int paragraphs)
+{
+    const QString path = fileOf(paragraphs);
+    for (auto _ : state) {
+        QElapsedTimer timer;
+        timer.start();
+        auto main = std::make_unique<frmMain>();
+        main->MDIForm_Load();
+        main->show();
+        fileMod::OpenFile(path);
+        frmDoc *doc = main->ActiveForm();
+        QApplication::postEvent(doc->rtf1, new QKeyEvent(QEvent::KeyPress, Qt::Key_X, Qt::NoModifier,
+                                                         QStringLiteral("x")));
+        while (!doc->rtf1->document()->begin().text().startsWith(QLatin1Char('x')))
+            QApplication::processEvents();
+        state.SetIterationTime(double(timer.nsecsElapsed()) / 1e9);
+        doc->bChanged = false;
+    }
+}
+
+void BM_OpenIntoWindow1MB(benchmark::State &state) { openIntoWindow(state, 2000); }
+void BM_OpenIntoWindow10MB(benchmark::State &state) { openIntoWindow(state, 20000); }
+
+// One character typed in the middle of the document, statistics included.
+void keystroke(benchmark::State &state, int paragraphs)
+{
+    auto main = std::make_unique<frmMain>();
+    main->MDIForm_Load();
+    main->show();
+    fileMod::OpenFile(fileOf(paragraphs));
+    frmDoc *doc = main->ActiveForm();
+    // Whatever the load left to do in the background is done first.
+    doc->rtf1->document()->documentLayout()->documentSize();
+    for (int i = 0; i < 50; ++i)
+        QApplication::processEvents();
+    QTextCursor middle(doc->rtf1->document()->findBlockByNumber(paragraphs / 2));
+    middle.movePosition(QTextCursor::NextWord);
+    doc->rtf1->setTextCursor(middle);
+    for (auto _ : state) {
+        QElapsedTimer timer;
+        timer.start();
+        typeKey(doc->rtf1, Qt::Key_A, QStringLiteral("a"));
+        state.SetIterationTime(double(timer.nsecsElapsed()) / 1e9);
+        QTextCursor c = doc->rtf1->textCursor();
+        c.deletePreviousChar();
+    }
+    doc->bChanged = false;
+}
+
+void BM_Keystroke1MB(benchmark::State &state) { keystroke(state, 2000); }
+void BM_Keystroke10MB(benchmark::State &state) { keystroke(state, 20000); }
+
+#ifdef QUILLET_CONVERT_PATH
+// The converter as a whole process, 10 MB of formatted RTF to text, with the
+// peak memory of the process.
+void BM_Convert10MBToText(benchmark::State &state)
+{
+    const QString input = fileOf(20000);
+    long peakKb = 0;
+    for (auto _ : state) {
+        QProcess p;
+        p.start(QStringLiteral(QUILLET_CONVERT_PATH), {input, g_dir->filePath(QStringLiteral("out.txt"))});
+        p.waitForFinished(-1);
+        if (p.exitCode() != 0)
+            state.SkipWithError("conversion failed");
+        rusage usage{};
+        getrusage(RUSAGE_CHILDREN, &usage);
+        peakKb = qMax(peakKb, usage.ru_maxrss);
+    }
+    state.counters["peak_MB"] = double(peakKb) / 1024.0;
+}
+BENCHMARK(BM_Convert10MBToText)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+#endif
+
+QMap<QString, double> g_perLetter;
+
+// One paragraph laid out at a window's width: letters with no break point,
+// or words whose runs alternate bold and plain.
+void layoutParagraph(benchmark::State &state, bool boldRuns)
+{
+    const int letters = int(state.range(0));
+    double seconds = 0;
+    for (auto _ : state) {
+        QTextDocument doc;
+        doc.setPageSize(QSizeF(600, -1));
+        QTextCursor c(&doc);
+        if (boldRuns) {
+            QTextCharFormat bold, plain;
+            bold.setFontWeight(QFont::Bold);
+            for (int i = 0; i < letters / 5; ++i)
+                c.insertText(QStringLiteral("abcd "), i % 2 ? bold : plain);
+        } else {
+            c.insertText(QString(letters, QLatin1Char('x')));
+        }
+        QElapsedTimer timer;
+        timer.start();
+        doc.documentLayout()->documentSize();
+        seconds = double(timer.nsecsElapsed()) / 1e9;
+        state.SetIterationTime(seconds);
+    }
+    const QString key = QStringLiteral("%1/%2").arg(boldRuns).arg(letters);
+    g_perLetter[key] = seconds / letters;
+    const QString half = QStringLiteral("%1/%2").arg(boldRuns).arg(letters / 2);
+    if (g_perLetter.contains(half))
+        state.counters["growth"] = g_perLetter[key] / g_perLetter[half];
+}
+
+void BM_LongParagraphLetters(benchmark::State &state) { layoutParagraph(state, false); }
+void BM_LongParagraphBoldRuns(benchmark::State &state) { layoutParagraph(state, true); }
+
+} // namespace
+
+BENCHMARK(BM_OpenIntoWindow1MB)->Unit(benchmark::kMillisecond)->Iterations(3)->UseManualTime();
+BENCHMARK(BM_OpenIntoWindow10MB)->Unit(benchmark::kMillisecond)->Iterations(3)->UseManualTime();
+BENCHMARK(BM_Keystroke1MB)->Unit(benchmark::kMicrosecond)->Iterations(200)->UseManualTime();
+BENCHMARK(BM_Keystroke10MB)->Unit(benchmark::kMicrosecond)->Iterations(200)->UseManualTime();
+BENCHMARK(BM_LongParagraphLetters)->Arg(50000)->Arg(100000)->Arg(200000)
+        ->Unit(benchmark::kMillisecond)->Iterations(1)->UseManualTime();
+BENCHMARK(BM_LongParagraphBoldRuns)->Arg(50000)->Arg(100000)->Arg(200000)
+        ->Unit(benchmark::kMillisecond)->Iterations(1)->UseManualTime();
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QTemporaryDir config;
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path()));
+    QApplication app(argc, argv);
+    QTemporaryDir dir;
+    g_dir = &dir;
+    modRegistry::SetSettingValue(modRegistry::HKEY_LOCAL_MACHINE, modRegistry::QuilletKey,
+                                 QStringLiteral("Show Tips at Startup"), QStringLiteral("0"));
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

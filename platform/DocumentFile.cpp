@@ -1,0 +1,93 @@
+#include "DocumentFile.h"
+
+#include "DocumentText.h"
+#include "RtfLimits.h"
+#include "RtfReader.h"
+#include "RtfWriter.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QTextCursor>
+#include <QTextDocument>
+
+DocumentFile::ReadResult DocumentFile::read(const QString &path, int type, QTextDocument &doc)
+{
+    ReadResult result;
+    auto fail = [&result](const QString &reason) {
+        result.errorText = reason;
+        return result;
+    };
+
+    if (type != Rtf && type != Text)
+        return fail(QStringLiteral("Cannot open \"%1\": unknown file type %2").arg(path).arg(type));
+    if (path.isEmpty())
+        return fail(QStringLiteral("Cannot open a file without a name"));
+    const QFileInfo info(path);
+    if (!info.exists())
+        return fail(QStringLiteral("Cannot open \"%1\": No such file or directory").arg(path));
+    if (info.isDir())
+        return fail(QStringLiteral("Cannot open \"%1\": it is a folder, not a file").arg(path));
+    // Devices and pipes could be read forever.
+    if (!info.isFile())
+        return fail(QStringLiteral("Cannot open \"%1\": it is not a regular file").arg(path));
+    // Held in memory several times over (bytes, text, document), a file
+    // past the limit would take the machine's memory before showing a page.
+    if (info.size() > RtfLimits::MaxFileBytes) {
+        return fail(QStringLiteral("Cannot open \"%1\": the file is %2, larger than the %3 Quillet opens")
+                            .arg(path, sizeText(info.size()), sizeText(RtfLimits::MaxFileBytes)));
+    }
+
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return fail(QStringLiteral("Cannot open \"%1\": %2").arg(path, file.errorString()));
+    const QByteArray bytes = file.read(RtfLimits::MaxFileBytes + 1);
+    if (file.error() != QFileDevice::NoError)
+        return fail(QStringLiteral("Cannot read \"%1\": %2").arg(path, file.errorString()));
+    file.close();
+    // The file grew between the look and the read.
+    if (bytes.size() > RtfLimits::MaxFileBytes) {
+        return fail(QStringLiteral("Cannot open \"%1\": the file is larger than the %2 Quillet opens")
+                            .arg(path, sizeText(RtfLimits::MaxFileBytes)));
+    }
+
+    const bool undo = doc.isUndoRedoEnabled();
+    doc.setUndoRedoEnabled(false);
+    if (type == Rtf && RtfReader::isRtf(bytes)) {
+        const RtfReader::Result read = RtfReader::read(bytes, doc);
+        if (!read.ok) {
+            doc.setUndoRedoEnabled(undo);
+            return fail(QStringLiteral("Cannot read \"%1\": %2")
+                                .arg(path, read.errorText.isEmpty()
+                                                 ? QStringLiteral("it is not a valid Rich Text file")
+                                                 : read.errorText));
+        }
+    } else {
+        const TextFile::Decoded decoded = TextFile::decode(bytes);
+        QTextCursor cursor(&doc);
+        cursor.insertText(decoded.text);
+        result.lineEnd = decoded.lineEnd;
+        result.encoding = decoded.encoding;
+        result.strayBytes = decoded.strayBytes;
+    }
+    doc.setUndoRedoEnabled(undo);
+    result.ok = true;
+    return result;
+}
+
+QByteArray DocumentFile::bytes(const QTextDocument &doc, int type, TextFile::LineEnd lineEnd,
+                                TextFile::Encoding encoding)
+{
+    if (type == Text) {
+        return TextFile::encode(DocumentText::plain(&doc, 0, DocumentText::length(&doc),
+                                                    TextFile::lineEndText(lineEnd)),
+                                encoding);
+    }
+    return RtfWriter::write(doc);
+}
+
+QString DocumentFile::sizeText(qint64 bytes)
+{
+    const double mb = double(bytes) / (1024.0 * 1024.0);
+    return QStringLiteral("%1 MB").arg(mb >= 10 || mb == qint64(mb) ? QString::number(qint64(mb + 0.5))
+                                                                    : QString::number(mb, 'f', 1));
+}

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "TextFile.h"
+
+#include <QByteArray>
+#include <QString>
+
+class QTextDocument;
+
+// Reading and writing a document file, Rich Text or plain text, to and from
+// a QTextDocument with no view attached: nothing here lays text out. The
+// rich text control loads and saves through it, and the converter, which
+// needs no view at all, does its whole work with it.
+//
+// A read never throws and never half-fills silently: it says why it failed,
+// naming the path. Files past RtfLimits::MaxFileBytes are refused before a
+// byte is read, so one file cannot take all the memory.
+class DocumentFile
+{
+public:
+    enum Type { Rtf = 0, Text = 1 };
+
+    struct ReadResult
+    {
+        bool ok = false;
+        QString errorText;
+        // Of a plain text file: line ends and encoding to write it back in,
+        // and whether some bytes were not UTF-8 and read as Windows-1252.
+        TextFile::LineEnd lineEnd = TextFile::platformLineEnd();
+        TextFile::Encoding encoding = TextFile::Encoding::Utf8;
+        bool strayBytes = false;
+    };
+
+    // Fills `doc`, expected empty, with the file. In Rtf mode a file that is
+    // not RTF is read as plain text, so the user sees what it holds.
+    static ReadResult read(const QString &path, int type, QTextDocument &doc);
+
+    // The bytes a save of `doc` writes: RTF, or text with lineEnd in encoding.
+    static QByteArray bytes(const QTextDocument &doc, int type, TextFile::LineEnd lineEnd,
+                            TextFile::Encoding encoding = TextFile::Encoding::Utf8);
+
+    // "12.3 MB": how a size is named to the user.
+    static QString sizeText(qint64 bytes);
+};

@@ -1,0 +1,59 @@
+#include "DocumentText.h"
+
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+
+namespace DocumentText {
+
+int length(const QTextDocument *doc)
+{
+    return qMax(0, doc->characterCount() - 1);
+}
+
+// Plain text of [from, to): paragraph and line breaks become `lineEnd`, and
+// the placeholders of embedded objects (pictures) are dropped. Built block by
+// block into one buffer: callers ask for the text of large documents on
+// every keystroke, and a second document-sized copy doubles the cost.
+QString plain(const QTextDocument *doc, int from, int to, const QString &lineEnd)
+{
+    from = qBound(0, from, length(doc));
+    to = qBound(from, to, length(doc));
+
+    QString out;
+    out.reserve(to - from + (to - from) / 16 + 16);
+    for (QTextBlock block = doc->findBlock(from); block.isValid() && block.position() < to;
+         block = block.next()) {
+        const int base = block.position();
+        const QString text = block.text();
+        const int start = qMax(from, base) - base;
+        const int end = qMin(to, base + int(text.size())) - base;
+        const QChar *chars = text.constData();
+        int runStart = start;
+        for (int i = start; i < end; ++i) {
+            const char16_t c = chars[i].unicode();
+            if (c != QChar::LineSeparator && c != QChar::ObjectReplacementCharacter)
+                continue;
+            out.append(chars + runStart, i - runStart);
+            runStart = i + 1;
+            if (c == QChar::LineSeparator) {
+                out += lineEnd;
+            } else {
+                // Only an object's placeholder goes; the character itself,
+                // typed or read from a text file, stays.
+                QTextCursor probe(const_cast<QTextDocument *>(doc));
+                probe.setPosition(base + i + 1);
+                if (probe.charFormat().objectType() == QTextFormat::NoObject)
+                    out += QChar(c);
+            }
+        }
+        if (end > runStart)
+            out.append(chars + runStart, end - runStart);
+        // The paragraph break that ends this block, when it lies in the range.
+        if (base + block.length() - 1 < to)
+            out += lineEnd;
+    }
+    return out;
+}
+
+}

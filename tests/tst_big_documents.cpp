@@ -1,0 +1,216 @@
+// Large and hostile documents: each opens under a watchdog, shows what fits,
+// keeps answering input, and Save writes back everything that was read.
+
+#include "QuilletTest.h"
+
+#include "documents/modGeneral.h"
+
+#include "platform/DocumentFile.h"
+#include "platform/DocumentText.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QLabel>
+#include <QTextBlock>
+#include <QTextDocument>
+
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
+#include <mutex>
+#include <thread>
+
+using namespace QuilletTest;
+
+namespace {
+
+// Ends the whole test program when a step does not come back in time, so a
+// hang fails the run instead of holding CI. A safety net, not a speed check.
+class Watchdog
+{
+public:
+    Watchdog(const char *what, int seconds) : m_what(what)
+    {
+        m_thread = std::thread([this, seconds] {
+            std::unique_lock lock(m_mutex);
+            if (!m_done.wait_for(lock, std::chrono::seconds(seconds), [this] { return m_finished; })) {
+                std::fprintf(stderr, "FAIL! watchdog: \"%s\" did not finish in %d s\n", m_what, seconds);
+                std::_Exit(3);
+            }
+        });
+    }
+    ~Watchdog()
+    {
+        {
+            std::lock_guard lock(m_mutex);
+            m_finished = true;
+        }
+        m_done.notify_all();
+        m_thread.join();
+    }
+
+private:
+    const char *m_what;
+    std::mutex m_mutex;
+    std::condition_variable m_done;
+    bool m_finished = false;
+    std::thread m_thread;
+};
+
+// Lines of a log file: short, no formats, many of them.
+QByteArray logLines(int lines)
+{
+    QByteArray out;
+    out.reserve(lines * 24);
+    for (int i = 0; i < lines; ++i)
+        out += "2026-12-06 log line " + QByteArray::number(i) + '\n';
+    return out;
+}
+
+// Paragraphs at the largest font size; every seventh bold and centred.
+QByteArray hugeFontRtf(int lines)
+{
+    QByteArray out = "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Verdana;}}\n";
+    for (int i = 0; i < lines; ++i) {
+        out += i % 7 == 0 ? "\\pard\\qc\\fs3276{\\b line " : "\\pard\\fs3276{line ";
+        out += QByteArray::number(i) + "}\\par\n";
+    }
+    return out + "}";
+}
+
+QString plainOf(const QString &path, int type)
+{
+    QTextDocument doc;
+    const DocumentFile::ReadResult read = DocumentFile::read(path, type, doc);
+    return read.ok ? DocumentText::plain(&doc, 0, DocumentText::length(&doc), QStringLiteral("\n"))
+                   : QStringLiteral("<unreadable: %1>").arg(read.errorText);
+}
+
+} // namespace
+
+class tst_big_documents : public MainWindowTest
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { setUpOnce(); }
+    void init() { setUp(); }
+    void cleanup() { tearDown(); }
+
+    void opensAsFarAsItCanBeShown_data();
+    void opensAsFarAsItCanBeShown();
+    void lineCountFollowsWhileTyping();
+    void refusesFilesPastTheSizeLimit_data();
+    void refusesFilesPastTheSizeLimit();
+};
+
+void tst_big_documents::opensAsFarAsItCanBeShown_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<bool>("cut");
+
+    QTest::newRow("log of 500,000 lines at 12 pt is cut") << "big.log" << logLines(500000) << true;
+    QTest::newRow("3,000 lines at 1,638 pt are cut") << "tall.rtf" << hugeFontRtf(3000) << true;
+    QTest::newRow("log of 100,000 lines opens whole") << "small.log" << logLines(100000) << false;
+}
+
+void tst_big_documents::opensAsFarAsItCanBeShown()
+{
+    QFETCH(QString, name);
+    QFETCH(QByteArray, bytes);
+    QFETCH(bool, cut);
+    const int type = name.endsWith(QLatin1String(".rtf")) ? DocumentFile::Rtf : DocumentFile::Text;
+    QVERIFY(writeFile(path(name), bytes));
+    const QString original = plainOf(path(name), type);
+
+    Watchdog watchdog("open, type and save a big document", 120);
+    if (cut)
+        ModalSeam::queue(QStringLiteral("OK"));
+    QVERIFY(fileMod::OpenFile(path(name)));
+    frmDoc *doc = m_main->ActiveForm();
+    QVERIFY(doc);
+    QCOMPARE(doc->rtf1->HasHiddenTail(), cut);
+
+    // The notice comes once the window shows, through the program's box.
+    if (cut) {
+        QTRY_COMPARE(askedOf(QStringLiteral("message")).size(), 1);
+        QVERIFY2(askedOf(QStringLiteral("message")).first().text.contains(QLatin1String("too long")),
+                 qPrintable(askedOf(QStringLiteral("message")).first().text));
+    }
+
+    // Input is answered while the rest is laid out behind.
+    doc->rtf1->setFocus();
+    QTest::keyClick(doc->rtf1, 'Z');
+    QTRY_VERIFY(doc->rtf1->document()->begin().text().startsWith(QLatin1Char('Z')));
+    QVERIFY(QTest::qWaitFor([&] { return doc->rtf1->GetLineCount() > 1; }));
+
+    // Save writes the shown part as edited and everything that was not shown.
+    const QString saved = path(QStringLiteral("saved") + name.mid(name.lastIndexOf(QLatin1Char('.'))));
+    QVERIFY2(doc->rtf1->SaveFile(saved, type), qPrintable(doc->rtf1->LastError()));
+    QCOMPARE(plainOf(saved, type), QLatin1Char('Z') + original);
+    if (type == DocumentFile::Rtf) {
+        // Formats on both sides of the cut come back as they were.
+        QTextDocument back;
+        QVERIFY(DocumentFile::read(saved, type, back).ok);
+        QCOMPARE(back.blockCount(), 3000);
+        for (int i : {0, 1, 6, 7, 8, 2996, 2997, 2998, 2999}) {
+            const QTextBlock block = back.findBlockByNumber(i);
+            QCOMPARE(block.blockFormat().alignment() == Qt::AlignHCenter, i % 7 == 0);
+            QCOMPARE(block.begin().fragment().charFormat().fontWeight() >= QFont::Bold, i % 7 == 0);
+        }
+    }
+    doc->bChanged = false;
+}
+
+void tst_big_documents::lineCountFollowsWhileTyping()
+{
+    QVERIFY(writeFile(path("lines.txt"), logLines(60000)));
+    Watchdog watchdog("line count of 60,000 lines", 120);
+    QVERIFY(fileMod::OpenFile(path("lines.txt")));
+    RichTextBox *box = m_main->ActiveForm()->rtf1;
+
+    // The load did not lay everything out to count it.
+    QVERIFY(!box->LineCountComplete());
+    QVERIFY(box->GetLineCount() < 60000);
+    QSignalSpy grew(box, &RichTextBox::LineCountChanged);
+
+    QTest::keyClick(box, Qt::Key_A);
+    QCOMPARE(box->document()->begin().text().left(1), QStringLiteral("a"));
+    QTRY_VERIFY_WITH_TIMEOUT(box->LineCountComplete(), 90000);
+    QVERIFY(grew.count() >= 1);
+    // The file's last line end opens one more, empty, paragraph.
+    QCOMPARE(box->GetLineCount(), 60001);
+    QCOMPARE(m_main->Panel(5)->text(), modGeneral::FormatLineFigure(60001));
+    // Typing on keeps the figure whole: one more paragraph, one more line.
+    QTest::keyClick(box, Qt::Key_Return);
+    QCOMPARE(box->GetLineCount(), 60002);
+    QCOMPARE(box->LineFromChar(-1), 1);
+    m_main->ActiveForm()->bChanged = false;
+}
+
+void tst_big_documents::refusesFilesPastTheSizeLimit_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::newRow("text") << "huge.txt";
+    QTest::newRow("rich text") << "huge.rtf";
+}
+
+void tst_big_documents::refusesFilesPastTheSizeLimit()
+{
+    QFETCH(QString, name);
+    // Sparse: no disk is used for the 300 MB.
+    QFile file(path(name));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QVERIFY(file.write("{\\rtf1 ") > 0);
+    QVERIFY(file.resize(qint64(300) * 1024 * 1024));
+    file.close();
+
+    RichTextBox box;
+    QVERIFY(!box.LoadFile(path(name), name.endsWith(QLatin1String(".txt")) ? 1 : 0));
+    QVERIFY2(box.LastError().contains(QLatin1String("300 MB")) && box.LastError().contains(QLatin1String("256 MB")),
+             qPrintable(box.LastError()));
+}
+
+QTEST_MAIN(tst_big_documents)
+#include "tst_big_documents.moc"
