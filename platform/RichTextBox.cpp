@@ -31,6 +31,7 @@
 #include <algorithm>
 #include <memory>
 #include <vector>
+#include <utility>
 
 namespace {
 
@@ -164,6 +165,14 @@ struct RichTextBox::Private
     bool countsValid = false;
     int countedBlocks = -1;
     qint64 totalLines = 0;
+    int updateDepth = 0;               // > 0 inside BeginUpdate / EndUpdate
+    QTextCursor updateBlock;           // holds the batch's edit block open
+    // The selection during a batch, kept apart from the view: moving the
+    // view's cursor lays out its paragraph to keep it in sight, which for
+    // thousands of edits in one long paragraph costs more than the edits.
+    QTextCursor batchSelection;
+    bool changePending = false;        // Change held back by the batch
+    bool selectionReplacedPending = false;   // a load or new Text during the batch
 };
 
 namespace {
@@ -212,12 +221,88 @@ RichTextBox::RichTextBox(QWidget *parent)
 
 void RichTextBox::announceSelection(bool replaced)
 {
+    if (d->updateDepth > 0) {
+        d->selectionReplacedPending = d->selectionReplacedPending || replaced;
+        return;
+    }
     const QTextCursor c = textCursor();
     if (!replaced && c.anchor() == d->lastAnchor && c.position() == d->lastPosition)
         return;
     d->lastAnchor = c.anchor();
     d->lastPosition = c.position();
     emit SelChange();
+}
+
+void RichTextBox::raiseChange()
+{
+    if (d->updateDepth > 0)
+        d->changePending = true;
+    else
+        emit Change();
+}
+
+QTextCursor RichTextBox::selection() const
+{
+    if (d->updateDepth > 0 && d->batchSelection.document() == document())
+        return d->batchSelection;
+    return textCursor();
+}
+
+void RichTextBox::setSelection(const QTextCursor &cursor)
+{
+    if (d->updateDepth > 0)
+        d->batchSelection = cursor;
+    else
+        setTextCursor(cursor);
+}
+
+void RichTextBox::showSelection()
+{
+    if (d->updateDepth > 0 && d->batchSelection.document() == document())
+        setTextCursor(d->batchSelection);
+}
+
+void RichTextBox::mergeSelectionFormat(const QTextCharFormat &format)
+{
+    if (d->updateDepth == 0) {
+        mergeCurrentCharFormat(format);
+        return;
+    }
+    QTextCursor c = selection();
+    c.mergeCharFormat(format);
+    setSelection(c);
+}
+
+void RichTextBox::BeginUpdate()
+{
+    if (d->updateDepth++ > 0)
+        return;
+    d->updateBlock = QTextCursor(document());
+    d->updateBlock.beginEditBlock();
+    d->batchSelection = textCursor();
+}
+
+void RichTextBox::EndUpdate()
+{
+    if (d->updateDepth == 0)
+        return;
+    if (d->updateDepth > 1) {
+        --d->updateDepth;
+        return;
+    }
+    // Still inside the batch here: the document's own change notice, held
+    // back until the block ends, counts as the batch's one Change. When a
+    // load replaced the document meanwhile, the block ended with the old one
+    // and this does nothing.
+    d->updateBlock.endEditBlock();
+    d->updateBlock = QTextCursor();
+    d->updateDepth = 0;
+    const QTextCursor selected = std::exchange(d->batchSelection, QTextCursor());
+    if (selected.document() == document())
+        setTextCursor(selected);
+    if (std::exchange(d->changePending, false))
+        emit Change();
+    announceSelection(std::exchange(d->selectionReplacedPending, false));
 }
 
 RichTextBox::~RichTextBox()
@@ -251,43 +336,43 @@ void RichTextBox::SetText(const QString &text)
         c.insertText(text);
         c.endEditBlock();
         c.setPosition(0);
-        setTextCursor(c);
+        setSelection(c);
     }
-    emit Change();
+    raiseChange();
     announceSelection(true);
 }
 
 int RichTextBox::SelStart() const
 {
-    return textCursor().selectionStart();
+    return selection().selectionStart();
 }
 
 void RichTextBox::SetSelStart(int position)
 {
-    QTextCursor c = textCursor();
+    QTextCursor c = selection();
     c.setPosition(qBound(0, position, documentLength(document())));
-    setTextCursor(c);
+    setSelection(c);
 }
 
 int RichTextBox::SelLength() const
 {
-    const QTextCursor c = textCursor();
+    const QTextCursor c = selection();
     return c.selectionEnd() - c.selectionStart();
 }
 
 void RichTextBox::SetSelLength(int length)
 {
-    QTextCursor c = textCursor();
+    QTextCursor c = selection();
     const int start = c.selectionStart();
     const int end = qBound(start, start + qMax(0, length), documentLength(document()));
     c.setPosition(start);
     c.setPosition(end, QTextCursor::KeepAnchor);
-    setTextCursor(c);
+    setSelection(c);
 }
 
 QString RichTextBox::SelText() const
 {
-    const QTextCursor c = textCursor();
+    const QTextCursor c = selection();
     return plainText(document(), c.selectionStart(), c.selectionEnd(), QStringLiteral("\r\n"));
 }
 
@@ -295,47 +380,46 @@ void RichTextBox::SetSelText(const QString &text)
 {
     {
         ProgrammaticEdit edit(d->changeSuppression);
-        QTextCursor c = textCursor();
+        QTextCursor c = selection();
         c.insertText(text);
-        setTextCursor(c);
+        setSelection(c);
     }
-    emit Change();
+    raiseChange();
 }
 
 QByteArray RichTextBox::SelRTF() const
 {
-    return RtfWriter::write(textCursor());
+    return RtfWriter::write(selection());
 }
 
 void RichTextBox::SetSelRTF(const QByteArray &rtfOrText)
 {
     {
         ProgrammaticEdit edit(d->changeSuppression);
-        QTextCursor c = textCursor();
+        QTextCursor c = selection();
         c.beginEditBlock();
         if (RtfReader::isRtf(rtfOrText))
             RtfReader::insert(rtfOrText, c);
         else
             c.insertText(TextFile::decode(rtfOrText).text);
         c.endEditBlock();
-        setTextCursor(c);
+        setSelection(c);
     }
-    emit Change();
+    raiseChange();
 }
 
 // ---------------------------------------------------------------- character formats
 
 template<typename T, typename Extract>
-std::optional<T> charProperty(const QTextEdit *edit, Extract extract)
+std::optional<T> charProperty(const QTextCursor &cursor, Extract extract)
 {
-    const QTextCursor cursor = edit->textCursor();
     if (!cursor.hasSelection())
         return extract(cursor.charFormat());
 
     const int start = cursor.selectionStart();
     const int end = cursor.selectionEnd();
     Agreement<T> agreement;
-    const QTextDocument *doc = edit->document();
+    const QTextDocument *doc = cursor.document();
     for (QTextBlock block = doc->findBlock(start); block.isValid() && block.position() < end;
          block = block.next()) {
         for (auto it = block.begin(); !it.atEnd(); ++it) {
@@ -359,7 +443,7 @@ std::optional<T> charProperty(const QTextEdit *edit, Extract extract)
 std::optional<QString> RichTextBox::SelFontName() const
 {
     const QString base = document()->defaultFont().family();
-    return charProperty<QString>(this, [&](const QTextCharFormat &f) {
+    return charProperty<QString>(selection(), [&](const QTextCharFormat &f) {
         const QStringList families = f.fontFamilies().toStringList();
         if (!families.isEmpty() && !families.first().isEmpty())
             return families.first();
@@ -376,13 +460,13 @@ void RichTextBox::SetSelFontName(const QString &name)
         return;
     QTextCharFormat f;
     f.setFontFamilies(QStringList{name});
-    mergeCurrentCharFormat(f);
+    mergeSelectionFormat(f);
 }
 
 std::optional<double> RichTextBox::SelFontSize() const
 {
     const double base = document()->defaultFont().pointSizeF();
-    return charProperty<double>(this, [&](const QTextCharFormat &f) {
+    return charProperty<double>(selection(), [&](const QTextCharFormat &f) {
         const double size = f.fontPointSize();
         return size > 0 ? size : base;
     });
@@ -394,7 +478,7 @@ void RichTextBox::SetSelFontSize(double points)
         return;
     QTextCharFormat f;
     f.setFontPointSize(points);
-    mergeCurrentCharFormat(f);
+    mergeSelectionFormat(f);
 }
 
 bool RichTextBox::SetSelFontSizeText(const QString &text)
@@ -413,7 +497,7 @@ bool RichTextBox::SetSelFontSizeText(const QString &text)
 std::optional<bool> RichTextBox::SelBold() const
 {
     const bool base = document()->defaultFont().bold();
-    return charProperty<bool>(this, [&](const QTextCharFormat &f) {
+    return charProperty<bool>(selection(), [&](const QTextCharFormat &f) {
         return f.hasProperty(QTextFormat::FontWeight) ? f.fontWeight() >= QFont::Bold : base;
     });
 }
@@ -422,13 +506,13 @@ void RichTextBox::SetSelBold(bool on)
 {
     QTextCharFormat f;
     f.setFontWeight(on ? QFont::Bold : QFont::Normal);
-    mergeCurrentCharFormat(f);
+    mergeSelectionFormat(f);
 }
 
 std::optional<bool> RichTextBox::SelItalic() const
 {
     const bool base = document()->defaultFont().italic();
-    return charProperty<bool>(this, [&](const QTextCharFormat &f) {
+    return charProperty<bool>(selection(), [&](const QTextCharFormat &f) {
         return f.hasProperty(QTextFormat::FontItalic) ? f.fontItalic() : base;
     });
 }
@@ -437,13 +521,13 @@ void RichTextBox::SetSelItalic(bool on)
 {
     QTextCharFormat f;
     f.setFontItalic(on);
-    mergeCurrentCharFormat(f);
+    mergeSelectionFormat(f);
 }
 
 std::optional<bool> RichTextBox::SelUnderline() const
 {
     const bool base = document()->defaultFont().underline();
-    return charProperty<bool>(this, [&](const QTextCharFormat &f) {
+    return charProperty<bool>(selection(), [&](const QTextCharFormat &f) {
         if (f.hasProperty(QTextFormat::TextUnderlineStyle)
             || f.hasProperty(QTextFormat::FontUnderline))
             return f.fontUnderline();
@@ -455,13 +539,13 @@ void RichTextBox::SetSelUnderline(bool on)
 {
     QTextCharFormat f;
     f.setFontUnderline(on);
-    mergeCurrentCharFormat(f);
+    mergeSelectionFormat(f);
 }
 
 std::optional<bool> RichTextBox::SelStrikeThru() const
 {
     const bool base = document()->defaultFont().strikeOut();
-    return charProperty<bool>(this, [&](const QTextCharFormat &f) {
+    return charProperty<bool>(selection(), [&](const QTextCharFormat &f) {
         return f.hasProperty(QTextFormat::FontStrikeOut) ? f.fontStrikeOut() : base;
     });
 }
@@ -470,12 +554,12 @@ void RichTextBox::SetSelStrikeThru(bool on)
 {
     QTextCharFormat f;
     f.setFontStrikeOut(on);
-    mergeCurrentCharFormat(f);
+    mergeSelectionFormat(f);
 }
 
 std::optional<int> RichTextBox::SelColor() const
 {
-    return charProperty<int>(this, [](const QTextCharFormat &f) {
+    return charProperty<int>(selection(), [](const QTextCharFormat &f) {
         const QBrush brush = f.foreground();
         return brush.style() == Qt::NoBrush ? 0 : toBgr(brush.color());
     });
@@ -487,7 +571,7 @@ void RichTextBox::SetSelColor(int bgr)
         return;
     QTextCharFormat f;
     f.setForeground(fromBgr(bgr));
-    mergeCurrentCharFormat(f);
+    mergeSelectionFormat(f);
 }
 
 // ---------------------------------------------------------------- paragraph formats
@@ -557,7 +641,7 @@ int alignmentCode(Qt::Alignment alignment)
 
 std::optional<bool> RichTextBox::SelBullet() const
 {
-    return blockProperty<bool>(textCursor(), [](const QTextBlock &block) {
+    return blockProperty<bool>(selection(), [](const QTextBlock &block) {
         const QTextList *list = block.textList();
         return list && isBulletStyle(list->format().style());
     });
@@ -565,7 +649,7 @@ std::optional<bool> RichTextBox::SelBullet() const
 
 void RichTextBox::SetSelBullet(bool on)
 {
-    const QList<QTextBlock> blocks = selectedBlocks(textCursor());
+    const QList<QTextBlock> blocks = selectedBlocks(selection());
     if (blocks.isEmpty())
         return;
     if (on && SelBullet() == true)
@@ -593,7 +677,7 @@ void RichTextBox::SetSelBullet(bool on)
 
 std::optional<int> RichTextBox::SelAlignment() const
 {
-    return blockProperty<int>(textCursor(), [](const QTextBlock &block) {
+    return blockProperty<int>(selection(), [](const QTextBlock &block) {
         return alignmentCode(block.blockFormat().alignment());
     });
 }
@@ -607,7 +691,7 @@ void RichTextBox::SetSelAlignment(int alignment)
     case rtfCenter: qt = Qt::AlignHCenter; break;
     default: return;
     }
-    changeBlocks(textCursor(), [qt](const QTextBlock &, QTextBlockFormat &format) {
+    changeBlocks(selection(), [qt](const QTextBlock &, QTextBlockFormat &format) {
         if (format.hasProperty(QTextFormat::BlockAlignment) && format.alignment() == qt)
             return false;
         format.setAlignment(qt);
@@ -617,7 +701,7 @@ void RichTextBox::SetSelAlignment(int alignment)
 
 std::optional<int> RichTextBox::SelIndent() const
 {
-    return blockProperty<int>(textCursor(), [](const QTextBlock &block) {
+    return blockProperty<int>(selection(), [](const QTextBlock &block) {
         const QTextBlockFormat f = block.blockFormat();
         return Twips::fromPixels(f.leftMargin() + f.textIndent());
     });
@@ -627,7 +711,7 @@ void RichTextBox::SetSelIndent(int twips)
 {
     // The first line moves; the other lines keep their place relative to it.
     const qreal firstLine = Twips::toPixels(twips);
-    changeBlocks(textCursor(), [firstLine](const QTextBlock &, QTextBlockFormat &format) {
+    changeBlocks(selection(), [firstLine](const QTextBlock &, QTextBlockFormat &format) {
         format.setLeftMargin(firstLine - format.textIndent());
         return true;
     });
@@ -635,7 +719,7 @@ void RichTextBox::SetSelIndent(int twips)
 
 std::optional<int> RichTextBox::SelHangingIndent() const
 {
-    return blockProperty<int>(textCursor(), [](const QTextBlock &block) {
+    return blockProperty<int>(selection(), [](const QTextBlock &block) {
         return Twips::fromPixels(-block.blockFormat().textIndent());
     });
 }
@@ -644,7 +728,7 @@ void RichTextBox::SetSelHangingIndent(int twips)
 {
     // The first line stays where it is; the following lines move.
     const qreal hanging = Twips::toPixels(twips);
-    changeBlocks(textCursor(), [hanging](const QTextBlock &, QTextBlockFormat &format) {
+    changeBlocks(selection(), [hanging](const QTextBlock &, QTextBlockFormat &format) {
         const qreal firstLine = format.leftMargin() + format.textIndent();
         format.setTextIndent(-hanging);
         format.setLeftMargin(firstLine + hanging);
@@ -783,7 +867,7 @@ bool RichTextBox::LoadFile(const QString &path, int fileType)
         d->wrapFloor = 0;
     adoptDocument(doc.release());
     applyWrap();
-    emit Change();
+    raiseChange();
     announceSelection(true);
     return true;
 }
@@ -830,7 +914,7 @@ void RichTextBox::watchDocument(QTextDocument *doc)
 {
     connect(doc, &QTextDocument::contentsChanged, this, [this] {
         if (d->changeSuppression == 0)
-            emit Change();
+            raiseChange();
     });
     connect(doc, &QTextDocument::contentsChange, this, [this](int position, int removed, int added) {
         noteEdit(position, removed, added);
@@ -916,6 +1000,16 @@ bool wholeWordAt(const QString &text, int index, int length)
     return after >= text.size() || !isWordChar(text.at(after));
 }
 
+// Text of [from, to) inside one paragraph, read from the document's pieces
+// in that range only.
+QString textBetween(QTextDocument *doc, int from, int to)
+{
+    QTextCursor c(doc);
+    c.setPosition(from);
+    c.setPosition(to, QTextCursor::KeepAnchor);
+    return c.selectedText();
+}
+
 } // namespace
 
 int RichTextBox::Find(const QString &text, int start, int end, int options)
@@ -945,23 +1039,37 @@ int RichTextBox::Find(const QString &text, int start, int end, int options)
     int found = -1;
     for (QTextBlock block = doc->findBlock(start); block.isValid() && block.position() < end && found < 0;
          block = block.next()) {
-        const QString blockText = block.text();
         const int base = block.position();
         if (pieces.size() == 1) {
+            // The paragraph is read in growing windows, not whole: in a long
+            // paragraph a search costs what it reads up to its match, so a
+            // run of searches through it (Replace All) stays linear.
+            const int blockLength = block.length() - 1;
+            const int limit = qMin(blockLength, end - base);   // a match ends by here
             int from = qMax(0, start - base);
-            while (found < 0) {
-                const int at = int(blockText.indexOf(needle, from, cs));
-                if (at < 0 || base + at + matchLength > end)
-                    break;
-                if (!wholeWord || wholeWordAt(blockText, at, matchLength))
-                    found = base + at;
-                from = at + 1;
+            int window = 4096;
+            while (found < 0 && from + matchLength <= limit) {
+                const int windowEnd = int(qMin<qint64>(limit, qint64(from) + window + matchLength - 1));
+                // One character either side of the window, for whole words.
+                const int readFrom = qMax(0, from - 1);
+                const QString slice = textBetween(doc, base + readFrom, base + qMin(blockLength, windowEnd + 1));
+                for (int at = from - readFrom; found < 0;) {
+                    at = int(slice.indexOf(needle, at, cs));
+                    if (at < 0 || readFrom + at + matchLength > windowEnd)
+                        break;
+                    if (!wholeWord || wholeWordAt(slice, at, matchLength))
+                        found = base + readFrom + at;
+                    ++at;
+                }
+                from = windowEnd - matchLength + 1;
+                window = qMin(window * 2, 1 << 24);
             }
-            if (found < 0 && base + blockText.size() >= end)
+            if (found < 0 && base + blockLength >= end)
                 break;
             continue;
         }
 
+        const QString blockText = block.text();
         const QString &first = pieces.first();
         const int at = int(blockText.size() - first.size());
         if (base + at < start || !blockText.endsWith(first, cs))
@@ -995,7 +1103,7 @@ int RichTextBox::Find(const QString &text, int start, int end, int options)
         QTextCursor c(doc);
         c.setPosition(found);
         c.setPosition(found + matchLength, QTextCursor::KeepAnchor);
-        setTextCursor(c);
+        setSelection(c);
     }
     return found;
 }
@@ -1010,7 +1118,7 @@ void RichTextBox::Span(const QString &characterSet, bool forward, bool negate)
     };
     const bool breakTaken = breakInSet != negate;
 
-    QTextCursor c = textCursor();
+    QTextCursor c = selection();
     const int selStart = c.selectionStart();
     const int selEnd = c.selectionEnd();
 
@@ -1045,22 +1153,22 @@ void RichTextBox::Span(const QString &characterSet, bool forward, bool negate)
         c.setPosition(selEnd);
         c.setPosition(pos, QTextCursor::KeepAnchor);
     }
-    setTextCursor(c);
+    setSelection(c);
 }
 
 void RichTextBox::SelPrint(QPrinter *printer)
 {
     if (!printer)
         return;
-    const QTextCursor selection = textCursor();
+    const QTextCursor selected = selection();
     std::unique_ptr<QTextDocument> copy(document()->clone());
     copy->setDefaultFont(document()->defaultFont());
     QTextCursor trim(copy.get());
-    trim.setPosition(selection.selectionEnd());
+    trim.setPosition(selected.selectionEnd());
     trim.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
     trim.removeSelectedText();
     trim.setPosition(0);
-    trim.setPosition(selection.selectionStart(), QTextCursor::KeepAnchor);
+    trim.setPosition(selected.selectionStart(), QTextCursor::KeepAnchor);
     trim.removeSelectedText();
     copy->print(printer);
 }
@@ -1264,6 +1372,7 @@ void RichTextBox::applyWrap()
 
 void RichTextBox::CopyRich()
 {
+    showSelection();
     if (!textCursor().hasSelection())
         return;
     if (QMimeData *data = createMimeDataFromSelection())
@@ -1272,6 +1381,7 @@ void RichTextBox::CopyRich()
 
 void RichTextBox::PasteRich()
 {
+    showSelection();
     const QMimeData *data = QGuiApplication::clipboard()->mimeData();
     if (data && canInsertFromMimeData(data))
         insertFromMimeData(data);

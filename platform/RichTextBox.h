@@ -126,6 +126,14 @@ public:
     void Span(const QString &characterSet, bool forward = true, bool negate = false);
     void SelPrint(QPrinter *printer);
 
+    // Batches the edits made until the matching EndUpdate: they form one undo
+    // step and one relayout, and Change and SelChange are raised once at the
+    // end (when something changed or moved) instead of once per edit, so a
+    // command that makes thousands of edits costs what its edits cost.
+    // Nested pairs count; only the outermost EndUpdate finishes the batch.
+    void BeginUpdate();
+    void EndUpdate();
+
     // EM_LINEFROMCHAR and EM_GETLINECOUNT: lines as laid out (wrapped).
     // Neither lays the whole document out: a long document is laid out in
     // slices from the event loop, GetLineCount gives the lines known so far
@@ -183,6 +191,15 @@ private:
     // Raises SelChange when the selection moved, or always when the text
     // around it was replaced (a load, a new Text), which moves it in effect.
     void announceSelection(bool replaced);
+    void raiseChange();
+    // The selection the members work on: the view's, or during a batch the
+    // batch's own, which the view takes over at its end.
+    QTextCursor selection() const;
+    void setSelection(const QTextCursor &cursor);
+    // Hands a batch's selection to the view now, for the few members that
+    // work through the view itself (clipboard).
+    void showSelection();
+    void mergeSelectionFormat(const QTextCharFormat &format);
 
     struct Private;
     Private *d;
