@@ -10,6 +10,7 @@
 #include "documents/frmDoc.h"
 #include "editing/modFontBar.h"
 #include "documents/modGeneral.h"
+#include "find/frmFind.h"
 #include "platform/CommonDialog.h"
 #include "platform/KeyCodes.h"
 #include "platform/RichTextBox.h"
@@ -300,6 +301,7 @@ void frmMain::connectCommands()
         {"menuHelpTipOfDay", &frmMain::menuHelpTipOfDay_Click},
         {"menuShowFrmSplash", &frmMain::menuShowFrmSplash_Click},
         {"about", &frmMain::about_Click},
+        {"find", &frmMain::find_Click},
     };
     for (const auto &command : commands) {
         const QString name = QLatin1String(command.name);
@@ -865,6 +867,8 @@ void frmMain::formatbar_ButtonClick(QAction *button)
 }
 
 void frmMain::CommLineFile() { fileMod::CommLineFile(); }
+
+void frmMain::find_Click() { frmFind::ShowFor(this); }
 
 void frmMain::MDIForm_OLEDragOver(QDragMoveEvent *event) { fileMod::DragOver(event); }
 void frmMain::MDIForm_OLEDragDrop(QDropEvent *event) { fileMod::DragDrop(event); }

@@ -142,6 +142,7 @@ public:
     void save_Click();
     void saveas_Click();
     void menuFileSaveAll_Click();
+    void find_Click();
 
     void Combo1_Click();
     void Combo1_KeyPress(int &keyAscii);

@@ -218,6 +218,27 @@ private slots:
         QCOMPARE(box.SelText().size(), selects ? needle.size() : 0);   // CR LF is two characters of text
     }
 
+    // Long paragraphs are searched in windows of 4,096 characters and more;
+    // a match or its word's end on either side of a window's edge counts.
+    void findAcrossWindowEdges_data()
+    {
+        QTest::addColumn<QString>("word");
+        QTest::addColumn<bool>("found");
+        QTest::newRow("whole word at the edge") << " cat " << true;
+        QTest::newRow("word going on past the edge is no whole word") << " catx " << false;
+    }
+    void findAcrossWindowEdges()
+    {
+        QFETCH(QString, word);
+        QFETCH(bool, found);
+        RichTextBox box;
+        for (int at = 4090; at <= 4100; ++at) {
+            box.SetText(QString(at - 1, u'x') + word + QString(5000, u'x'));
+            QCOMPARE(box.Find(QStringLiteral("cat"), 0, -1, RichTextBox::rtfWholeWord), found ? at : -1);
+            QCOMPARE(box.Find(QStringLiteral("cat"), at, -1, 0), at);
+        }
+    }
+
     void span_data()
     {
         // From the caret, Span backwards, then forwards over the same set.
