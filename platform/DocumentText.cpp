@@ -3,6 +3,7 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTextTable>
 
 namespace DocumentText {
 
@@ -11,14 +12,46 @@ int length(const QTextDocument *doc)
     return qMax(0, doc->characterCount() - 1);
 }
 
-// Plain text of [from, to): paragraph and line breaks become `lineEnd`, and
-// the placeholders of embedded objects (pictures) are dropped. Built block by
-// block into one buffer: callers ask for the text of large documents on
-// every keystroke, and a second document-sized copy doubles the cost.
+namespace {
+
+// What ends a block in plain text. Inside a table a cell's last paragraph
+// ends with a tab, or with the line end when the cell ends its row; an empty
+// paragraph that Qt keeps before a table at the start of a frame ends with
+// nothing, since it holds nothing the user wrote.
+QString blockEnd(const QTextDocument *doc, const QTextBlock &block, const QString &lineEnd)
+{
+    const int endPosition = block.position() + block.length() - 1;
+    const QChar end = doc->characterAt(endPosition);
+    if (end != QChar(0xfdd0) && end != QChar(0xfdd1))
+        return lineEnd;
+    QTextCursor probe(block);
+    if (QTextTable *table = probe.currentTable()) {
+        const QTextTableCell cell = table->cellAt(block.position());
+        if (cell.isValid() && cell.lastPosition() == endPosition)
+            return cell.column() + cell.columnSpan() < table->columns() ? QStringLiteral("\t") : lineEnd;
+    }
+    if (block.length() == 1 && end == QChar(0xfdd0)) {
+        const QTextBlock previous = block.previous();
+        const QTextFrame *frame = probe.currentFrame();
+        if (!previous.isValid() || QTextCursor(previous).currentFrame() != frame
+            || doc->characterAt(previous.position() + previous.length() - 1) != QChar(0x2029))
+            return QString();
+    }
+    return lineEnd;
+}
+
+}
+
+// Plain text of [from, to): paragraph and line breaks become `lineEnd`, table
+// cells are separated by tabs, and the placeholders of embedded objects
+// (pictures) are dropped. Built block by block into one buffer: callers ask
+// for the text of large documents on every keystroke, and a second
+// document-sized copy doubles the cost.
 QString plain(const QTextDocument *doc, int from, int to, const QString &lineEnd)
 {
     from = qBound(0, from, length(doc));
     to = qBound(from, to, length(doc));
+    const bool tables = !doc->rootFrame()->childFrames().isEmpty();
 
     QString out;
     out.reserve(to - from + (to - from) / 16 + 16);
@@ -51,7 +84,7 @@ QString plain(const QTextDocument *doc, int from, int to, const QString &lineEnd
             out.append(chars + runStart, end - runStart);
         // The paragraph break that ends this block, when it lies in the range.
         if (base + block.length() - 1 < to)
-            out += lineEnd;
+            out += tables ? blockEnd(doc, block, lineEnd) : lineEnd;
     }
     return out;
 }

@@ -11,7 +11,9 @@
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextImageFormat>
+#include <QCryptographicHash>
 #include <QTextList>
+#include <QTextTable>
 
 namespace RtfTestSupport {
 
@@ -72,6 +74,128 @@ inline QString rewritten(const QTextDocument &document)
     QTextDocument again;
     RtfReader::read(RtfWriter::write(document), again);
     return plainText(again);
+}
+
+// What a save must keep of a document, counted so that two readings can be
+// compared: table cells and their text, link targets, picture bytes, list
+// labels, runs of bold, italic, underlined and coloured text, paragraph
+// alignments and the text.
+struct Structure
+{
+    QStringList cells;
+    QStringList links;
+    QStringList pictures;
+    QStringList listItems;
+    int bold = 0, italic = 0, underline = 0, coloured = 0;
+    QList<int> alignments;
+    QString text;
+};
+
+inline void collectCells(QTextFrame *frame, QStringList &cells)
+{
+    for (QTextFrame *child : frame->childFrames()) {
+        if (QTextTable *table = qobject_cast<QTextTable *>(child)) {
+            for (int r = 0; r < table->rows(); ++r) {
+                for (int c = 0; c < table->columns(); ++c) {
+                    const QTextTableCell cell = table->cellAt(r, c);
+                    if (cell.row() != r || cell.column() != c)
+                        continue;
+                    QTextCursor cursor = cell.firstCursorPosition();
+                    cursor.setPosition(cell.lastCursorPosition().position(), QTextCursor::KeepAnchor);
+                    cells << QStringLiteral("%1x%2 %3").arg(cell.rowSpan()).arg(cell.columnSpan())
+                                 .arg(normalized(cursor.selectedText().replace(QChar(QChar::ParagraphSeparator), u' ')));
+                }
+            }
+        }
+        collectCells(child, cells);
+    }
+}
+
+inline QString pictureKey(const QTextDocument &d, const QTextImageFormat &f)
+{
+    const QVariant v = d.resource(QTextDocument::ImageResource, QUrl(f.name()));
+    const QImage image = v.value<QImage>();
+    QByteArray bytes = QByteArray(reinterpret_cast<const char *>(image.constBits()), image.sizeInBytes());
+    return QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Sha1).toHex().left(12));
+}
+
+inline Structure structureOf(const QTextDocument &d)
+{
+    Structure s;
+    collectCells(d.rootFrame(), s.cells);
+    QString lastLink;
+    for (QTextBlock b = d.begin(); b.isValid(); b = b.next()) {
+        bool wasBold = false, wasItalic = false, wasUnder = false, wasColoured = false;
+        for (QTextBlock::iterator it = b.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fr = it.fragment();
+            const QTextCharFormat f = fr.charFormat();
+            if (f.isImageFormat()) {
+                s.pictures << pictureKey(d, f.toImageFormat());
+                continue;
+            }
+            const bool blank = fr.text().trimmed().isEmpty();
+            const bool bold = !blank && f.fontWeight() >= QFont::DemiBold;
+            const bool italic = !blank && f.fontItalic();
+            const bool under = !blank && f.fontUnderline();
+            const bool coloured = !blank && f.hasProperty(QTextFormat::ForegroundBrush);
+            s.bold += bold && !wasBold;
+            s.italic += italic && !wasItalic;
+            s.underline += under && !wasUnder;
+            s.coloured += coloured && !wasColoured;
+            if (!blank) {
+                wasBold = bold;
+                wasItalic = italic;
+                wasUnder = under;
+                wasColoured = coloured;
+            }
+            const QString link = f.isAnchor() ? f.anchorHref() : QString();
+            if (!link.isEmpty() && link != lastLink)
+                s.links << link;
+            lastLink = link;
+        }
+        if (const QTextList *list = b.textList())
+            s.listItems << list->itemText(b) + u' ' + b.text().left(20);
+        s.alignments << int(b.blockFormat().alignment() & (Qt::AlignLeft | Qt::AlignRight | Qt::AlignHCenter | Qt::AlignJustify));
+    }
+    s.text = plainText(d);
+    return s;
+}
+
+// What the second structure lost or changed against the first, one line each.
+inline QStringList differences(const Structure &a, const Structure &b)
+{
+    QStringList out;
+    const auto list = [&out](const char *what, const QStringList &x, const QStringList &y) {
+        if (x != y) {
+            qsizetype i = 0;
+            while (i < x.size() && i < y.size() && x.at(i) == y.at(i))
+                ++i;
+            out << QStringLiteral("%1: %2 -> %3, first difference at %4: \"%5\" -> \"%6\"")
+                       .arg(what).arg(x.size()).arg(y.size()).arg(i)
+                       .arg(x.value(i).left(80), y.value(i).left(80));
+        }
+    };
+    const auto count = [&out](const char *what, int x, int y) {
+        if (x != y)
+            out << QStringLiteral("%1 runs: %2 -> %3").arg(what).arg(x).arg(y);
+    };
+    list("table cells", a.cells, b.cells);
+    list("links", a.links, b.links);
+    list("pictures", a.pictures, b.pictures);
+    list("list items", a.listItems, b.listItems);
+    count("bold", a.bold, b.bold);
+    count("italic", a.italic, b.italic);
+    count("underlined", a.underline, b.underline);
+    count("coloured", a.coloured, b.coloured);
+    if (a.alignments != b.alignments) {
+        QStringList x, y;
+        for (int v : a.alignments) x << QString::number(v);
+        for (int v : b.alignments) y << QString::number(v);
+        list("paragraph alignments", x, y);
+    }
+    if (a.text != b.text)
+        list("text", a.text.split(u'\n'), b.text.split(u'\n'));
+    return out;
 }
 
 }

@@ -2,13 +2,16 @@
 
 #include "RtfCodePage.h"
 #include "RtfLimits.h"
+#include "RtfProperties.h"
 #include "Twips.h"
 
 #include <QAtomicInt>
+#include <algorithm>
 #include <QImage>
 #include <QTextDocument>
 #include <QTextImageFormat>
 #include <QTextList>
+#include <QTextTable>
 #include <QUrl>
 
 using A = RtfControlTable::Action;
@@ -352,16 +355,61 @@ void RtfBuilder::controlWord(const RtfControlTable::Entry *entry, bool hasParame
         }
         return;
     case A::Cell:
+    case A::NestCell:
         if (dest == Dest::Normal) {
-            appendChar(u'\t');
-            m_lastWasCellTab = true;
+            // A cell's text without \intbl is still in a table: the writer
+            // forgot the word, not the table.
+            const int level = qBound(1, top().para.tableLevel(), RtfLimits::MaxTableDepth);
+            endParagraph(true, level);
+            endCell(level);
         }
         return;
     case A::Row:
-        if (dest == Dest::Normal) {
-            removeTrailingCellTab();
-            endParagraph(true);
-        }
+        if (dest == Dest::Normal)
+            endRow(1);
+        return;
+    case A::NestRow:
+        if (dest == Dest::Normal)
+            endRow(qBound(2, top().para.tableLevel(), RtfLimits::MaxTableDepth));
+        return;
+    case A::InTable:
+    case A::NestLevel:
+    case A::RowDefaults:
+    case A::RowLeft:
+    case A::RowGap:
+    case A::RowAlignLeft:
+    case A::RowAlignCenter:
+    case A::RowAlignRight:
+    case A::CellRight:
+    case A::CellMergeFirst:
+    case A::CellMerge:
+    case A::CellVMergeFirst:
+    case A::CellVMerge:
+    case A::CellBorderTop:
+    case A::CellBorderLeft:
+    case A::CellBorderBottom:
+    case A::CellBorderRight:
+    case A::RowBorderTop:
+    case A::RowBorderLeft:
+    case A::RowBorderBottom:
+    case A::RowBorderRight:
+    case A::RowBorderInsideH:
+    case A::RowBorderInsideV:
+    case A::OtherBorder:
+    case A::BorderNone:
+    case A::BorderSingle:
+    case A::BorderDouble:
+    case A::BorderDotted:
+    case A::BorderDashed:
+    case A::BorderWidth:
+    case A::BorderColor:
+    case A::CellBackground:
+    case A::CellPatternColor:
+    case A::CellShading:
+    case A::CellAlignTop:
+    case A::CellAlignCenter:
+    case A::CellAlignBottom:
+        applyTable(entry->action, value);
         return;
     case A::Plain:
     case A::FontSize:
@@ -530,7 +578,6 @@ void RtfBuilder::text(QByteArrayView bytes)
         flushMultiByte();
         beginRun();
         m_contentSeen = true;
-        m_lastWasCellTab = false;
         if (m_highSurrogate) {
             m_highSurrogate = 0;
             m_run.append(QChar(QChar::ReplacementCharacter));
@@ -684,7 +731,6 @@ void RtfBuilder::appendChar(char16_t c)
     flushMultiByte();
     beginRun();
     m_contentSeen = true;
-    m_lastWasCellTab = false;
     // Pair surrogates; a half without its partner becomes U+FFFD rather than
     // text that no encoder can write back.
     if (QChar::isHighSurrogate(c)) {
@@ -731,22 +777,6 @@ void RtfBuilder::flushRun()
         m_para.append(Run{m_run, charFormat(m_runState), false});
     m_run.clear();
     m_runOpen = false;
-}
-
-void RtfBuilder::removeTrailingCellTab()
-{
-    if (!m_lastWasCellTab)
-        return;
-    m_lastWasCellTab = false;
-    if (m_runOpen && m_run.endsWith(u'\t')) {
-        m_run.chop(1);
-        return;
-    }
-    if (!m_para.isEmpty() && !m_para.last().image && m_para.last().text.endsWith(u'\t')) {
-        m_para.last().text.chop(1);
-        if (m_para.last().text.isEmpty())
-            m_para.removeLast();
-    }
 }
 
 // ---- formats --------------------------------------------------------------
@@ -849,49 +879,471 @@ QTextList *RtfBuilder::listFor(const ParaState &p)
 
 // ---- paragraphs -----------------------------------------------------------
 
-void RtfBuilder::endParagraph(bool terminated)
+void RtfBuilder::endParagraph(bool terminated, int level)
 {
     flushMultiByte();
     flushRun();
-    const ParaState &para = top().para;
-    QTextBlockFormat bf = blockFormat(para);
+    Para para;
+    para.runs = std::move(m_para);
+    m_para.clear();
+    para.state = top().para;
+    para.format = blockFormat(para.state);
     m_pageBreakNext = false;
-    const QTextCharFormat cf = charFormat(top().chars);
+    para.mark = charFormat(top().chars);
+    if (level < 0)
+        level = qMin(para.state.tableLevel(), RtfLimits::MaxTableDepth);
+    // A row that has begun ends with its \row; a paragraph that forgot its
+    // \intbl on the way still belongs to it.
+    if (level == 0 && !m_tables.isEmpty()
+        && (!m_tables.first()->rowCells.isEmpty() || !m_tables.first()->cell.items.isEmpty()))
+        level = 1;
+    placeParagraph(std::move(para), level, terminated);
+}
+
+void RtfBuilder::placeParagraph(Para &&para, int level, bool terminated)
+{
+    if (level == 0) {
+        closeTablesTo(0);
+        emitParagraph(para, terminated);
+        return;
+    }
+    ensureTables(level);
+    closeTablesTo(level);
+    m_tables[level - 1]->cell.items.append(Item{std::move(para), nullptr});
+}
+
+void RtfBuilder::emitParagraph(const Para &para, bool terminated)
+{
     bool applyList = true;
-    if (!m_emittedAny) {
+    if (m_freshBlock) {
+        m_cursor.setBlockFormat(para.format);
+        m_cursor.setBlockCharFormat(para.mark);
+        m_freshBlock = false;
+    } else if (m_emitDepth > 0) {
+        m_cursor.insertBlock(para.format, para.mark);
+    } else if (!m_emittedAny) {
         if (m_replace) {
-            m_cursor.setBlockFormat(bf);
-            m_cursor.setBlockCharFormat(cf);
+            m_cursor.setBlockFormat(para.format);
+            m_cursor.setBlockCharFormat(para.mark);
         } else if (m_startedAtBlockStart && terminated) {
-            m_cursor.setBlockFormat(bf);
+            m_cursor.setBlockFormat(para.format);
         } else {
             applyList = false;
         }
     } else if (!terminated && !m_replace) {
         // The last pasted piece joins the text after the cursor, whose
         // paragraph keeps its own format.
-        m_cursor.insertBlock(m_tailBlockFormat, cf);
+        m_cursor.insertBlock(m_tailBlockFormat, para.mark);
         applyList = false;
     } else {
-        m_cursor.insertBlock(bf, cf);
+        m_cursor.insertBlock(para.format, para.mark);
     }
 
     QTextList *pnList = nullptr;
     if (applyList) {
-        QTextList *list = listFor(para);
-        if (list && para.listOverride == 0)
+        QTextList *list = listFor(para.state);
+        if (list && para.state.listOverride == 0)
             pnList = list;
     }
     m_lastPnList = pnList;
-    m_lastPnStyle = pnList ? para.pnStyle : 0;
+    m_lastPnStyle = pnList ? para.state.pnStyle : 0;
 
-    for (const Run &run : std::as_const(m_para)) {
+    for (const Run &run : para.runs) {
         if (run.image)
             m_cursor.insertImage(run.format.toImageFormat());
         else
             m_cursor.insertText(run.text, run.format);
     }
-    m_para.clear();
+    m_emittedAny = true;
+}
+
+// ---- tables ---------------------------------------------------------------
+
+void RtfBuilder::applyTable(A action, int value)
+{
+    RowDef &r = top().row;
+    ParaState &p = top().para;
+    switch (action) {
+    case A::InTable: p.inTable = true; return;
+    case A::NestLevel: p.nestLevel = qBound(0, value, RtfLimits::MaxTableDepth); return;
+    case A::RowDefaults: r = RowDef(); m_borderTarget = -1; return;
+    case A::RowLeft: r.left = clampTwips(value); return;
+    case A::RowGap: r.gap = qBound(0, value, RtfLimits::MaxTwips); return;
+    case A::RowAlignLeft: r.alignment = Qt::AlignLeft; return;
+    case A::RowAlignCenter: r.alignment = Qt::AlignHCenter; return;
+    case A::RowAlignRight: r.alignment = Qt::AlignRight; return;
+    case A::CellRight:
+        if (r.cells.size() < RtfLimits::MaxTableColumns) {
+            r.next.right = clampTwips(value);
+            r.cells.append(r.next);
+        }
+        r.next = CellDef();
+        m_borderTarget = -1;
+        return;
+    case A::CellMergeFirst: r.next.merge = 1; return;
+    case A::CellMerge: r.next.merge = 2; return;
+    case A::CellVMergeFirst: r.next.vmerge = 1; return;
+    case A::CellVMerge: r.next.vmerge = 2; return;
+    case A::CellBorderTop: m_borderTarget = 0; break;
+    case A::CellBorderLeft: m_borderTarget = 1; break;
+    case A::CellBorderBottom: m_borderTarget = 2; break;
+    case A::CellBorderRight: m_borderTarget = 3; break;
+    case A::RowBorderTop: m_borderTarget = 4; break;
+    case A::RowBorderLeft: m_borderTarget = 5; break;
+    case A::RowBorderBottom: m_borderTarget = 6; break;
+    case A::RowBorderRight: m_borderTarget = 7; break;
+    case A::RowBorderInsideH: m_borderTarget = 8; break;
+    case A::RowBorderInsideV: m_borderTarget = 9; break;
+    case A::OtherBorder: m_borderTarget = -1; return;
+    case A::CellBackground: r.next.background = qMax(0, value); return;
+    case A::CellPatternColor: r.next.pattern = qMax(0, value); return;
+    case A::CellShading: r.next.shading = qBound(0, value, 10000); return;
+    case A::CellAlignTop: r.next.valign = 0; return;
+    case A::CellAlignCenter: r.next.valign = 1; return;
+    case A::CellAlignBottom: r.next.valign = 2; return;
+    default: break;
+    }
+    Border *b = borderTarget();
+    if (!b)
+        return;
+    switch (action) {
+    case A::BorderNone: b->style = 0; break;
+    case A::BorderSingle: b->style = 1; break;
+    case A::BorderDouble: b->style = 2; break;
+    case A::BorderDotted: b->style = 3; break;
+    case A::BorderDashed: b->style = 4; break;
+    case A::BorderWidth: b->width = qBound(0, value, 1000); break;
+    case A::BorderColor: b->color = qMax(0, value); break;
+    default: break;   // the side itself: a border with nothing said about it yet
+    }
+    b->set = true;
+}
+
+RtfBuilder::Border *RtfBuilder::borderTarget()
+{
+    RowDef &r = top().row;
+    if (m_borderTarget >= 0 && m_borderTarget < 4)
+        return &r.next.borders[m_borderTarget];
+    if (m_borderTarget >= 4 && m_borderTarget < 10)
+        return &r.borders[m_borderTarget - 4];
+    return nullptr;
+}
+
+void RtfBuilder::ensureTables(int level)
+{
+    while (m_tables.size() < level)
+        m_tables.append(std::make_shared<PendingTable>());
+}
+
+// Ends every table deeper than level: a nested one becomes an item of the
+// cell around it, an outermost one goes into the document.
+void RtfBuilder::closeTablesTo(int level)
+{
+    while (m_tables.size() > level) {
+        std::shared_ptr<PendingTable> t = m_tables.takeLast();
+        // A row left without its \row still shows what it holds.
+        if (!t->cell.items.isEmpty())
+            t->rowCells.append(std::exchange(t->cell, PendingCell()));
+        if (!t->rowCells.isEmpty()) {
+            PendingRow row;
+            row.def = !top().row.cells.isEmpty() || t->rows.isEmpty() ? top().row : t->rows.last().def;
+            row.cells = std::exchange(t->rowCells, {});
+            t->rows.append(std::move(row));
+        }
+        if (t->rows.isEmpty())
+            continue;
+        if (!m_tables.isEmpty())
+            m_tables.last()->cell.items.append(Item{Para(), std::move(t)});
+        else
+            emitTable(*t);
+    }
+}
+
+void RtfBuilder::endCell(int level)
+{
+    ensureTables(level);
+    closeTablesTo(level);
+    PendingTable &t = *m_tables[level - 1];
+    t.rowCells.append(std::exchange(t.cell, PendingCell()));
+}
+
+void RtfBuilder::endRow(int level)
+{
+    flushMultiByte();
+    flushRun();
+    // Text between the last \cell and \row has no cell of its own; it gets one
+    // rather than being lost.
+    if (!m_para.isEmpty()) {
+        endParagraph(true, level);
+        endCell(level);
+    }
+    if (m_tables.size() < level)
+        return;
+    closeTablesTo(level);
+    PendingTable &t = *m_tables[level - 1];
+    if (!t.cell.items.isEmpty())
+        t.rowCells.append(std::exchange(t.cell, PendingCell()));
+    if (t.rowCells.isEmpty())
+        return;
+    PendingRow row;
+    row.def = top().row;
+    if (row.def.cells.isEmpty() && !t.rows.isEmpty())
+        row.def = t.rows.last().def;
+    row.cells = std::exchange(t.rowCells, {});
+    t.cellCount += row.cells.size();
+    t.rows.append(std::move(row));
+    if (level == 1 && t.cellCount >= RtfLimits::MaxTableCells)
+        closeTablesTo(0);
+}
+
+void RtfBuilder::emitItems(const QList<Item> &items)
+{
+    for (const Item &item : items) {
+        if (item.table)
+            emitTable(*item.table);
+        else
+            emitParagraph(item.para, true);
+    }
+}
+
+namespace {
+QTextFrameFormat::BorderStyle borderStyle(quint8 style)
+{
+    switch (style) {
+    case 2: return QTextFrameFormat::BorderStyle_Double;
+    case 3: return QTextFrameFormat::BorderStyle_Dotted;
+    case 4: return QTextFrameFormat::BorderStyle_Dashed;
+    default: return QTextFrameFormat::BorderStyle_Solid;
+    }
+}
+}
+
+void RtfBuilder::emitTable(PendingTable &t)
+{
+    // Each RTF row places its cells by their right edges (\cellx); the edges
+    // of all rows together make the table's columns, and a cell spans the
+    // columns between its edges. Rows whose edges do not rise, or tables with
+    // more edges than columns allowed, fall back to one column per cell.
+    struct Placed
+    {
+        int row = 0, col = 0, rowSpan = 1, colSpan = 1;
+        const CellDef *def = nullptr;
+        const RowDef *rowDef = nullptr;
+        QList<const PendingCell *> parts;
+    };
+    struct Logical
+    {
+        int left = 0, right = 0;
+        const CellDef *def = nullptr;
+        QList<const PendingCell *> parts;
+    };
+    static const CellDef plainCell;
+    // Merged-away cells hold an empty paragraph that is not worth keeping.
+    const auto hasContent = [](const PendingCell *cell) {
+        return std::any_of(cell->items.cbegin(), cell->items.cend(),
+                           [](const Item &item) { return item.table || !item.para.runs.isEmpty(); });
+    };
+    const int rowCount = int(t.rows.size());
+    QList<QList<Logical>> rows(rowCount);
+    bool regular = true;
+    QList<int> edges;
+    for (int r = 0; r < rowCount; ++r) {
+        const PendingRow &row = t.rows.at(r);
+        const qsizetype n = qMax(row.cells.size(), row.def.cells.size());
+        int previous = row.def.left;
+        QList<Logical> &out = rows[r];
+        for (qsizetype i = 0; i < n; ++i) {
+            const CellDef *def = i < row.def.cells.size() ? &row.def.cells.at(i) : &plainCell;
+            const int right = i < row.def.cells.size() ? def->right : previous + 1440;
+            if (right <= previous)
+                regular = false;
+            const PendingCell *content = i < row.cells.size() ? &row.cells.at(i) : nullptr;
+            // \clmrg joins the cell before; cells past the column limit join the last.
+            if (!out.isEmpty() && (def->merge == 2 || out.size() >= RtfLimits::MaxTableColumns)) {
+                out.last().right = qMax(out.last().right, right);
+                if (content && hasContent(content))
+                    out.last().parts.append(content);
+            } else {
+                Logical cell;
+                cell.left = previous;
+                cell.right = right;
+                cell.def = def;
+                if (content)
+                    cell.parts.append(content);
+                out.append(cell);
+            }
+            previous = qMax(previous, right);
+        }
+        for (const Logical &cell : std::as_const(out))
+            edges << cell.left << cell.right;
+    }
+    // Word's rows differ by a few twips where the user meant one edge.
+    constexpr int Snap = 20;
+    std::sort(edges.begin(), edges.end());
+    QList<int> grid;
+    for (const int e : std::as_const(edges)) {
+        if (grid.isEmpty() || e - grid.last() >= Snap)
+            grid.append(e);
+    }
+    const auto column = [&grid](int x) {
+        return int(std::upper_bound(grid.cbegin(), grid.cend(), x + Snap - 1) - grid.cbegin()) - 1;
+    };
+    if (grid.size() - 1 > RtfLimits::MaxTableColumns)
+        regular = false;
+    if (regular) {
+        for (const QList<Logical> &row : std::as_const(rows)) {
+            for (const Logical &cell : row) {
+                if (column(cell.right) <= column(cell.left))
+                    regular = false;
+            }
+        }
+    }
+
+    int columns = 0;
+    QList<qreal> widths;
+    if (regular) {
+        columns = int(grid.size()) - 1;
+        for (int c = 0; c < columns; ++c)
+            widths << Twips::toPixels(grid.at(c + 1) - grid.at(c));
+    } else {
+        int widest = 0;
+        for (int r = 0; r < rowCount; ++r) {
+            if (rows.at(r).size() > columns) {
+                columns = int(rows.at(r).size());
+                widest = r;
+            }
+        }
+        for (const Logical &cell : rows.at(widest))
+            widths << Twips::toPixels(qBound(Snap, cell.right - cell.left, RtfLimits::MaxTwips));
+    }
+    if (columns <= 0)
+        return;
+
+    QList<Placed> placed;
+    QList<int> at(qsizetype(rowCount) * columns, -1);
+    QList<int> verticalAnchor(columns, -1);
+    for (int r = 0; r < rowCount; ++r) {
+        const QList<Logical> &row = rows.at(r);
+        for (int i = 0; i < row.size(); ++i) {
+            const Logical &cell = row.at(i);
+            const int c0 = regular ? column(cell.left) : i;
+            const int c1 = regular ? column(cell.right) : i + 1;
+            const int span = c1 - c0;
+            if (cell.def->vmerge == 2 && verticalAnchor.at(c0) >= 0) {
+                Placed &anchor = placed[verticalAnchor.at(c0)];
+                if (anchor.colSpan == span && anchor.row + anchor.rowSpan == r) {
+                    ++anchor.rowSpan;
+                    // What the covered cell holds goes to the merged one; the
+                    // empty paragraph every covered cell has does not.
+                    for (const PendingCell *part : cell.parts) {
+                        if (hasContent(part))
+                            anchor.parts.append(part);
+                    }
+                    continue;
+                }
+            }
+            Placed p;
+            p.row = r;
+            p.col = c0;
+            p.colSpan = span;
+            p.def = cell.def;
+            p.rowDef = &t.rows.at(r).def;
+            p.parts = cell.parts;
+            const int index = int(placed.size());
+            placed.append(p);
+            at[qsizetype(r) * columns + c0] = index;
+            for (int c = c0; c < c1; ++c)
+                verticalAnchor[c] = cell.def->vmerge == 1 ? index : -1;
+        }
+    }
+
+    const RowDef &first = t.rows.first().def;
+    QTextTableFormat format;
+    format.setBorder(0);
+    format.setBorderCollapse(true);
+    format.setCellSpacing(0);
+    format.setCellPadding(0);
+    format.setAlignment(first.alignment);
+    if (first.left > 0)
+        format.setLeftMargin(Twips::toPixels(first.left));
+    format.setProperty(RtfProperties::TableLeft, first.left);
+    format.setProperty(RtfProperties::TableGap, first.gap);
+    QList<QTextLength> constraints;
+    for (const qreal w : std::as_const(widths))
+        constraints << QTextLength(QTextLength::FixedLength, w);
+    format.setColumnWidthConstraints(constraints);
+
+    ++m_emitDepth;
+    if (!m_freshBlock && m_emitDepth == 1 && m_emittedAny && !m_cursor.atBlockEnd())
+        m_cursor.movePosition(QTextCursor::EndOfBlock);
+    QTextTable *table = m_cursor.insertTable(rowCount, columns, format);
+    // Cells follow one another as blocks, so one cursor walks them in order;
+    // asking the table for each cell would rebuild its grid every time.
+    for (int r = 0; r < rowCount; ++r) {
+        for (int c = 0; c < columns; ++c) {
+            const int index = at.at(qsizetype(r) * columns + c);
+            if (index >= 0) {
+                m_freshBlock = true;
+                for (const PendingCell *part : std::as_const(placed.at(index).parts))
+                    emitItems(part->items);
+            }
+            m_cursor.movePosition(QTextCursor::NextBlock);
+        }
+    }
+
+    const int last = rowCount - 1;
+    for (const Placed &p : std::as_const(placed)) {
+        QTextTableCellFormat cf;
+        const qreal gap = Twips::toPixels(p.rowDef->gap);
+        cf.setLeftPadding(gap);
+        cf.setRightPadding(gap);
+        cf.setTopPadding(0);
+        cf.setBottomPadding(0);
+        for (int side = 0; side < 4; ++side) {
+            Border b = p.def->borders[side];
+            if (!b.set) {
+                // The row's own borders: outer edges, then the inside lines.
+                const bool outer = side == 0 ? p.row == 0
+                    : side == 2 ? p.row + p.rowSpan - 1 == last
+                    : side == 1 ? p.col == 0 : p.col + p.colSpan == columns;
+                b = p.rowDef->borders[outer ? side : (side % 2 == 0 ? 4 : 5)];
+            }
+            if (!b.set || b.style == 0)
+                continue;
+            const qreal width = Twips::toPixels(b.width > 0 ? b.width : 15);
+            const QColor color = b.color > 0 && b.color < m_colors.size() && m_colors.at(b.color).isValid()
+                ? m_colors.at(b.color) : QColor(Qt::black);
+            switch (side) {
+            case 0: cf.setTopBorder(width); cf.setTopBorderStyle(borderStyle(b.style)); cf.setTopBorderBrush(color); break;
+            case 1: cf.setLeftBorder(width); cf.setLeftBorderStyle(borderStyle(b.style)); cf.setLeftBorderBrush(color); break;
+            case 2: cf.setBottomBorder(width); cf.setBottomBorderStyle(borderStyle(b.style)); cf.setBottomBorderBrush(color); break;
+            default: cf.setRightBorder(width); cf.setRightBorderStyle(borderStyle(b.style)); cf.setRightBorderBrush(color); break;
+            }
+        }
+        const int bg = p.def->background;
+        if (bg > 0 && bg < m_colors.size() && m_colors.at(bg).isValid()) {
+            cf.setBackground(m_colors.at(bg));
+        } else if (p.def->shading > 0) {
+            // Shading mixes the pattern colour (black unless named) into white.
+            const int pc = p.def->pattern;
+            const QColor ink = pc > 0 && pc < m_colors.size() && m_colors.at(pc).isValid() ? m_colors.at(pc) : QColor(Qt::black);
+            const int k = p.def->shading;
+            const auto mix = [k](int c) { return (255 * (10000 - k) + c * k + 5000) / 10000; };
+            cf.setBackground(QColor(mix(ink.red()), mix(ink.green()), mix(ink.blue())));
+        }
+        if (p.def->valign == 1)
+            cf.setVerticalAlignment(QTextCharFormat::AlignMiddle);
+        else if (p.def->valign == 2)
+            cf.setVerticalAlignment(QTextCharFormat::AlignBottom);
+        table->cellAt(p.row, p.col).setFormat(cf);
+    }
+    for (const Placed &p : std::as_const(placed)) {
+        if (p.rowSpan > 1 || p.colSpan > 1)
+            table->mergeCells(p.row, p.col, p.rowSpan, p.colSpan);
+    }
+    --m_emitDepth;
+    m_cursor.setPosition(table->lastPosition() + 1);
+    m_freshBlock = true;
     m_emittedAny = true;
 }
 
@@ -911,12 +1363,14 @@ void RtfBuilder::finish()
     m_overflowDepth = 0;
     flushMultiByte();
     flushRun();
-    if (!m_para.isEmpty()) {
+    const bool unterminated = !m_para.isEmpty();
+    if (unterminated)
         endParagraph(false);
-    } else if (!m_emittedAny) {
+    closeTablesTo(0);
+    if (!m_emittedAny) {
         if (m_replace)
-            endParagraph(false);
-    } else if (!m_replace) {
+            endParagraph(false, 0);
+    } else if (!m_replace && !unterminated && !m_freshBlock) {
         // The pasted content ended with a paragraph mark.
         m_cursor.insertBlock(m_tailBlockFormat);
     }
@@ -982,5 +1436,4 @@ void RtfBuilder::insertPicture()
     flushRun();
     m_para.append(Run{QString(), format, true});
     m_contentSeen = true;
-    m_lastWasCellTab = false;
 }

@@ -13,6 +13,7 @@
 #include <QTextCursor>
 
 #include <memory>
+#include <utility>
 
 class QTextList;
 class RtfCodePage;
@@ -84,7 +85,44 @@ private:
         int listOverride = 0;
         int listLevel = 0;
         int pnStyle = 0;   // QTextListFormat::Style of a \pn paragraph, 0 for none
+        int nestLevel = 0;  // \itap: 0 outside tables, 1 in a table, 2 in a nested one
+        bool inTable = false;   // \intbl
         bool pageBreakBefore = false;
+        int tableLevel() const { return nestLevel > 0 ? nestLevel : (inTable ? 1 : 0); }
+    };
+
+    // One border of a cell or row: \brdrw in twips, a style, a colour index.
+    struct Border
+    {
+        int width = 0;
+        int color = 0;
+        quint8 style = 0;   // 0 none, 1 single, 2 double, 3 dotted, 4 dashed
+        bool set = false;
+    };
+
+    struct CellDef
+    {
+        int right = 0;   // \cellx, twips from the left margin
+        quint8 merge = 0;    // 1 \clmgf, 2 \clmrg
+        quint8 vmerge = 0;   // 1 \clvmgf, 2 \clvmrg
+        quint8 valign = 0;   // 0 top, 1 centre, 2 bottom
+        int background = -1;   // \clcbpat
+        int pattern = -1;      // \clcfpat
+        int shading = 0;       // \clshdng, in hundredths of a percent
+        Border borders[4];     // top, left, bottom, right
+    };
+
+    // The row definition in force: \trowd resets it, \cellx adds a cell.
+    // It lives in the group state, so the definition that a nested table's
+    // {\*\nesttableprops} group sets ends with that group.
+    struct RowDef
+    {
+        QList<CellDef> cells;
+        CellDef next;   // the cell being defined, until its \cellx
+        int left = 0;   // \trleft
+        int gap = 108;  // \trgaph (Word's default)
+        Qt::Alignment alignment = Qt::AlignLeft;
+        Border borders[6];   // top, left, bottom, right, inside horizontal, inside vertical
     };
 
     struct Group
@@ -94,6 +132,7 @@ private:
         quint8 unicodeSkip = 1;
         CharState chars;
         ParaState para;
+        RowDef row;
     };
 
     struct Run
@@ -101,6 +140,40 @@ private:
         QString text;
         QTextCharFormat format;
         bool image = false;
+    };
+
+    // A finished paragraph, held while the table it belongs to is read.
+    struct Para
+    {
+        QList<Run> runs;
+        ParaState state;
+        QTextBlockFormat format;
+        QTextCharFormat mark;
+    };
+
+    struct PendingTable;
+    struct Item
+    {
+        Para para;
+        std::shared_ptr<PendingTable> table;   // set for a nested table
+    };
+    struct PendingCell
+    {
+        QList<Item> items;
+    };
+    struct PendingRow
+    {
+        RowDef def;
+        QList<PendingCell> cells;
+    };
+    // A table is collected whole and built when it ends: RTF defines a row
+    // after its cells' text, and QTextTable wants its shape up front.
+    struct PendingTable
+    {
+        QList<PendingRow> rows;
+        QList<PendingCell> rowCells;   // cells of the row being read
+        PendingCell cell;              // the cell being read
+        qsizetype cellCount = 0;
     };
 
     struct FontEntry
@@ -123,8 +196,18 @@ private:
     void flushMultiByte();
     void beginRun();
     void flushRun();
-    void removeTrailingCellTab();
-    void endParagraph(bool terminated);
+    // level: the table level it belongs to, or -1 for its own \intbl/\itap.
+    void endParagraph(bool terminated, int level = -1);
+    void placeParagraph(Para &&para, int level, bool terminated);
+    void emitParagraph(const Para &para, bool terminated);
+    void ensureTables(int level);
+    void closeTablesTo(int level);
+    void endCell(int level);
+    void endRow(int level);
+    void emitTable(PendingTable &table);
+    void emitItems(const QList<Item> &items);
+    Border *borderTarget();
+    void applyTable(RtfControlTable::Action action, int value);
     void insertPicture();
     void finishFontEntry();
     void decodeFontName();
@@ -144,7 +227,10 @@ private:
     bool m_starred = false;
     bool m_groupStart = false;   // nothing yet since the last '{'
     int m_footnotes = 0;
-    bool m_lastWasCellTab = false;
+    int m_borderTarget = -1;   // which border \brdr* words set: 0-3 cell, 4-9 row
+    QList<std::shared_ptr<PendingTable>> m_tables;   // open tables, outermost first
+    bool m_freshBlock = false;   // the cursor stands in an empty block made for the next paragraph
+    int m_emitDepth = 0;         // tables being built into the document
     bool m_pageBreakNext = false;
     bool m_emittedAny = false;
     bool m_contentSeen = false;

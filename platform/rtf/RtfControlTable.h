@@ -36,7 +36,16 @@ public:
         FontCharset, FontCodePage, Red, Green, Blue, LevelFormat, ListId,
         // pictures
         PictPng, PictJpeg, PictOther, PictWidth, PictHeight, PictGoalWidth, PictGoalHeight,
-        PictScaleX, PictScaleY,
+        PictScaleX, PictScaleY, PictCropLeft, PictCropRight, PictCropTop, PictCropBottom,
+        PictBlipTag,
+        // tables: \intbl, \itap, row and cell definitions, cell and row ends
+        InTable, NestLevel, RowDefaults, RowLeft, RowGap, RowAlignLeft, RowAlignCenter,
+        RowAlignRight, CellRight, CellMergeFirst, CellMerge, CellVMergeFirst, CellVMerge,
+        CellBorderTop, CellBorderLeft, CellBorderBottom, CellBorderRight, RowBorderTop,
+        RowBorderLeft, RowBorderBottom, RowBorderRight, RowBorderInsideH, RowBorderInsideV,
+        OtherBorder, BorderNone, BorderSingle, BorderDouble, BorderDotted, BorderDashed,
+        BorderWidth, BorderColor, CellBackground, CellPatternColor, CellShading,
+        CellAlignTop, CellAlignCenter, CellAlignBottom, NestCell, NestRow,
     };
 
     struct Entry

@@ -20,6 +20,13 @@ constexpr qsizetype MaxPictureBytes = 64 * 1024 * 1024;
 constexpr qint64 MaxFileBytes = qint64(256) * 1024 * 1024;
 // Font, colour and list table entries.
 constexpr int MaxTableEntries = 32768;
+// Tables nested inside table cells (\itap); deeper levels join the deepest.
+constexpr int MaxTableDepth = 16;
+// Columns of one table (Word allows 63); further cells join the last one.
+constexpr int MaxTableColumns = 64;
+// Cells of one table; a longer table continues as a second one, so its
+// grid stays a size Qt can lay out.
+constexpr qsizetype MaxTableCells = 400000;
 // Distinct problems listed in the error text; later ones are only counted.
 constexpr int MaxReportedErrors = 20;
 // Indents and spacing, in twips (22 inches either way).

@@ -1,5 +1,6 @@
 #include "RtfWriter.h"
 
+#include "RtfProperties.h"
 #include "Twips.h"
 
 #include <QBuffer>
@@ -14,9 +15,11 @@
 #include <QTextDocumentFragment>
 #include <QTextImageFormat>
 #include <QTextList>
+#include <QTextTable>
 #include <QUrl>
 
 #include <array>
+#include <utility>
 
 namespace {
 // Unicode -> Windows-1252 byte, 0 where 1252 has no such character.
@@ -143,11 +146,15 @@ public:
     {
         QByteArray body;
         body.reserve(qMax(1024, (m_end - m_start) * 3 / 2));
-        for (QTextBlock block = m_doc.findBlock(m_start); block.isValid(); block = block.next()) {
-            const int position = block.position();
-            if (position > m_end || (!m_whole && position == m_end && position > m_start))
-                break;
-            writeBlock(body, block);
+        if (m_whole || !withinOneCell()) {
+            writeFrame(body, m_doc.rootFrame(), 0);
+        } else {
+            // Part of one cell's text is plain paragraphs, not a table.
+            for (QTextBlock block = m_doc.findBlock(m_start); block.isValid(); block = block.next()) {
+                if (!inRange(block))
+                    break;
+                writeBlock(body, block, 0, nullptr);
+            }
         }
 
         QByteArray out;
@@ -271,10 +278,196 @@ private:
         out.append(' ');
     }
 
-    void writeBlock(QByteArray &out, const QTextBlock &block)
+    bool inRange(const QTextBlock &block) const
+    {
+        const int position = block.position();
+        return !(position > m_end || (!m_whole && position == m_end && position > m_start));
+    }
+
+    bool withinOneCell() const
+    {
+        QTextCursor a(const_cast<QTextDocument *>(&m_doc));
+        a.setPosition(m_start);
+        QTextCursor b(const_cast<QTextDocument *>(&m_doc));
+        b.setPosition(m_end);
+        QTextTable *table = a.currentTable();
+        if (!table)
+            return !b.currentTable() && a.currentFrame() == b.currentFrame();
+        return table == b.currentTable() && table->cellAt(m_start) == table->cellAt(m_end);
+    }
+
+    // The blocks and tables of a frame (the document, or a table cell) in
+    // order. level: how deep in tables the frame lies (0 for the body).
+    // terminator: what ends the frame's last paragraph (\cell), or null.
+    void writeFrame(QByteArray &out, QTextFrame *frame, int level, const char *terminator = nullptr)
+    {
+        writeChildren(out, frame->begin(), level, terminator);
+    }
+
+    void writeChildren(QByteArray &out, QTextFrame::iterator it, int level, const char *terminator)
+    {
+        bool first = true;
+        while (!it.atEnd()) {
+            QTextFrame *child = it.currentFrame();
+            const QTextBlock block = it.currentBlock();
+            ++it;
+            if (child) {
+                first = false;
+                if (QTextTable *table = qobject_cast<QTextTable *>(child)) {
+                    if (m_whole || (table->lastPosition() >= m_start && table->firstPosition() <= m_end))
+                        writeTable(out, table, level + 1);
+                } else {
+                    writeChildren(out, child->begin(), level, nullptr);
+                }
+                continue;
+            }
+            // Qt keeps an empty paragraph before a table that opens its frame;
+            // it is not part of what was read, so it is not written.
+            const bool isFirst = std::exchange(first, false);
+            if (isFirst && block.length() == 1 && !it.atEnd() && qobject_cast<QTextTable *>(it.currentFrame()))
+                continue;
+            if (!m_inTable && (block.position() + block.length() <= m_start || !inRange(block)))
+                continue;
+            writeBlock(out, block, level, it.atEnd() ? terminator : nullptr);
+        }
+    }
+
+    static int twipsOf(const QTextLength &length, int columns)
+    {
+        constexpr int TextWidth = 9360;   // 6.5 inches: a Letter page's text
+        switch (length.type()) {
+        case QTextLength::FixedLength: return Twips::fromPixels(length.rawValue());
+        case QTextLength::PercentageLength: return qRound(TextWidth * length.rawValue() / 100.0);
+        default: return TextWidth / qMax(1, columns);
+        }
+    }
+
+    void writeBorder(QByteArray &out, const char *word, qreal width, QTextFrameFormat::BorderStyle style,
+                     const QBrush &brush)
+    {
+        if (width <= 0 || style == QTextFrameFormat::BorderStyle_None)
+            return;
+        out.append(word);
+        switch (style) {
+        case QTextFrameFormat::BorderStyle_Double: out.append("\\brdrdb"); break;
+        case QTextFrameFormat::BorderStyle_Dotted: out.append("\\brdrdot"); break;
+        case QTextFrameFormat::BorderStyle_Dashed: out.append("\\brdrdash"); break;
+        default: out.append("\\brdrs"); break;
+        }
+        out.append("\\brdrw");
+        appendInt(out, qBound(1, Twips::fromPixels(width), 1000));
+        if (brush.style() != Qt::NoBrush) {
+            out.append("\\brdrcf");
+            appendInt(out, colorIndex(brush.color()));
+        }
+    }
+
+    void writeCellDef(QByteArray &out, const QTextTableCell &cell, bool continued, int right)
+    {
+        const QTextTableCellFormat f = cell.format().toTableCellFormat();
+        if (continued)
+            out.append("\\clvmrg");
+        else if (cell.rowSpan() > 1)
+            out.append("\\clvmgf");
+        if (f.verticalAlignment() == QTextCharFormat::AlignMiddle)
+            out.append("\\clvertalc");
+        else if (f.verticalAlignment() == QTextCharFormat::AlignBottom)
+            out.append("\\clvertalb");
+        writeBorder(out, "\\clbrdrt", f.topBorder(), f.topBorderStyle(), f.topBorderBrush());
+        writeBorder(out, "\\clbrdrl", f.leftBorder(), f.leftBorderStyle(), f.leftBorderBrush());
+        writeBorder(out, "\\clbrdrb", f.bottomBorder(), f.bottomBorderStyle(), f.bottomBorderBrush());
+        writeBorder(out, "\\clbrdrr", f.rightBorder(), f.rightBorderStyle(), f.rightBorderBrush());
+        if (f.hasProperty(QTextFormat::BackgroundBrush) && f.background().style() != Qt::NoBrush) {
+            out.append("\\clcbpat");
+            appendInt(out, colorIndex(f.background().color()));
+        }
+        out.append("\\cellx");
+        appendInt(out, right);
+    }
+
+    // A table as RTF rows. An outermost row gives its definition first, as
+    // Word does; a nested row gives it in {\*\nesttableprops} after its cells.
+    void writeTable(QByteArray &out, QTextTable *table, int level)
+    {
+        const QTextTableFormat tf = table->format();
+        const int rows = table->rows();
+        const int columns = table->columns();
+        const int gap = tf.hasProperty(RtfProperties::TableGap) ? tf.intProperty(RtfProperties::TableGap) : 108;
+        const int left = tf.hasProperty(RtfProperties::TableLeft) ? tf.intProperty(RtfProperties::TableLeft)
+                                                                   : Twips::fromPixels(tf.leftMargin()) - gap;
+        const QList<QTextLength> constraints = tf.columnWidthConstraints();
+        QList<int> edges{left};
+        for (int c = 0; c < columns; ++c) {
+            const int width = c < constraints.size() ? twipsOf(constraints.at(c), columns) : 9360 / columns;
+            edges << edges.last() + qBound(15, width, 31680);
+        }
+        const bool wasInTable = std::exchange(m_inTable, true);
+        const char *cellEnd = level > 1 ? "\\nestcell" : "\\cell";
+        for (int r = 0; r < rows; ++r) {
+            if (!m_whole && !wasInTable) {
+                const int rowFirst = table->cellAt(r, 0).firstPosition();
+                const int rowLast = table->cellAt(r, columns - 1).lastPosition();
+                if (rowLast < m_start || rowFirst > m_end)
+                    continue;
+            }
+            QByteArray def("\\trowd\\trgaph");
+            appendInt(def, gap);
+            def.append("\\trleft");
+            appendInt(def, left);
+            const Qt::Alignment align = tf.alignment() & Qt::AlignHorizontal_Mask;
+            if (align & Qt::AlignHCenter)
+                def.append("\\trqc");
+            else if (align & (Qt::AlignRight | Qt::AlignTrailing))
+                def.append("\\trqr");
+            QList<QTextTableCell> cells;
+            for (int c = 0; c < columns; ++c) {
+                const QTextTableCell cell = table->cellAt(r, c);
+                if (cell.column() != c)
+                    continue;   // covered by the cell to its left
+                writeCellDef(def, cell, cell.row() != r, edges.at(qMin(columns, c + cell.columnSpan())));
+                cells << cell;
+            }
+            if (level == 1) {
+                out.append(def);
+                out.append('\n');
+            }
+            for (const QTextTableCell &cell : std::as_const(cells)) {
+                if (cell.row() != r) {
+                    // The lower part of a merged cell: an empty cell marked as merged.
+                    out.append("\\pard\\intbl");
+                    if (level > 1) {
+                        out.append("\\itap");
+                        appendInt(out, level);
+                    }
+                    out.append("\\plain ");
+                    out.append(cellEnd);
+                    out.append('\n');
+                    continue;
+                }
+                writeChildren(out, cell.begin(), level, cellEnd);
+            }
+            if (level == 1) {
+                out.append("\\row\n");
+            } else {
+                out.append("{\\*\\nesttableprops");
+                out.append(def);
+                out.append("\\nestrow}{\\nonesttables\\par}\n");
+            }
+        }
+        m_inTable = wasInTable;
+    }
+
+    void writeBlock(QByteArray &out, const QTextBlock &block, int level, const char *terminator)
     {
         const QTextBlockFormat bf = block.blockFormat();
         out.append("\\pard");
+        if (level > 0) {
+            out.append("\\intbl");
+            if (level > 1) {
+                out.append("\\itap");
+                appendInt(out, level);
+            }
+        }
         const Qt::Alignment align = bf.alignment() & Qt::AlignHorizontal_Mask;
         if (align & Qt::AlignHCenter)
             out.append("\\qc");
@@ -309,8 +502,8 @@ private:
             const QTextFragment fragment = it.fragment();
             const int fs = fragment.position();
             const int fe = fs + fragment.length();
-            const int from = qMax(fs, m_start);
-            const int to = qMin(fe, m_end);
+            const int from = m_inTable ? fs : qMax(fs, m_start);
+            const int to = m_inTable ? fe : qMin(fe, m_end);
             if (from >= to)
                 continue;
             const QTextCharFormat f = fragment.charFormat();
@@ -325,7 +518,7 @@ private:
         }
 
         // The paragraph mark itself belongs to the range when the range goes past it.
-        if (m_whole || blockTextEnd < m_end) {
+        if (m_whole || m_inTable || blockTextEnd < m_end) {
             out.append("\\plain");
             const QTextCharFormat mark = block.charFormat();
             out.append("\\f");
@@ -334,7 +527,9 @@ private:
             const qreal size = mark.hasProperty(QTextFormat::FontPointSize) && mark.fontPointSize() > 0
                 ? mark.fontPointSize() : m_defaultSize;
             appendInt(out, qRound(size * 2));
-            out.append(" \\par\n");
+            out.append(' ');
+            out.append(terminator ? terminator : "\\par");
+            out.append('\n');
         }
     }
 
@@ -446,6 +641,7 @@ private:
     const int m_start;
     const int m_end;
     const bool m_whole;
+    bool m_inTable = false;   // writing whole table rows, whatever the range
     QString m_defaultFamily;
     qreal m_defaultSize = 12.0;
     QStringList m_fonts;
