@@ -1,5 +1,7 @@
 #include "WordCounter.h"
 
+#include "RichTextBox.h"
+
 #include <QTextBlock>
 #include <QTextFragment>
 #include <QTextDocument>
@@ -139,27 +141,6 @@ void forEachTextChar(const QTextBlock &block, Sink &&sink)
     }
 }
 
-struct JointTable
-{
-    std::array<std::uint8_t, WordCounter::StateCount> next{};
-    std::array<int, WordCounter::StateCount> words{};
-    JointTable()
-    {
-        for (int s = 0; s < WordCounter::StateCount; ++s) {
-            Machine m = Machine::decode(s);
-            m.feed(u'\r');
-            m.feed(u'\n');
-            next[s] = std::uint8_t(m.encode());
-            words[s] = m.words;
-        }
-    }
-};
-
-const JointTable &joint()
-{
-    static const JointTable table;
-    return table;
-}
 
 } // namespace
 
@@ -223,7 +204,7 @@ WordCounter::Table WordCounter::tableFor(const QTextBlock &block)
     bool merged = false;
     std::array<int, StateCount> offset{};
     Machine single;
-    forEachTextChar(block, [&](char16_t c) {
+    const auto feed = [&](char16_t c) {
         if (merged) {
             single.feed(c);
             return;
@@ -240,7 +221,12 @@ WordCounter::Table WordCounter::tableFor(const QTextBlock &block)
             single = runs[0];
             single.words = 0;
         }
-    });
+    };
+    forEachTextChar(block, feed);
+    // The block's own end as the control's Text has it (CR LF, or a tab
+    // between table cells), so the total folds the blocks without joints.
+    for (const QChar c : RichTextBox::BlockEnd(block, QStringLiteral("\r\n")))
+        feed(c.unicode());
 
     Table table;
     for (int s = 0; s < StateCount; ++s) {
@@ -344,7 +330,6 @@ int WordCounter::count()
     if (!m_dirty)
         return m_total;
 
-    const JointTable &j = joint();
     int state = 0;
     long long words = 0;
     const size_t n = m_blocks.size();
@@ -352,10 +337,6 @@ int WordCounter::count()
         const Table &t = m_blocks[i];
         words += t.words[state];
         state = t.next[state];
-        if (i + 1 < n) {
-            words += j.words[state];
-            state = j.next[state];
-        }
     }
     Machine m = Machine::decode(state);
     m.finish();

@@ -20,6 +20,8 @@ namespace {
 // nothing, since it holds nothing the user wrote.
 QString blockEnd(const QTextDocument *doc, const QTextBlock &block, const QString &lineEnd)
 {
+    if (doc->rootFrame()->childFrames().isEmpty())
+        return lineEnd;
     const int endPosition = block.position() + block.length() - 1;
     const QChar end = doc->characterAt(endPosition);
     if (end != QChar(0xfdd0) && end != QChar(0xfdd1))
@@ -51,7 +53,6 @@ QString plain(const QTextDocument *doc, int from, int to, const QString &lineEnd
 {
     from = qBound(0, from, length(doc));
     to = qBound(from, to, length(doc));
-    const bool tables = !doc->rootFrame()->childFrames().isEmpty();
 
     QString out;
     out.reserve(to - from + (to - from) / 16 + 16);
@@ -84,9 +85,16 @@ QString plain(const QTextDocument *doc, int from, int to, const QString &lineEnd
             out.append(chars + runStart, end - runStart);
         // The paragraph break that ends this block, when it lies in the range.
         if (base + block.length() - 1 < to)
-            out += tables ? blockEnd(doc, block, lineEnd) : lineEnd;
+            out += blockEnd(doc, block, lineEnd);
     }
     return out;
+}
+
+QString blockEnd(const QTextBlock &block, const QString &lineEnd)
+{
+    if (!block.isValid() || !block.next().isValid())
+        return QString();
+    return blockEnd(block.document(), block, lineEnd);
 }
 
 }

@@ -312,6 +312,11 @@ RichTextBox::~RichTextBox()
 
 // ---------------------------------------------------------------- text
 
+QString RichTextBox::BlockEnd(const QTextBlock &block, const QString &lineEnd)
+{
+    return DocumentText::blockEnd(block, lineEnd);
+}
+
 QString RichTextBox::Text() const
 {
     return plainText(document(), 0, documentLength(document()), QStringLiteral("\r\n"));

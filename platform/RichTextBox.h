@@ -7,6 +7,7 @@
 #include <optional>
 
 class QPrinter;
+class QTextBlock;
 
 // The rich text edit control every document window holds. It speaks the
 // units its callers were written for: character positions from 0, twips
@@ -40,8 +41,11 @@ public:
     explicit RichTextBox(QWidget *parent = nullptr);
     ~RichTextBox() override;
 
-    // Whole plain text, paragraphs joined by CR LF.
+    // Whole plain text, paragraphs joined by CR LF, table cells by tabs.
     QString Text() const;
+    // What follows a block in Text: lineEnd, a tab between table cells, or
+    // nothing (after the last block, or an empty one Qt keeps before a table).
+    static QString BlockEnd(const QTextBlock &block, const QString &lineEnd);
     void SetText(const QString &text);
 
     int SelStart() const;

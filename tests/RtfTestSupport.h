@@ -1,5 +1,6 @@
 #pragma once
 
+#include <RichTextBox.h>
 #include <RtfReader.h>
 #include <RtfWriter.h>
 #include <Twips.h>
@@ -18,13 +19,14 @@
 namespace RtfTestSupport {
 
 // The document's text as a reader would extract it: paragraphs and line
-// breaks as line feeds, everything else (no-break spaces included) as is.
+// breaks as line feeds, table cells as the control's Text separates them,
+// everything else (no-break spaces included) as is.
 inline QString plainText(const QTextDocument &document)
 {
-    QStringList blocks;
+    QString out;
     for (QTextBlock b = document.begin(); b.isValid(); b = b.next())
-        blocks << b.text();
-    return blocks.join(u'\n').replace(QChar(QChar::LineSeparator), u'\n');
+        out += b.text() + RichTextBox::BlockEnd(b, QStringLiteral("\n"));
+    return out.replace(QChar(QChar::LineSeparator), u'\n');
 }
 
 // Collapses runs of ASCII white space to one space and trims; other spaces

@@ -83,7 +83,7 @@ void tst_rtf_reader::text_data()
         << doc("{\\field{\\*\\fldinst HYPERLINK \"http://x\"}{\\fldrslt link text}}") << "link text";
     QTest::newRow("field instruction without star") << doc("{\\field{\\fldinst PAGE}{\\fldrslt 7}}") << "7";
     QTest::newRow("table cells in order")
-        << doc("\\trowd\\cellx100\\cellx200 a\\cell b\\cell\\row\\trowd c\\cell d\\cell\\row") << "a\tb\nc\td";
+        << doc("\\trowd\\cellx100\\cellx200 a\\cell b\\cell\\row\\trowd c\\cell d\\cell\\row") << "a\tb\nc\td\n";
     QTest::newRow("bin payload is not text") << doc("{\\*\\objdata \\bin5 x}y{z}a") << "a";
     QTest::newRow("object shows its result") << doc("{\\object{\\*\\objclass Paint}{\\result shown}}") << "shown";
     QTest::newRow("upr keeps the unicode form") << doc("{\\upr{ansi}{\\*\\ud{unicode}}}") << "unicode";
