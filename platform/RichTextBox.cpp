@@ -1052,7 +1052,7 @@ int RichTextBox::Find(const QString &text, int start, int end, int options)
             const int blockLength = block.length() - 1;
             const int limit = qMin(blockLength, end - base);   // a match ends by here
             int from = qMax(0, start - base);
-            int window = 4096;
+            int window = 128;   // grows with each read, so the total stays linear
             while (found < 0 && from + matchLength <= limit) {
                 const int windowEnd = int(qMin<qint64>(limit, qint64(from) + window + matchLength - 1));
                 // One character either side of the window, for whole words.
