@@ -9,6 +9,7 @@
 #include "RtfWriter.h"
 #include "TextFile.h"
 #include "Twips.h"
+#include "UnbreakableRuns.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QClipboard>
@@ -150,6 +151,9 @@ struct RichTextBox::Private
     // Narrowest line width at which the shown part still surely fits the
     // layout's page; a narrower window scrolls sideways instead.
     qreal wrapFloor = 0;
+    // Lines break anywhere while a paragraph holds a run word wrap would
+    // take quadratic time over.
+    bool breakAnywhere = false;
 
     // Line figures. Positions before `frontier` are laid out at the present
     // width; the driver extends it from the event loop in short slices, so
@@ -870,6 +874,7 @@ bool RichTextBox::LoadFile(const QString &path, int fileType)
     d->wrapFloor = fit.height * width / LayoutBound::MaxHeight * 1.25;
     if (d->wrapFloor < MinimumWrapFloor)
         d->wrapFloor = 0;
+    d->breakAnywhere = UnbreakableRuns::Any(*doc);
     adoptDocument(doc.release());
     applyWrap();
     raiseChange();
@@ -934,6 +939,15 @@ void RichTextBox::adoptDocument(QTextDocument *doc)
     doc->setParent(this);
     {
         ProgrammaticEdit edit(d->changeSuppression);
+        // A new wrap mode lays the shown document out again at once: let
+        // that be an empty one, never the old or new text in a mode that
+        // could take minutes over it. It must outlive the switch below.
+        QTextDocument empty;
+        const QTextOption::WrapMode wrap = wantedWordWrap();
+        if (wordWrapMode() != wrap) {
+            setDocument(&empty);
+            setWordWrapMode(wrap);
+        }
         setDocument(doc);
         watchDocument(doc);
         setTextCursor(QTextCursor(doc));
@@ -1203,6 +1217,15 @@ void RichTextBox::restartLineCount()
 
 void RichTextBox::noteEdit(int position, int removed, int added)
 {
+    // Only the edited paragraphs can gain a long run; losing one may free
+    // the whole document, so a large removal looks at all of it.
+    const bool anywhere = d->breakAnywhere
+            ? (removed < UnbreakableRuns::Limit || UnbreakableRuns::Any(*document()))
+            : added > 0 && UnbreakableRuns::Any(*document(), position, position + added);
+    if (anywhere != d->breakAnywhere) {
+        d->breakAnywhere = anywhere;
+        applyWrap();
+    }
     // Qt lays an edited paragraph out again at once when it lies in the part
     // already laid out, so a small edit there keeps the figures complete.
     if (position < d->frontier) {
@@ -1352,8 +1375,15 @@ qreal RichTextBox::currentWrapWidth() const
     return viewport()->width();
 }
 
+QTextOption::WrapMode RichTextBox::wantedWordWrap() const
+{
+    return d->breakAnywhere ? QTextOption::WrapAnywhere : QTextOption::WrapAtWordBoundaryOrAnywhere;
+}
+
 void RichTextBox::applyWrap()
 {
+    if (wordWrapMode() != wantedWordWrap())
+        setWordWrapMode(wantedWordWrap());
     const int wanted = d->rightMarginTwips > 0
             ? qMax(1, qRound(d->rightMarginTwips * logicalDpiX() / double(TwipsPerInch)))
             : 0;

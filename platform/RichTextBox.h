@@ -184,6 +184,7 @@ private:
     qreal currentWrapWidth() const;
     // Line wrap from the right margin, never narrower than the floor.
     void applyWrap();
+    QTextOption::WrapMode wantedWordWrap() const;
 
     void restartLineCount();
     void noteEdit(int position, int removed, int added);

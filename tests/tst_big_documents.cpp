@@ -102,6 +102,7 @@ private slots:
     void lineCountFollowsWhileTyping();
     void refusesFilesPastTheSizeLimit_data();
     void refusesFilesPastTheSizeLimit();
+    void longRunsWithoutBreaksLayOutInTime();
 };
 
 void tst_big_documents::opensAsFarAsItCanBeShown_data()
@@ -210,6 +211,30 @@ void tst_big_documents::refusesFilesPastTheSizeLimit()
     QVERIFY(!box.LoadFile(path(name), name.endsWith(QLatin1String(".txt")) ? 1 : 0));
     QVERIFY2(box.LastError().contains(QLatin1String("300 MB")) && box.LastError().contains(QLatin1String("256 MB")),
              qPrintable(box.LastError()));
+}
+
+
+void tst_big_documents::longRunsWithoutBreaksLayOutInTime()
+{
+    // A million letters without a break point: word wrap would take minutes.
+    QVERIFY(writeFile(path("run.txt"), QByteArray(1000000, 'x') + "\nshort words after it\n"));
+    Watchdog watchdog("lay out a paragraph of a million letters", 60);
+    QVERIFY(fileMod::OpenFile(path("run.txt")));
+    RichTextBox *box = m_main->ActiveForm()->rtf1;
+    QTRY_VERIFY_WITH_TIMEOUT(box->LineCountComplete(), 50000);
+    QCOMPARE(box->wordWrapMode(), QTextOption::WrapAnywhere);
+    QVERIFY(box->GetLineCount() > 1000);
+
+    // Once the run is gone, words are kept whole again; a pasted run breaks
+    // lines anywhere once more.
+    QTextCursor run(box->document());
+    run.movePosition(QTextCursor::NextBlock, QTextCursor::KeepAnchor);
+    run.removeSelectedText();
+    QCOMPARE(box->wordWrapMode(), QTextOption::WrapAtWordBoundaryOrAnywhere);
+    run.insertText(QString(1000000, QLatin1Char('y')));
+    QTRY_VERIFY_WITH_TIMEOUT(box->LineCountComplete(), 50000);
+    QCOMPARE(box->wordWrapMode(), QTextOption::WrapAnywhere);
+    m_main->ActiveForm()->bChanged = false;
 }
 
 QTEST_MAIN(tst_big_documents)
