@@ -61,6 +61,7 @@ DocumentFile::ReadResult DocumentFile::read(const QString &path, int type, QText
                                                  ? QStringLiteral("it is not a valid Rich Text file")
                                                  : read.errorText));
         }
+        result.incomplete = read.incomplete;
     } else {
         const TextFile::Decoded decoded = TextFile::decode(bytes);
         QTextCursor cursor(&doc);

@@ -29,6 +29,9 @@ public:
         TextFile::LineEnd lineEnd = TextFile::platformLineEnd();
         TextFile::Encoding encoding = TextFile::Encoding::Utf8;
         bool strayBytes = false;
+        // Of a Rich Text file: it was damaged or cut short, and was read as
+        // far as it could be; something of it may be missing.
+        bool incomplete = false;
     };
 
     // Fills `doc`, expected empty, with the file. In Rtf mode a file that is

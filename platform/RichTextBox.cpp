@@ -854,11 +854,17 @@ bool RichTextBox::LoadFile(const QString &path, int fileType)
     const LayoutBound::Result fit = bound.measure();
     std::unique_ptr<QTextDocument> tail;
     QString notice;
+    if (read.incomplete) {
+        notice = QStringLiteral("\"%1\" may be incomplete: it is damaged or cut short, and is shown "
+                                "as far as it could be read.").arg(QFileInfo(path).fileName());
+    }
     if (fit.cutPosition >= 0) {
         const int paragraphs = doc->blockCount();
         tail = splitOff(*doc, fit.cutPosition);
-        notice = QStringLiteral("\"%1\" is too long to be shown whole: the first %2 of its %3 paragraphs "
-                                "are shown. Saving the document keeps all of it.")
+        if (!notice.isEmpty())
+            notice += QStringLiteral("\r\n\r\n");
+        notice += QStringLiteral("\"%1\" is too long to be shown whole: the first %2 of its %3 paragraphs "
+                                 "are shown. Saving the document keeps all of it.")
                          .arg(QFileInfo(path).fileName(), QLocale().toString(fit.cutBlock),
                               QLocale().toString(paragraphs));
     }

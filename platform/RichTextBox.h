@@ -109,7 +109,8 @@ public:
 
     // A file too tall for the layout opens as far as it can be shown; the
     // rest is kept aside, unshown, and SaveFile writes it after the shown
-    // part. LoadNotice then says so in words for the user (empty otherwise).
+    // part. A damaged or cut-short Rich Text file opens as far as it can be
+    // read. LoadNotice then says so in words for the user (empty otherwise).
     bool LoadFile(const QString &path, int fileType = rtfRTF);
     bool SaveFile(const QString &path, int fileType = rtfRTF);
     QString LastError() const;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <RichTextBox.h>
+#include <RtfProperties.h>
 #include <RtfReader.h>
 #include <RtfWriter.h>
 #include <Twips.h>
@@ -113,8 +114,16 @@ inline void collectCells(QTextFrame *frame, QStringList &cells)
     }
 }
 
+// A picture read from RTF by its type and the bytes it was read with; any
+// other by its pixels.
 inline QString pictureKey(const QTextDocument &d, const QTextImageFormat &f)
 {
+    const QString dataName = f.stringProperty(RtfProperties::PictureData);
+    if (!dataName.isEmpty()) {
+        const QByteArray data = d.resource(QTextDocument::ImageResource, QUrl(dataName)).toByteArray();
+        return f.stringProperty(RtfProperties::PictureKind) + u' '
+            + QString::fromLatin1(QCryptographicHash::hash(data, QCryptographicHash::Sha1).toHex().left(12));
+    }
     const QVariant v = d.resource(QTextDocument::ImageResource, QUrl(f.name()));
     const QImage image = v.value<QImage>();
     QByteArray bytes = QByteArray(reinterpret_cast<const char *>(image.constBits()), image.sizeInBytes());

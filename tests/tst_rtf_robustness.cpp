@@ -24,7 +24,8 @@ void tst_rtf_robustness::malformed_data()
     QTest::newRow("nesting 100,000 deep, closed")
         << deepOpen + QByteArray(100000, '}') + " after}" << "start after" << "nested too deeply";
     QTest::newRow("missing closing braces") << QByteArray("{\\rtf1{\\b bold{\\i both") << "boldboth" << "not closed";
-    QTest::newRow("extra closing braces") << QByteArray("{\\rtf1 a}}}} b") << "a b" << "unmatched";
+    // The document ends where its outermost group closes.
+    QTest::newRow("extra closing braces") << QByteArray("{\\rtf1 a}}}} b") << "a" << "after the end";
     QTest::newRow("truncated inside a control word") << QByteArray("{\\rtf1 text\\pa") << "text" << "not closed";
     QTest::newRow("truncated after a backslash") << QByteArray("{\\rtf1 text\\") << "text" << "not closed";
     QTest::newRow("truncated hex") << QByteArray("{\\rtf1 text\\'4") << "text" << "bad hex";
@@ -47,7 +48,7 @@ void tst_rtf_robustness::malformed_data()
     QTest::newRow("lone surrogates and uc skipping at group end")
         << QByteArray("{\\rtf1 {\\uc5\\u-10179}x\\u-8704?y}") << QString::fromUtf8("\uFFFDx\uFFFDy") << "";
     QTest::newRow("picture with garbage data")
-        << QByteArray("{\\rtf1 a{\\pict\\pngblip\\picwgoal-5\\pichgoal99999999 zz0g1}b}") << "ab" << "picture";
+        << QByteArray("{\\rtf1 a{\\pict\\pngblip\\picwgoal-5\\pichgoal99999999 zz0g1}b}") << "a\uFFFCb" << "picture";
     QTest::newRow("picture never closed") << QByteArray("{\\rtf1 a{\\pict\\pngblip 89504e47") << "a" << "not closed";
     QTest::newRow("font table never closed") << QByteArray("{\\rtf1{\\fonttbl{\\f0 Arial;}{\\f1 Ti") << "" << "not closed";
     QTest::newRow("star without a word") << QByteArray("{\\rtf1 {\\* x}y}") << "xy" << "";

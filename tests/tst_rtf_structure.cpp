@@ -1,12 +1,17 @@
 // What a save must keep of a real document's structure: tables (merged and
-// nested cells, widths, borders, row alignment), and what the control's Text
-// makes of them.
+// nested cells, widths, borders, row alignment) and what the control's Text
+// makes of them, links and other fields, pictures of every kind; and how a
+// damaged file is read.
 #include "RtfTestSupport.h"
 
 #include <RichTextBox.h>
 
+#include <RtfProperties.h>
+
 #include <QApplication>
+#include <QBuffer>
 #include <QTemporaryDir>
+#include <QtEndian>
 
 using namespace Qt::StringLiterals;
 
@@ -56,6 +61,73 @@ QTextTable *firstTable(const QTextDocument &d)
     return nullptr;
 }
 
+// Each run of linked text as "text|target".
+QStringList anchors(const QTextDocument &d)
+{
+    QStringList out;
+    for (QTextBlock b = d.begin(); b.isValid(); b = b.next()) {
+        for (QTextBlock::iterator it = b.begin(); !it.atEnd(); ++it) {
+            const QTextCharFormat f = it.fragment().charFormat();
+            if (f.isAnchor())
+                out << it.fragment().text() + u'|' + f.anchorHref();
+        }
+    }
+    return out;
+}
+
+// The field instructions of written RTF, in order, as written.
+QStringList instructions(const QByteArray &rtf)
+{
+    QStringList out;
+    static const QRegularExpression field(uR"(\\field\{\\\*\\fldinst (.*?)\}\{\\fldrslt )"_s);
+    for (auto it = field.globalMatch(QString::fromLatin1(rtf)); it.hasNext();)
+        out << it.next().captured(1);
+    return out;
+}
+
+QList<QTextImageFormat> images(const QTextDocument &d)
+{
+    QList<QTextImageFormat> out;
+    for (QTextBlock b = d.begin(); b.isValid(); b = b.next()) {
+        for (QTextBlock::iterator it = b.begin(); !it.atEnd(); ++it) {
+            if (it.fragment().charFormat().isImageFormat())
+                out << it.fragment().charFormat().toImageFormat();
+        }
+    }
+    return out;
+}
+
+QByteArray pictureBytes(const QTextDocument &d, const QTextImageFormat &f)
+{
+    return d.resource(QTextDocument::ImageResource, QUrl(f.stringProperty(RtfProperties::PictureData))).toByteArray();
+}
+
+QByteArray png(int width, int height)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(Qt::red);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return bytes;
+}
+
+// A device-independent bitmap: the info header and 2x2 24-bit pixels.
+QByteArray dib()
+{
+    QByteArray b(40, '\0');
+    const auto put32 = [&b](int at, quint32 v) { qToLittleEndian(v, b.data() + at); };
+    put32(0, 40);
+    put32(4, 2);
+    put32(8, 2);
+    qToLittleEndian<quint16>(1, b.data() + 12);
+    qToLittleEndian<quint16>(24, b.data() + 14);
+    for (int row = 0; row < 2; ++row)
+        b += QByteArray("\x00\x00\xff\x00\x00\xff\x00\x00", 8);   // two red pixels, padded to 4 bytes
+    return b;
+}
+
 QByteArray rewrite(const QByteArray &rtf)
 {
     QTextDocument d;
@@ -73,6 +145,14 @@ private slots:
     void tables();
     void tableFormatsSurviveASave();
     void textSeparatesCellsByTabs();
+    void fields_data();
+    void fields();
+    void pictures_data();
+    void pictures();
+    void damageIsTold_data();
+    void damageIsTold();
+    void damagedFileSaysSoOnOpen();
+    void deleteCharacterIsWrittenBack();
 };
 
 void tst_rtf_structure::tables_data()
@@ -182,6 +262,180 @@ void tst_rtf_structure::textSeparatesCellsByTabs()
     QFile txt(dir.filePath("t.txt"));
     QVERIFY(txt.open(QIODevice::ReadOnly));
     QVERIFY(QString::fromUtf8(txt.readAll()).startsWith("a\tb"));
+}
+
+void tst_rtf_structure::fields_data()
+{
+    QTest::addColumn<QByteArray>("rtf");
+    QTest::addColumn<QStringList>("anchors");
+    QTest::addColumn<QStringList>("instructions");
+
+    QTest::newRow("a link whose text spans two formats")
+        << doc(R"(before {\field{\*\fldinst {\rtlch HYPERLINK "http://example.com/a" }}{\fldrslt {\b bold}{\i  and italic}}} after\par)")
+        << QStringList{"bold|http://example.com/a", " and italic|http://example.com/a"}
+        << QStringList{R"(HYPERLINK "http://example.com/a")"};
+    QTest::newRow("a link to a bookmark")
+        << doc(R"({\field{\*\fldinst HYPERLINK \\l "part2"}{\fldrslt see below}}\par)")
+        << QStringList{"see below|#part2"} << QStringList{R"(HYPERLINK \\l "part2")"};
+    QTest::newRow("a path's doubled backslashes")
+        << doc(R"({\field{\*\fldinst HYPERLINK "C:\\\\docs\\\\a.rtf"}{\fldrslt doc}}\par)")
+        << QStringList{R"(doc|C:\docs\a.rtf)"} << QStringList{R"(HYPERLINK "C:\\\\docs\\\\a.rtf")"};
+    QTest::newRow("two links to one place, side by side, stay two")
+        << doc(R"({\field{\*\fldinst HYPERLINK "x"}{\fldrslt one}}{\field{\*\fldinst HYPERLINK "x"}{\fldrslt two}}\par)")
+        << QStringList{"one|x", "two|x"} << QStringList{R"(HYPERLINK "x")", R"(HYPERLINK "x")"};
+    QTest::newRow("a page number keeps its result and its instruction")
+        << doc(R"(page {\field{\*\fldinst  PAGE \\* MERGEFORMAT }{\fldrslt 3}} of 9\par)")
+        << QStringList{} << QStringList{R"(PAGE \\* MERGEFORMAT)"};
+}
+
+void tst_rtf_structure::fields()
+{
+    QFETCH(QByteArray, rtf);
+    QFETCH(QStringList, anchors);
+    QFETCH(QStringList, instructions);
+    QTextDocument first;
+    RtfReader::read(rtf, first);
+    QCOMPARE(::anchors(first), anchors);
+    const QByteArray written = RtfWriter::write(first);
+    QCOMPARE(::instructions(written), instructions);
+    QTextDocument again;
+    RtfReader::read(written, again);
+    QCOMPARE(::anchors(again), anchors);
+    QCOMPARE(RtfTestSupport::plainText(again), RtfTestSupport::plainText(first));
+    QCOMPARE(rewrite(written), written);
+}
+
+void tst_rtf_structure::pictures_data()
+{
+    QTest::addColumn<QByteArray>("kind");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QByteArray>("sizes");
+    QTest::addColumn<QSize>("shownTwips");
+    QTest::addColumn<QSize>("decoded");   // pixels of the decoded image; empty for a frame
+
+    // Not a metafile any reader here can draw: only its bytes matter.
+    const QByteArray wmf = QByteArray::fromHex("d7cdc69a0000000000004006e00380030000000000000b4c0100090000032b00000000001000000000000500000001020000")
+        + QByteArray(300, '\x7f');
+    QTest::newRow("WMF: a frame of its goal size, saved byte for byte")
+        << QByteArray("wmetafile8") << wmf << QByteArray("\\picw2540\\pich1270\\picwgoal1440\\pichgoal720")
+        << QSize(1440, 720) << QSize();
+    QTest::newRow("WMF without a goal: its size in hundredths of a millimetre")
+        << QByteArray("wmetafile8") << wmf << QByteArray("\\picw5080\\pich2540") << QSize(2880, 1440) << QSize();
+    QTest::newRow("EMF")
+        << QByteArray("emfblip") << QByteArray(200, '\x01') << QByteArray("\\picwgoal2000\\pichgoal1000")
+        << QSize(2000, 1000) << QSize();
+    QTest::newRow("PNG at its goal size and scale")
+        << QByteArray("pngblip") << png(10, 20) << QByteArray("\\picwgoal1500\\pichgoal3000\\picscalex50\\picscaley200")
+        << QSize(750, 6000) << QSize(10, 20);
+    QTest::newRow("device-independent bitmap")
+        << QByteArray("dibitmap0") << dib() << QByteArray("\\picw2\\pich2\\picwgoal600\\pichgoal600")
+        << QSize(600, 600) << QSize(2, 2);
+    QTest::newRow("a damaged PNG is a frame and keeps its bytes")
+        << QByteArray("pngblip") << QByteArray("\x89PNG not really") << QByteArray("\\picwgoal900\\pichgoal300")
+        << QSize(900, 300) << QSize();
+    QTest::newRow("huge sizes are clamped before scaling")
+        << QByteArray("pngblip") << png(4, 4)
+        << QByteArray("\\picw2147483647\\picwgoal2147483647\\pichgoal-5\\picscalex10000\\picscaley-3")
+        << QSize(31680, 60) << QSize(4, 4);
+}
+
+void tst_rtf_structure::pictures()
+{
+    QFETCH(QByteArray, kind);
+    QFETCH(QByteArray, bytes);
+    QFETCH(QByteArray, sizes);
+    QFETCH(QSize, shownTwips);
+    QFETCH(QSize, decoded);
+    const QByteArray rtf = doc("before {\\pict\\" + kind + sizes + "\n" + bytes.toHex() + "} after\\par");
+    QTextDocument first;
+    RtfReader::read(rtf, first);
+    QCOMPARE(images(first).size(), 1);
+    const QTextImageFormat f = images(first).first();
+    QCOMPARE(Twips::fromPixels(f.width()), shownTwips.width());
+    QCOMPARE(Twips::fromPixels(f.height()), shownTwips.height());
+    const QImage image = first.resource(QTextDocument::ImageResource, QUrl(f.name())).value<QImage>();
+    QVERIFY(!image.isNull());   // a frame at least
+    if (decoded.isValid())
+        QCOMPARE(image.size(), decoded);
+    QCOMPARE(pictureBytes(first, f), bytes);
+
+    const QByteArray written = RtfWriter::write(first);
+    QVERIFY2(written.contains("\\" + kind), written.left(300));
+    QVERIFY2(QString::fromLatin1(written).remove(u'\n').contains(QString::fromLatin1(bytes.toHex())), "bytes changed");
+    static const QRegularExpression negative(uR"(\\pic\w+-)"_s);
+    QVERIFY2(!QString::fromLatin1(written).contains(negative), written.left(300));
+    QTextDocument again;
+    RtfReader::read(written, again);
+    QCOMPARE(images(again).size(), 1);
+    const QTextImageFormat g = images(again).first();
+    QCOMPARE(pictureBytes(again, g), bytes);
+    QCOMPARE(Twips::fromPixels(g.width()), shownTwips.width());
+    QCOMPARE(Twips::fromPixels(g.height()), shownTwips.height());
+    QCOMPARE(RtfTestSupport::plainText(again), RtfTestSupport::plainText(first));
+    QCOMPARE(rewrite(written), written);
+}
+
+void tst_rtf_structure::damageIsTold_data()
+{
+    QTest::addColumn<QByteArray>("rtf");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("incomplete");
+
+    QTest::newRow("whole") << doc("one\\par two") << "one\ntwo" << false;
+    QTest::newRow("cut short: the last group never closes")
+        << QByteArray("{\\rtf1\\ansi one\\par {\\b two") << "one\ntwo" << true;
+    QTest::newRow("a second document after the closing brace is not read")
+        << QByteArray("{\\rtf1\\ansi first\\par}{\\rtf1\\ansi second\\par}") << "first" << false;
+    QTest::newRow("text after the closing brace is not read")
+        << QByteArray("{\\rtf1\\ansi first}\r\ntrailing words") << "first" << false;
+    QTest::newRow("a bad hex escape")
+        << doc("a\\'zzb") << "azzb" << true;
+    QTest::newRow("groups nested past the limit")
+        << doc("kept " + QByteArray(2000, '{') + "deep" + QByteArray(2000, '}') + " end") << "kept end" << true;
+    QTest::newRow("binary data that runs past the end")
+        << QByteArray("{\\rtf1 a\\bin400 short}") << "a" << true;
+}
+
+void tst_rtf_structure::damageIsTold()
+{
+    QFETCH(QByteArray, rtf);
+    QFETCH(QString, text);
+    QFETCH(bool, incomplete);
+    QTextDocument d;
+    const RtfReader::Result result = RtfReader::read(rtf, d);
+    QVERIFY(result.ok);
+    QCOMPARE(RtfTestSupport::normalized(RtfTestSupport::plainText(d)), RtfTestSupport::normalized(text));
+    QVERIFY2(result.incomplete == incomplete, qPrintable(result.errorText));
+}
+
+void tst_rtf_structure::damagedFileSaysSoOnOpen()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("cut.rtf");
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write("{\\rtf1\\ansi a letter that stops {\\b mid");
+    f.close();
+    RichTextBox box;
+    QVERIFY(box.LoadFile(path));
+    QVERIFY(box.Text().contains("stops mid"));
+    QVERIFY2(box.LoadNotice().contains("\"cut.rtf\" may be incomplete"), qPrintable(box.LoadNotice()));
+    // A whole file says nothing.
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write("{\\rtf1\\ansi a whole letter}");
+    f.close();
+    QVERIFY(box.LoadFile(path));
+    QCOMPARE(box.LoadNotice(), QString());
+}
+
+void tst_rtf_structure::deleteCharacterIsWrittenBack()
+{
+    QTextDocument d;
+    RtfReader::read(doc("a\\'7fb"), d);
+    QCOMPARE(d.toPlainText(), QString("a\x7f" "b"));
+    QTextDocument again;
+    RtfReader::read(RtfWriter::write(d), again);
+    QCOMPARE(again.toPlainText(), QString("a\x7f" "b"));
 }
 
 QTEST_MAIN(tst_rtf_structure)

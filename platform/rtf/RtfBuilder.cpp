@@ -1,6 +1,7 @@
 #include "RtfBuilder.h"
 
 #include "RtfCodePage.h"
+#include "RtfFields.h"
 #include "RtfLimits.h"
 #include "RtfProperties.h"
 #include "Twips.h"
@@ -18,7 +19,7 @@ using A = RtfControlTable::Action;
 
 size_t qHash(const RtfBuilder::CharState &s, size_t seed)
 {
-    return qHashMulti(seed, s.font, s.halfPoints, s.foreground, s.background, s.vertical,
+    return qHashMulti(seed, s.font, s.halfPoints, s.foreground, s.background, s.field, s.vertical,
                       (s.bold ? 1 : 0) | (s.italic ? 2 : 0) | (s.underline ? 4 : 0)
                           | (s.strike ? 8 : 0) | (s.caps ? 16 : 0) | (s.smallCaps ? 32 : 0));
 }
@@ -67,6 +68,12 @@ void RtfBuilder::problem(const QString &kind, qsizetype offset)
         m_problems.append(QStringLiteral("%1 (at byte %2)").arg(kind).arg(offset));
 }
 
+void RtfBuilder::damage(const QString &kind, qsizetype offset)
+{
+    problem(kind, offset);
+    m_incomplete = true;
+}
+
 QStringList RtfBuilder::problems() const
 {
     QStringList out = m_problems;
@@ -88,7 +95,7 @@ void RtfBuilder::openGroup(qsizetype offset)
     m_starred = false;
     if (m_overflowDepth > 0 || m_stack.size() >= RtfLimits::MaxGroupDepth) {
         if (m_overflowDepth == 0)
-            problem(QStringLiteral("groups nested too deeply; their content was skipped"), offset);
+            damage(QStringLiteral("groups nested too deeply; their content was skipped"), offset);
         ++m_overflowDepth;
         return;
     }
@@ -115,6 +122,8 @@ void RtfBuilder::closeGroup(qsizetype offset)
     const Group closed = m_stack.takeLast();
     if (closed.ownsDest)
         finishDestination(closed);
+    if (m_stack.size() == 1)
+        m_ended = true;
 }
 
 void RtfBuilder::setDestination(A action)
@@ -143,7 +152,9 @@ void RtfBuilder::setDestination(A action)
         }
         flushMultiByte();
         next = Dest::Picture;
-        m_pictType = PictType::Unknown;
+        m_pictType = RtfPicture::Kind::Unknown;
+        m_pictParameter = -1;
+        std::fill(std::begin(m_pictCrop), std::end(m_pictCrop), 0);
         m_pictHex.clear();
         m_pictBinary.clear();
         m_pictWidth = m_pictHeight = m_pictGoalWidth = m_pictGoalHeight = 0;
@@ -151,6 +162,24 @@ void RtfBuilder::setDestination(A action)
         m_pictTooBig = false;
         break;
     case A::DestPn: next = Dest::Pn; m_pnStyle = 0; m_pnBody = false; break;
+    case A::DestField:
+        // A field inside an instruction is part of that instruction; past the
+        // limit a field's result is kept as plain text.
+        if (current == Dest::Normal && m_fields.size() < RtfLimits::MaxFields) {
+            g.field = int(m_fields.size());
+            m_fields.append(QString());
+        }
+        break;
+    case A::DestFieldInst:
+        if (current == Dest::Normal)
+            next = g.field >= 0 ? Dest::FieldInst : Dest::Skip;
+        break;
+    case A::DestFieldResult:
+        if (current == Dest::Normal && g.field >= 0) {
+            flushMultiByte();
+            g.chars.field = g.field;
+        }
+        break;
     case A::DestListTable: next = Dest::ListTable; break;
     case A::DestList: next = Dest::List; m_currentLevels.clear(); m_currentListId = 0; break;
     case A::DestListLevel:
@@ -283,9 +312,18 @@ void RtfBuilder::controlWord(const RtfControlTable::Entry *entry, bool hasParame
     case A::PnLowerLetter: m_pnStyle = QTextListFormat::ListLowerAlpha; return;
     case A::PnUpperRoman: m_pnStyle = QTextListFormat::ListUpperRoman; return;
     case A::PnLowerRoman: m_pnStyle = QTextListFormat::ListLowerRoman; return;
-    case A::PictPng: m_pictType = PictType::Png; return;
-    case A::PictJpeg: m_pictType = PictType::Jpeg; return;
-    case A::PictOther: m_pictType = PictType::Other; return;
+    case A::PictPng: m_pictType = RtfPicture::Kind::Png; m_pictParameter = -1; return;
+    case A::PictJpeg: m_pictType = RtfPicture::Kind::Jpeg; m_pictParameter = -1; return;
+    case A::PictEmf: m_pictType = RtfPicture::Kind::Emf; m_pictParameter = value; return;
+    case A::PictWmf: m_pictType = RtfPicture::Kind::Wmf; m_pictParameter = value; return;
+    case A::PictDib: m_pictType = RtfPicture::Kind::Dib; m_pictParameter = value; return;
+    case A::PictDdb: m_pictType = RtfPicture::Kind::Ddb; m_pictParameter = value; return;
+    case A::PictOS2: m_pictType = RtfPicture::Kind::OS2; m_pictParameter = value; return;
+    case A::PictMac: m_pictType = RtfPicture::Kind::Mac; m_pictParameter = value; return;
+    case A::PictCropLeft: m_pictCrop[0] = clampTwips(value); return;
+    case A::PictCropRight: m_pictCrop[1] = clampTwips(value); return;
+    case A::PictCropTop: m_pictCrop[2] = clampTwips(value); return;
+    case A::PictCropBottom: m_pictCrop[3] = clampTwips(value); return;
     case A::PictWidth: m_pictWidth = value; return;
     case A::PictHeight: m_pictHeight = value; return;
     case A::PictGoalWidth: m_pictGoalWidth = value; return;
@@ -305,7 +343,11 @@ void RtfBuilder::controlWord(const RtfControlTable::Entry *entry, bool hasParame
     case A::DefaultFont: m_defaultFont = value; return;
     case A::UnicodeSkip: g.unicodeSkip = quint8(qBound(0, value, 16)); return;
     case A::Unicode:
-        if (dest == Dest::Normal) {
+        if (dest == Dest::FieldInst) {
+            const int c = value < 0 ? value + 65536 : value;
+            if (c > 0 && c <= 0xFFFF && !QChar::isSurrogate(char32_t(c)))
+                appendInstruction(QString(QChar(char16_t(c))));
+        } else if (dest == Dest::Normal) {
             appendUnicode(value);
         } else if (dest == Dest::FontTable && m_fontNameText.size() < 256) {
             const int c = value < 0 ? value + 65536 : value;
@@ -503,6 +545,10 @@ void RtfBuilder::controlSymbol(char symbol)
         m_fontName.append(symbol);
         return;
     }
+    if (dest == Dest::FieldInst && (symbol == '\\' || symbol == '{' || symbol == '}')) {
+        appendInstruction(QString(QLatin1Char(symbol)));
+        return;
+    }
     if (dest != Dest::Normal)
         return;
     switch (symbol) {
@@ -608,6 +654,12 @@ void RtfBuilder::text(QByteArrayView bytes)
         }
         return;
     }
+    case Dest::FieldInst: {
+        QString decoded;
+        currentCodePage().decode(bytes, decoded);
+        appendInstruction(decoded);
+        return;
+    }
     case Dest::ColorTable:
         for (const char b : bytes) {
             if (b != ';')
@@ -649,7 +701,7 @@ void RtfBuilder::hexByte(uchar byte)
             m_fontName.append(char(byte));
         return;
     }
-    if (dest != Dest::Normal)
+    if (dest != Dest::Normal && dest != Dest::FieldInst)
         return;
     const char c = char(byte);
     text(QByteArrayView(&c, 1));
@@ -811,6 +863,17 @@ QTextCharFormat RtfBuilder::charFormat(const CharState &s)
         f.setVerticalAlignment(QTextCharFormat::AlignSuperScript);
     else if (s.vertical == 2)
         f.setVerticalAlignment(QTextCharFormat::AlignSubScript);
+    if (s.field >= 0 && s.field < m_fields.size()) {
+        const QString instruction = m_fields.at(s.field).trimmed();
+        f.setProperty(RtfProperties::FieldInstruction, instruction);
+        // Two neighbouring fields with one instruction stay two fields.
+        f.setProperty(RtfProperties::FieldNumber, s.field);
+        const QString target = RtfFields::hyperlinkTarget(instruction);
+        if (!target.isEmpty()) {
+            f.setAnchor(true);
+            f.setAnchorHref(target);
+        }
+    }
     if (s.caps)
         f.setFontCapitalization(QFont::AllUppercase);
     else if (s.smallCaps)
@@ -889,7 +952,10 @@ void RtfBuilder::endParagraph(bool terminated, int level)
     para.state = top().para;
     para.format = blockFormat(para.state);
     m_pageBreakNext = false;
-    para.mark = charFormat(top().chars);
+    // Typing at a paragraph's start must not extend a link.
+    CharState mark = top().chars;
+    mark.field = -1;
+    para.mark = charFormat(mark);
     if (level < 0)
         level = qMin(para.state.tableLevel(), RtfLimits::MaxTableDepth);
     // A row that has begun ends with its \row; a paragraph that forgot its
@@ -1350,7 +1416,7 @@ void RtfBuilder::emitTable(PendingTable &t)
 void RtfBuilder::finish()
 {
     if (m_overflowDepth > 0 || m_stack.size() > 1) {
-        problem(QStringLiteral("%1 group(s) not closed at the end of the data")
+        damage(QStringLiteral("%1 group(s) not closed at the end of the data")
                     .arg(m_stack.size() - 1 + m_overflowDepth),
                 0);
     }
@@ -1375,6 +1441,16 @@ void RtfBuilder::finish()
         m_cursor.insertBlock(m_tailBlockFormat);
     }
     // A trailing \par ends the last paragraph; it does not open an empty one.
+}
+
+void RtfBuilder::appendInstruction(const QString &text)
+{
+    const int field = top().field;
+    if (field < 0 || field >= m_fields.size())
+        return;
+    QString &instruction = m_fields[field];
+    if (instruction.size() + text.size() <= RtfLimits::MaxFieldInstruction)
+        instruction += text;
 }
 
 void RtfBuilder::decodeFontName()
@@ -1405,34 +1481,81 @@ void RtfBuilder::finishFontEntry()
 void RtfBuilder::insertPicture()
 {
     if (m_pictTooBig) {
-        problem(QStringLiteral("picture too large; skipped"), 0);
+        damage(QStringLiteral("picture too large; skipped"), 0);
         return;
     }
-    if (m_pictType != PictType::Png && m_pictType != PictType::Jpeg)
-        return;   // metafiles and device bitmaps are not shown
-    QByteArray data = m_pictBinary.isEmpty() ? QByteArray::fromHex(m_pictHex) : m_pictBinary;
+    const QByteArray data = m_pictBinary.isEmpty() ? QByteArray::fromHex(m_pictHex) : m_pictBinary;
     m_pictHex.clear();
     m_pictBinary.clear();
-    QImage image;
-    if (!image.loadFromData(data, m_pictType == PictType::Png ? "PNG" : "JPEG") || image.isNull()) {
-        problem(QStringLiteral("a picture could not be decoded"), 0);
+    if (data.isEmpty())
         return;
-    }
-    qreal width = m_pictGoalWidth > 0 ? Twips::toPixels(m_pictGoalWidth) : image.width();
-    qreal height = m_pictGoalHeight > 0 ? Twips::toPixels(m_pictGoalHeight) : image.height();
-    if (m_pictScaleX > 0 && m_pictScaleX != 100)
-        width = width * qMin(m_pictScaleX, 10000) / 100.0;
-    if (m_pictScaleY > 0 && m_pictScaleY != 100)
-        height = height * qMin(m_pictScaleY, 10000) / 100.0;
+    using RtfPicture::Kind;
+    // Past the budget a picture shows as a frame; its bytes are kept all the same.
+    const QImage image = RtfPicture::decode(m_pictType, data, RtfLimits::MaxDecodedPictureBytes - m_decodedBytes);
+    m_decodedBytes += image.sizeInBytes();
+    if (image.isNull() && (m_pictType == Kind::Png || m_pictType == Kind::Jpeg || m_pictType == Kind::Dib))
+        problem(QStringLiteral("a picture could not be shown (damaged, or too large); it shows as a frame"), 0);
+
+    // Sizes are clamped before they are scaled, so no product overflows.
+    const auto bound = [](qint64 v, qint64 low, qint64 high) { return int(qBound(low, v, high)); };
+    const int picw = bound(m_pictWidth, 0, RtfLimits::MaxPictureTwips * 100);
+    const int pich = bound(m_pictHeight, 0, RtfLimits::MaxPictureTwips * 100);
+    const int goalW = bound(m_pictGoalWidth, 0, RtfLimits::MaxPictureTwips);
+    const int goalH = bound(m_pictGoalHeight, 0, RtfLimits::MaxPictureTwips);
+    const int scaleX = m_pictScaleX > 0 ? bound(m_pictScaleX, 1, RtfLimits::MaxPictureScale) : 100;
+    const int scaleY = m_pictScaleY > 0 ? bound(m_pictScaleY, 1, RtfLimits::MaxPictureScale) : 100;
+    const auto natural = [&](int goal, int pic, int pixels) -> qint64 {
+        if (goal > 0)
+            return goal;
+        if (!image.isNull())
+            return Twips::fromPixels(pixels);
+        if (RtfPicture::isMetafile(m_pictType) && pic > 0)
+            return qint64(pic) * 1440 / 2540;   // hundredths of a millimetre
+        return pic > 0 ? Twips::fromPixels(pic) : 1440;
+    };
+    const int shownW = bound(natural(goalW, picw, image.width()) * scaleX / 100, 1, RtfLimits::MaxPictureTwips);
+    const int shownH = bound(natural(goalH, pich, image.height()) * scaleY / 100, 1, RtfLimits::MaxPictureTwips);
+    const QSizeF size(Twips::toPixels(shownW), Twips::toPixels(shownH));
 
     QTextDocument *document = m_cursor.document();
-    const QString name = QStringLiteral("rtfimage://%1").arg(imageCounter.fetchAndAddRelaxed(1));
-    document->addResource(QTextDocument::ImageResource, QUrl(name), image);
+    const int number = imageCounter.fetchAndAddRelaxed(1);
+    QString name;
+    if (!image.isNull()) {
+        name = QStringLiteral("rtfimage://%1").arg(number);
+        document->addResource(QTextDocument::ImageResource, QUrl(name), image);
+    } else {
+        // Equal frames share one image.
+        const QString key = QStringLiteral("%1x%2").arg(shownW).arg(shownH);
+        name = m_placeholders.value(key);
+        if (name.isEmpty()) {
+            name = QStringLiteral("rtfimage://%1").arg(number);
+            document->addResource(QTextDocument::ImageResource, QUrl(name), RtfPicture::placeholder(size));
+            m_placeholders.insert(key, name);
+        }
+    }
+    const QString dataName = QStringLiteral("rtfdata://%1").arg(number);
+    document->addResource(QTextDocument::ImageResource, QUrl(dataName), data);
+
     QTextImageFormat format;
     format.merge(charFormat(top().chars));
     format.setName(name);
-    format.setWidth(width);
-    format.setHeight(height);
+    format.setWidth(size.width());
+    format.setHeight(size.height());
+    QString kind = QString::fromLatin1(RtfPicture::word(m_pictType));
+    if (m_pictParameter >= 0 && m_pictType != Kind::Png && m_pictType != Kind::Jpeg)
+        kind += QString::number(m_pictParameter);
+    format.setProperty(RtfProperties::PictureKind, kind);
+    format.setProperty(RtfProperties::PictureData, dataName);
+    format.setProperty(RtfProperties::PictureWidth, picw);
+    format.setProperty(RtfProperties::PictureHeight, pich);
+    format.setProperty(RtfProperties::PictureGoalWidth, goalW);
+    format.setProperty(RtfProperties::PictureGoalHeight, goalH);
+    format.setProperty(RtfProperties::PictureScaleX, scaleX);
+    format.setProperty(RtfProperties::PictureScaleY, scaleY);
+    format.setProperty(RtfProperties::PictureCropLeft, m_pictCrop[0]);
+    format.setProperty(RtfProperties::PictureCropRight, m_pictCrop[1]);
+    format.setProperty(RtfProperties::PictureCropTop, m_pictCrop[2]);
+    format.setProperty(RtfProperties::PictureCropBottom, m_pictCrop[3]);
     flushRun();
     m_para.append(Run{QString(), format, true});
     m_contentSeen = true;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "RtfControlTable.h"
+#include "RtfPicture.h"
 
 #include <QByteArray>
 #include <QColor>
@@ -48,12 +49,18 @@ public:
 
     // Records one problem; each kind is listed once with where it first occurred.
     void problem(const QString &kind, qsizetype offset);
+    // A problem that cost content: the document may be incomplete.
+    void damage(const QString &kind, qsizetype offset);
     QStringList problems() const;
     bool readAnyContent() const { return m_contentSeen; }
+    // True when the document read may lack something the data held.
+    bool incomplete() const { return m_incomplete; }
+    // The outermost group has closed: what follows is not the document's.
+    bool ended() const { return m_ended; }
 
 private:
     enum class Dest : quint8 {
-        Normal, Skip, Hold, FontTable, ColorTable, Picture, Pn,
+        Normal, Skip, Hold, FontTable, ColorTable, Picture, Pn, FieldInst,
         ListTable, List, ListLevel, ListOverrideTable, ListOverride,
     };
 
@@ -63,6 +70,7 @@ private:
         int halfPoints = 24;
         int foreground = 0;
         int background = 0;
+        int field = -1;   // the field whose result this is, index into m_fields
         quint8 vertical = 0;   // 0 normal, 1 superscript, 2 subscript
         bool bold = false;
         bool italic = false;
@@ -129,6 +137,7 @@ private:
     {
         Dest dest = Dest::Normal;
         bool ownsDest = false;   // this group named the destination
+        int field = -1;          // the \field this group is in
         quint8 unicodeSkip = 1;
         CharState chars;
         ParaState para;
@@ -210,6 +219,7 @@ private:
     void applyTable(RtfControlTable::Action action, int value);
     void insertPicture();
     void finishFontEntry();
+    void appendInstruction(const QString &text);
     void decodeFontName();
     QTextList *listFor(const ParaState &para);
     QTextCharFormat charFormat(const CharState &state);
@@ -234,6 +244,9 @@ private:
     bool m_pageBreakNext = false;
     bool m_emittedAny = false;
     bool m_contentSeen = false;
+    bool m_incomplete = false;   // content was dropped or the data ended early
+    bool m_ended = false;
+    qint64 m_decodedBytes = 0;   // pixels of the pictures decoded so far
 
     // paragraph being collected
     QList<Run> m_para;
@@ -253,6 +266,7 @@ private:
     QByteArray m_fontName;       // bytes not yet decoded
     QString m_fontNameText;      // decoded so far (\uN comes in between)
     QList<QColor> m_colors;
+    QStringList m_fields;   // instructions of the fields read so far
     int m_red = 0, m_green = 0, m_blue = 0;
     bool m_colorSet = false;
     QHash<int, QList<int>> m_listLevels;   // \listid -> \levelnfc by level
@@ -267,11 +281,14 @@ private:
     int m_lastPnStyle = 0;
 
     // picture being collected
-    enum class PictType { Unknown, Png, Jpeg, Other } m_pictType = PictType::Unknown;
+    RtfPicture::Kind m_pictType = RtfPicture::Kind::Unknown;
+    int m_pictParameter = -1;
     QByteArray m_pictHex;
     QByteArray m_pictBinary;
     int m_pictWidth = 0, m_pictHeight = 0, m_pictGoalWidth = 0, m_pictGoalHeight = 0;
     int m_pictScaleX = 100, m_pictScaleY = 100;
+    int m_pictCrop[4] = {0, 0, 0, 0};   // left, right, top, bottom
+    QHash<QString, QString> m_placeholders;   // one frame image per size and type
     bool m_pictTooBig = false;
 
     QHash<int, std::shared_ptr<RtfCodePage>> m_codePages;

@@ -29,8 +29,9 @@ const std::unordered_map<std::string_view, E> &table()
         {"pn", dest(A::DestPn)},
         {"pict", dest(A::DestPicture)},
         // Containers whose content is ordinary document text.
-        {"field", dest(A::DestPass)},
-        {"fldrslt", dest(A::DestPass)},
+        {"field", dest(A::DestField)},
+        {"fldinst", dest(A::DestFieldInst)},
+        {"fldrslt", dest(A::DestFieldResult)},
         {"shppict", dest(A::DestPass)},
         // Meant for row properties, but some writers put nested cells' text here.
         {"nesttableprops", dest(A::DestPass)},
@@ -40,7 +41,7 @@ const std::unordered_map<std::string_view, E> &table()
         {"upr", dest(A::DestHold)},
         {"ud", dest(A::DestResume)},
         // Everything here is outside the body or not text at all.
-        {"stylesheet", skip()}, {"info", skip()}, {"fldinst", skip()},
+        {"stylesheet", skip()}, {"info", skip()},
         {"header", skip()}, {"headerl", skip()}, {"headerr", skip()}, {"headerf", skip()},
         {"footer", skip()}, {"footerl", skip()}, {"footerr", skip()}, {"footerf", skip()},
         {"footnote", skip()}, {"annotation", skip()}, {"atnid", skip()}, {"atnauthor", skip()},
@@ -65,7 +66,7 @@ const std::unordered_map<std::string_view, E> &table()
         {"falt", skip()}, {"panose", skip()}, {"fontemb", skip()}, {"fontfile", skip()},
         {"formfield", skip()}, {"datafield", skip()}, {"blipuid", skip()},
         {"protusertbl", skip()}, {"mmathPr", skip()}, {"sp", skip()}, {"sn", skip()},
-        {"sv", skip()}, {"picprop", skip()}, {"macpict", {A::PictOther, K::Flag, 0, 0}},
+        {"sv", skip()}, {"picprop", skip()}, {"macpict", value(A::PictMac, -1)},
 
         // Text structure.
         {"par", flag(A::Par)},
@@ -167,11 +168,14 @@ const std::unordered_map<std::string_view, E> &table()
         // Pictures.
         {"pngblip", flag(A::PictPng)},
         {"jpegblip", flag(A::PictJpeg)},
-        {"emfblip", flag(A::PictOther)},
-        {"wmetafile", flag(A::PictOther)},
-        {"dibitmap", flag(A::PictOther)},
-        {"wbitmap", flag(A::PictOther)},
-        {"pmmetafile", flag(A::PictOther)},
+        // The parameter (a mapping mode, a bitmap type) is written back as read.
+        {"emfblip", value(A::PictEmf, -1)},
+        {"wmetafile", value(A::PictWmf, -1)},
+        {"dibitmap", value(A::PictDib, -1)},
+        {"wbitmap", value(A::PictDdb, -1)},
+        {"pmmetafile", value(A::PictOS2, -1)},
+        {"objw", value(A::ObjectWidth)},
+        {"objh", value(A::ObjectHeight)},
         {"picw", value(A::PictWidth)},
         {"pich", value(A::PictHeight)},
         {"picwgoal", value(A::PictGoalWidth)},

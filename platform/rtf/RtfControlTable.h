@@ -19,7 +19,7 @@ public:
     enum Action {
         // destinations
         DestFontTable, DestColorTable, DestSkip, DestPass, DestPicture, DestHold, DestResume,
-        DestPn, DestListTable, DestList, DestListLevel, DestListOverrideTable, DestListOverride,
+        DestPn, DestField, DestFieldInst, DestFieldResult, DestListTable, DestList, DestListLevel, DestListOverrideTable, DestListOverride,
         // text structure
         Par, Sect, Page, Cell, Row, Char, FootnoteMark,
         // document
@@ -35,9 +35,9 @@ public:
         // tables
         FontCharset, FontCodePage, Red, Green, Blue, LevelFormat, ListId,
         // pictures
-        PictPng, PictJpeg, PictOther, PictWidth, PictHeight, PictGoalWidth, PictGoalHeight,
+        PictPng, PictJpeg, PictEmf, PictWmf, PictDib, PictDdb, PictOS2, PictMac, PictWidth, PictHeight, PictGoalWidth, PictGoalHeight,
         PictScaleX, PictScaleY, PictCropLeft, PictCropRight, PictCropTop, PictCropBottom,
-        PictBlipTag,
+        PictBlipTag, ObjectWidth, ObjectHeight,
         // tables: \intbl, \itap, row and cell definitions, cell and row ends
         InTable, NestLevel, RowDefaults, RowLeft, RowGap, RowAlignLeft, RowAlignCenter,
         RowAlignRight, CellRight, CellMergeFirst, CellMerge, CellVMergeFirst, CellVMerge,

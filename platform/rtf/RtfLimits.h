@@ -18,6 +18,14 @@ constexpr qsizetype MaxPictureBytes = 64 * 1024 * 1024;
 // several times over while read (bytes, decoded text, document), so a larger
 // one is refused before it is read.
 constexpr qint64 MaxFileBytes = qint64(256) * 1024 * 1024;
+// A picture's shown size, in twips (22 inches) and in per cent of it.
+constexpr int MaxPictureTwips = 31680;
+constexpr int MaxPictureScale = 1000;
+// Pixels of all the pictures of one document, decoded; past it pictures show
+// as frames (their bytes are still kept and saved).
+constexpr qint64 MaxDecodedPictureBytes = qint64(256) * 1024 * 1024;
+// Fields of one document; later ones keep their result as plain text.
+constexpr int MaxFields = 1 << 20;
 // Font, colour and list table entries.
 constexpr int MaxTableEntries = 32768;
 // Tables nested inside table cells (\itap); deeper levels join the deepest.
@@ -27,6 +35,8 @@ constexpr int MaxTableColumns = 64;
 // Cells of one table; a longer table continues as a second one, so its
 // grid stays a size Qt can lay out.
 constexpr qsizetype MaxTableCells = 400000;
+// Characters kept of one field's instruction.
+constexpr int MaxFieldInstruction = 4096;
 // Distinct problems listed in the error text; later ones are only counted.
 constexpr int MaxReportedErrors = 20;
 // Indents and spacing, in twips (22 inches either way).

@@ -9,5 +9,26 @@ enum : int {
     // Tables: \trleft and \trgaph as read, in twips.
     TableLeft = QTextFormat::UserProperty + 0x5100,
     TableGap,
+    // Characters of a field's result: the field's instruction (QString).
+    FieldInstruction,
+    // Which field of the document it was (int), so neighbours stay apart.
+    FieldNumber,
+    // Pictures: the type word with its parameter ("wmetafile8"), the name of
+    // the resource holding the bytes as read, and the sizes written back:
+    // \picw, \pich, \picwgoal, \pichgoal, \picscalex, \picscaley and the crops.
+    PictureKind,
+    PictureData,
+    PictureWidth,
+    PictureHeight,
+    PictureGoalWidth,
+    PictureGoalHeight,
+    PictureScaleX,
+    PictureScaleY,
+    PictureCropLeft,
+    PictureCropRight,
+    PictureCropTop,
+    PictureCropBottom,
+    // An embedded object (\object group) kept as read, by resource name.
+    ObjectData,
 };
 }

@@ -29,6 +29,13 @@ RtfReader::Result parse(const QByteArray &rtf, QTextCursor &cursor, bool replace
             continue;
         case RtfTokenizer::Token::GroupClose:
             builder.closeGroup(t.offset);
+            if (builder.ended()) {
+                // The document ends with its outermost group; a second one
+                // glued after it (or junk) is not read into it.
+                if (!QByteArrayView(rtf).sliced(t.offset + 1).trimmed().isEmpty())
+                    builder.problem(QStringLiteral("data after the end of the document was not read"), t.offset + 1);
+                break;
+            }
             continue;
         case RtfTokenizer::Token::ControlWord:
             if (t.malformed)
@@ -42,13 +49,13 @@ RtfReader::Result parse(const QByteArray &rtf, QTextCursor &cursor, bool replace
             continue;
         case RtfTokenizer::Token::HexByte:
             if (t.malformed)
-                builder.problem(QStringLiteral("bad hex escape \\' ignored"), t.offset);
+                builder.damage(QStringLiteral("bad hex escape \\' ignored"), t.offset);
             else
                 builder.hexByte(t.byte);
             continue;
         case RtfTokenizer::Token::Binary:
             if (t.malformed)
-                builder.problem(QStringLiteral("\\bin data runs past the end"), t.offset);
+                builder.damage(QStringLiteral("\\bin data runs past the end"), t.offset);
             builder.binary(t.data);
             continue;
         case RtfTokenizer::Token::Text:
@@ -61,6 +68,7 @@ RtfReader::Result parse(const QByteArray &rtf, QTextCursor &cursor, bool replace
 
     result.errorText = builder.problems().join(QLatin1Char('\n'));
     result.ok = header;
+    result.incomplete = builder.incomplete();
     return result;
 }
 }

@@ -16,6 +16,9 @@ public:
     {
         bool ok = true;        // false only when nothing usable was read
         QString errorText;     // problems met on the way, empty when none
+        // Content was lost: the data ended before the document did, or held
+        // bytes that could not be read, or a safety limit dropped something.
+        bool incomplete = false;
     };
 
     // Replaces the whole document with the RTF content.

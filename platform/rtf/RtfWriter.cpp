@@ -1,5 +1,7 @@
 #include "RtfWriter.h"
 
+#include "RtfFields.h"
+#include "RtfLimits.h"
 #include "RtfProperties.h"
 #include "Twips.h"
 
@@ -75,7 +77,12 @@ void appendText(QByteArray &out, QStringView text)
         case 0x2029: case 0xFFFC: continue;
         default: break;
         }
-        if (c < 0x20 || c == 0x7F)
+        if (c == 0x7F) {
+            // Not plain 7-bit text to other readers, but a character all the same.
+            appendHexByte(out, 0x7F);
+            continue;
+        }
+        if (c < 0x20)
             continue;
         if (const uchar b = ansi[c]) {
             appendHexByte(out, b);
@@ -241,6 +248,18 @@ private:
             return family;
         const qsizetype open = family.lastIndexOf(QLatin1String(" ["));
         return open > 0 ? family.left(open) : family;
+    }
+
+    // The field a piece of text is the result of: the instruction read with
+    // it, or a HYPERLINK for a link made otherwise (pasted HTML).
+    static QString fieldInstruction(const QTextCharFormat &f)
+    {
+        const QString instruction = f.stringProperty(RtfProperties::FieldInstruction);
+        if (!instruction.isEmpty())
+            return instruction;
+        if (f.isAnchor() && !f.anchorHref().isEmpty())
+            return RtfFields::hyperlinkInstruction(f.anchorHref());
+        return QString();
     }
 
     void writeCharFormat(QByteArray &out, const QTextCharFormat &f)
@@ -496,6 +515,8 @@ private:
         if (QTextList *list = block.textList())
             writeListParagraph(out, list, block);
 
+        QString field;
+        int fieldNumber = -1;
         const int blockStart = block.position();
         const int blockTextEnd = blockStart + block.length() - 1;
         for (QTextBlock::iterator it = block.begin(); !it.atEnd(); ++it) {
@@ -507,6 +528,20 @@ private:
             if (from >= to)
                 continue;
             const QTextCharFormat f = fragment.charFormat();
+            // Neighbouring pieces of one field's result share one field group.
+            const QString instruction = fieldInstruction(f);
+            const int number = f.hasProperty(RtfProperties::FieldNumber) ? f.intProperty(RtfProperties::FieldNumber) : -1;
+            if (instruction != field || (!field.isEmpty() && number != fieldNumber)) {
+                if (!field.isEmpty())
+                    out.append("}}");
+                field = instruction;
+                fieldNumber = number;
+                if (!field.isEmpty()) {
+                    out.append("{\\field{\\*\\fldinst ");
+                    appendText(out, field);
+                    out.append("}{\\fldrslt ");
+                }
+            }
             if (f.isImageFormat()) {
                 writeImage(out, f.toImageFormat());
                 continue;
@@ -516,6 +551,8 @@ private:
             appendText(out, QStringView(fragment.text()).mid(from - fs, to - from));
             out.append('}');
         }
+        if (!field.isEmpty())
+            out.append("}}");
 
         // The paragraph mark itself belongs to the range when the range goes past it.
         if (m_whole || m_inTable || blockTextEnd < m_end) {
@@ -601,8 +638,51 @@ private:
         out.append("}\n");
     }
 
+    static void appendHexLines(QByteArray &out, const QByteArray &bytes)
+    {
+        const QByteArray hex = bytes.toHex();
+        for (qsizetype i = 0; i < hex.size(); i += 128) {
+            out.append(hex.constData() + i, qMin<qsizetype>(128, hex.size() - i));
+            out.append('\n');
+        }
+    }
+
     void writeImage(QByteArray &out, const QTextImageFormat &f)
     {
+        // A picture read from RTF goes back with the bytes and sizes it came with.
+        const QString dataName = f.stringProperty(RtfProperties::PictureData);
+        if (!dataName.isEmpty()) {
+            const QVariant data = m_doc.resource(QTextDocument::ImageResource, QUrl(dataName));
+            if (data.typeId() == QMetaType::QByteArray) {
+                const auto number = [&](const char *word, int property, int low, int high) {
+                    out.append(word);
+                    appendInt(out, qBound(low, f.intProperty(property), high));
+                };
+                out.append("{\\pict\\");
+                out.append(f.stringProperty(RtfProperties::PictureKind).toLatin1());
+                number("\\picw", RtfProperties::PictureWidth, 0, RtfLimits::MaxPictureTwips * 100);
+                number("\\pich", RtfProperties::PictureHeight, 0, RtfLimits::MaxPictureTwips * 100);
+                if (f.intProperty(RtfProperties::PictureGoalWidth) > 0)
+                    number("\\picwgoal", RtfProperties::PictureGoalWidth, 1, RtfLimits::MaxPictureTwips);
+                if (f.intProperty(RtfProperties::PictureGoalHeight) > 0)
+                    number("\\pichgoal", RtfProperties::PictureGoalHeight, 1, RtfLimits::MaxPictureTwips);
+                if (f.intProperty(RtfProperties::PictureScaleX) != 100)
+                    number("\\picscalex", RtfProperties::PictureScaleX, 1, RtfLimits::MaxPictureScale);
+                if (f.intProperty(RtfProperties::PictureScaleY) != 100)
+                    number("\\picscaley", RtfProperties::PictureScaleY, 1, RtfLimits::MaxPictureScale);
+                const std::pair<const char *, int> crops[] = {
+                    {"\\piccropl", RtfProperties::PictureCropLeft}, {"\\piccropr", RtfProperties::PictureCropRight},
+                    {"\\piccropt", RtfProperties::PictureCropTop}, {"\\piccropb", RtfProperties::PictureCropBottom}};
+                for (const auto &[word, property] : crops) {
+                    if (f.intProperty(property) != 0)
+                        number(word, property, -RtfLimits::MaxTwips, RtfLimits::MaxTwips);
+                }
+                out.append('\n');
+                appendHexLines(out, data.toByteArray());
+                out.append('}');
+                return;
+            }
+        }
         const QVariant v = m_doc.resource(QTextDocument::ImageResource, QUrl(f.name()));
         QImage image;
         if (v.typeId() == QMetaType::QImage)
@@ -618,22 +698,21 @@ private:
         buffer.open(QIODevice::WriteOnly);
         if (!image.save(&buffer, "PNG"))
             return;
-        const qreal width = f.width() > 0 ? f.width() : image.width();
-        const qreal height = f.height() > 0 ? f.height() : image.height();
+        // Sizes are bounded before conversion: a huge width must not wrap.
+        const auto twips = [](qreal pixels, int fallback) {
+            const qreal p = pixels > 0 ? pixels : fallback;
+            return int(qBound<qreal>(1, p * Twips::PerPixel, RtfLimits::MaxPictureTwips));
+        };
         out.append("{\\pict\\pngblip\\picw");
         appendInt(out, image.width());
         out.append("\\pich");
         appendInt(out, image.height());
         out.append("\\picwgoal");
-        appendInt(out, Twips::fromPixels(width));
+        appendInt(out, twips(f.width(), image.width()));
         out.append("\\pichgoal");
-        appendInt(out, Twips::fromPixels(height));
+        appendInt(out, twips(f.height(), image.height()));
         out.append('\n');
-        const QByteArray hex = png.toHex();
-        for (qsizetype i = 0; i < hex.size(); i += 128) {
-            out.append(hex.constData() + i, qMin<qsizetype>(128, hex.size() - i));
-            out.append('\n');
-        }
+        appendHexLines(out, png);
         out.append('}');
     }
 
