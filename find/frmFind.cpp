@@ -10,6 +10,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFontMetricsF>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -47,9 +48,18 @@ frmFind::frmFind(RichTextBox *target, QWidget *owner)
     setWindowTitle(QStringLiteral("Find"));
     setModal(true);
 
+    // The places are in twips for the classic 8-point dialog font, whose
+    // average letter is 6 by 13 pixels at 96 dpi. A wider or taller font
+    // stretches every place alike, so the captions still fit.
+    const QFontMetricsF metrics(font());
+    const qreal letter = metrics.horizontalAdvance(
+                             QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz")) / 52.0;
+    m_scaleX = qMax(1.0, letter / (6.0 * logicalDpiX() / 96.0));
+    m_scaleY = qMax(1.0, metrics.height() / (13.0 * logicalDpiY() / 96.0));
+
     auto place = [this](QWidget *w, const char *name, int left, int top, int width, int height) {
         w->setObjectName(QLatin1String(name));
-        w->setGeometry(px(left), px(top), px(width), px(height));
+        w->setGeometry(pxX(left), pxY(top), pxX(width), pxY(height));
     };
     auto makeCombo = [this] {
         auto *box = new QComboBox(this);
@@ -111,15 +121,20 @@ frmFind::frmFind(RichTextBox *target, QWidget *owner)
     connect(cmdCancel, &QPushButton::clicked, this, &frmFind::cmdCancel_Click);
     // cmdHelp has no action.
 
-    setFixedSize(px(5430), px(2190));
+    setFixedSize(pxX(5430), pxY(2190));
     Form_Load();
 }
 
 frmFind::~frmFind() = default;
 
-int frmFind::px(int twips) const
+int frmFind::pxX(int twips) const
 {
-    return qRound(twips * logicalDpiX() / 1440.0);
+    return qRound(twips * m_scaleX * logicalDpiX() / 1440.0);
+}
+
+int frmFind::pxY(int twips) const
+{
+    return qRound(twips * m_scaleY * logicalDpiY() / 1440.0);
 }
 
 void frmFind::ShowFor(frmMain *main)
@@ -146,7 +161,7 @@ void frmFind::ShowFor(frmMain *main)
 
 void frmFind::Form_Load()
 {
-    cmdReplace->move(cmdReplace->x(), px(525));
+    cmdReplace->move(cmdReplace->x(), pxY(525));
     lblReplace->hide();
     cboReplace->hide();
     cmdReplaceAll->hide();
@@ -258,7 +273,7 @@ void frmFind::cmdFind_Click()
 void frmFind::cmdReplace_Click()
 {
     if (cmdReplace->text() == ReplaceModeCaption) {
-        cmdReplace->move(cmdReplace->x(), px(150));
+        cmdReplace->move(cmdReplace->x(), pxY(150));
         cmdReplace->setText(ReplaceCaption);
         lblReplace->show();
         cboReplace->show();

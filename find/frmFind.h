@@ -58,6 +58,10 @@ public:
     // case 4, no highlight 8.
     int SearchOptions() const;
 
+    // Twips to pixels as the dialog lays itself out: across, and down.
+    int pxX(int twips) const;
+    int pxY(int twips) const;
+
     void Form_Load();
     void cmdFind_Click();
     void cmdReplace_Click();
@@ -69,7 +73,6 @@ public slots:
     void reject() override;
 
 private:
-    int px(int twips) const;
     void textNotFound();
     // Back to a fresh search from the top, with nothing to replace yet.
     void resetToFirstSearch();
@@ -82,6 +85,8 @@ private:
     bool selectMatchToReplace(const QString &text, int options);
     bool isMatchAt(int start, int length, const QString &text, int options) const;
 
+    qreal m_scaleX = 1;
+    qreal m_scaleY = 1;
     QPointer<RichTextBox> m_rtf;
     int m_lastMatch = -1;
     int m_lastMatchLength = 0;

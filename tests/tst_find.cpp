@@ -78,7 +78,8 @@ class tst_find : public QObject
             state.replaceAllEnabled = dialog->cmdReplaceAll->isEnabled();
             state.replaceRowShown = !dialog->cboReplace->isHidden() && !dialog->lblReplace->isHidden()
                     && !dialog->cmdReplaceAll->isHidden();
-            state.replaceTopTwips = qRound(dialog->cmdReplace->y() * 1440.0 / dialog->logicalDpiX());
+            state.replaceTopTwips = dialog->cmdReplace->y() == dialog->pxY(525) ? 525
+                    : dialog->cmdReplace->y() == dialog->pxY(150) ? 150 : -1;
             state.listCount = dialog->cboFind->count();
             state.listItem = dialog->cboFind->itemText(0);
             return {};
@@ -279,6 +280,31 @@ private slots:
         const State state = run({}, nullptr, 0);
         QCOMPARE(state.listCount, 1);
         QTEST(state.listItem, "item");
+    }
+
+    // The design's places are for a smaller font than this platform's: every
+    // caption must still show whole.
+    void captionsFit()
+    {
+        frmFind dialog(rtf(), m_main.get());
+        dialog.cmdReplace->click();   // replace mode shows every control
+        const QList<QWidget *> widgets = dialog.findChildren<QWidget *>();
+        int checked = 0;
+        for (QWidget *w : widgets) {
+            int needed = 0;
+            if (auto *label = qobject_cast<QLabel *>(w))
+                needed = label->sizeHint().width();
+            else if (auto *box = qobject_cast<QCheckBox *>(w))
+                needed = box->sizeHint().width();
+            else if (auto *button = qobject_cast<QPushButton *>(w))
+                needed = button->fontMetrics().horizontalAdvance(button->text().remove(u'&')) + 8;
+            else
+                continue;
+            ++checked;
+            QVERIFY2(w->width() >= needed, qPrintable(w->objectName()));
+            QVERIFY2(w->parentWidget()->rect().contains(w->geometry()), qPrintable(w->objectName()));
+        }
+        QCOMPARE(checked, 10);   // two labels, three check boxes, five buttons
     }
 
     void noDocument()
