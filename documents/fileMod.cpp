@@ -90,49 +90,16 @@ void setUpDialog(const QString &title, const QString &filter, const QString &def
     cd1->SetFilter(filter);
 }
 
-// Shows a notice through the program's message box once the main window is
-// on screen: a file named on the command line is loaded before it shows, and
-// a box over the splash window would have no window to belong to.
-class ShowWatcher : public QObject
-{
-public:
-    ShowWatcher(QWidget *window, const QString &text) : QObject(window), m_text(text)
-    {
-        window->installEventFilter(this);
-    }
-
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override
-    {
-        if (event->type() == QEvent::Show) {
-            watched->removeEventFilter(this);
-            const QString text = m_text;
-            // After the show has finished, so the box is centred on a window
-            // that is really there.
-            QTimer::singleShot(0, parent(), [text] {
-                ShowMessage(text, kTitle, modMessageError::iconExclamation, modMessageError::vbTrue);
-            });
-            deleteLater();
-        }
-        return false;
-    }
-
-private:
-    QString m_text;
-};
-
+// A file named on the command line is loaded before the main window shows;
+// its notices wait for the window they are centred on.
 void tellWhenShown(const QString &text)
 {
     frmMain *main = frmMain::instance();
     if (!main)
         return;
-    if (main->isVisible()) {
-        QTimer::singleShot(0, main, [text] {
-            ShowMessage(text, kTitle, modMessageError::iconExclamation, modMessageError::vbTrue);
-        });
-    } else {
-        new ShowWatcher(main, text);
-    }
+    main->WhenShown([text] {
+        ShowMessage(text, kTitle, modMessageError::iconExclamation, modMessageError::vbTrue);
+    });
 }
 
 QString strayBytesText(const QString &name)
@@ -513,8 +480,11 @@ void CommLineFile()
         if (OpenInto(name, unquotedType, doc, {}, &failure))
             return;
     }
-    // Start-up goes on with the empty first document.
-    ShowMessage(failure, kTitle, modMessageError::iconCritical, modMessageError::vbTrue);
+    // Start-up goes on with the empty first document; the user is told once
+    // the main window is there to centre the message on.
+    main->WhenShown([failure] {
+        ShowMessage(failure, kTitle, modMessageError::iconCritical, modMessageError::vbTrue);
+    });
 }
 
 void DragOver(QDragMoveEvent *event)

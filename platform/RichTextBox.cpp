@@ -17,6 +17,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QHash>
 #include <QKeyEvent>
 #include <QLocale>
 #include <QMimeData>
@@ -177,6 +178,10 @@ struct RichTextBox::Private
     QTextCursor batchSelection;
     bool changePending = false;        // Change held back by the batch
     bool selectionReplacedPending = false;   // a load or new Text during the batch
+
+    // The modifiers held when each key still down went down: a chord's
+    // release reports them, whichever key of it comes up first.
+    QHash<quint64, Qt::KeyboardModifiers> pressedWith;
 };
 
 namespace {
@@ -1509,8 +1514,23 @@ bool isCopyOrPasteKey(const QKeyEvent *event)
 
 } // namespace
 
+namespace {
+
+// The physical key where the platform names it, else Qt's key: a release
+// can report another character than its press did (Shift let go first).
+quint64 physicalKey(const QKeyEvent *event)
+{
+    if (const quint32 scanCode = event->nativeScanCode())
+        return (quint64(1) << 32) | scanCode;
+    return quint64(quint32(event->key()));
+}
+
+} // namespace
+
 void RichTextBox::keyPressEvent(QKeyEvent *event)
 {
+    if (!event->isAutoRepeat())
+        d->pressedWith.insert(physicalKey(event), event->modifiers());
     if (const int ascii = KeyCodes::keyAscii(*event))
         emit KeyPress(ascii);
 
@@ -1533,9 +1553,17 @@ void RichTextBox::keyPressEvent(QKeyEvent *event)
 void RichTextBox::keyReleaseEvent(QKeyEvent *event)
 {
     // A held key repeats; like Windows, report one release at the end.
+    // A chord counts as pressed: Ctrl let go a moment before V, or first,
+    // still makes the release of V a Ctrl+V.
     if (!event->isAutoRepeat()) {
-        if (const int code = KeyCodes::virtualKey(event->key(), event->modifiers()))
-            emit KeyUp(code, KeyCodes::shiftState(event->modifiers()));
+        const auto pressed = d->pressedWith.constFind(physicalKey(event));
+        Qt::KeyboardModifiers held = event->modifiers();
+        if (pressed != d->pressedWith.cend()) {
+            held = *pressed;
+            d->pressedWith.erase(pressed);
+        }
+        if (const int code = KeyCodes::virtualKey(event->key(), held))
+            emit KeyUp(code, KeyCodes::shiftState(held));
     }
     QTextEdit::keyReleaseEvent(event);
 }

@@ -1,6 +1,7 @@
 #include "shell/StatusIndicators.h"
 
 #include "documents/frmDoc.h"
+#include "platform/KeyboardLocks.h"
 #include "platform/RichTextBox.h"
 #include "shell/frmMain.h"
 
@@ -19,10 +20,10 @@ StatusIndicators::StatusIndicators(frmMain *main)
     setObjectName(QStringLiteral("statusIndicators"));
     // Held weakly: while the main window is being destroyed the panels may
     // go before the documents whose end is reported here.
-    m_num = main->Panel(8);
-    m_caps = main->Panel(9);
-    m_ins = main->Panel(10);
-    m_clockPanel = main->Panel(11);
+    m_num = main->Panel(frmMain::PanelNum);
+    m_caps = main->Panel(frmMain::PanelCaps);
+    m_ins = main->Panel(frmMain::PanelIns);
+    m_clockPanel = main->Panel(frmMain::PanelClock);
     if (main->mdiArea) {
         connect(main->mdiArea, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow *sub) {
             // A null activation only means the application lost focus; the
@@ -37,6 +38,7 @@ StatusIndicators::StatusIndicators(frmMain *main)
     connect(m_clock, &QTimer::timeout, this, &StatusIndicators::updateClock);
     m_clock->start(1000);
     updateClock();
+    refreshLocks(nullptr);
     show();
 }
 
@@ -74,46 +76,44 @@ void StatusIndicators::updateClock()
 
 bool StatusIndicators::eventFilter(QObject *watched, QEvent *event)
 {
-    if (event->type() != QEvent::KeyPress || !watched->isWidgetType())
-        return QObject::eventFilter(watched, event);
-    // A key the focus widget ignores travels on to its parents; the same
-    // event seen again higher up is not a second press.
-    auto *widget = static_cast<QWidget *>(watched);
-    const bool again = event == m_lastKey && m_lastTarget && widget->isAncestorOf(m_lastTarget);
-    m_lastKey = event;
-    m_lastTarget = widget;
-    if (!again) {
-        const auto *key = static_cast<const QKeyEvent *>(event);
-        bool changed = false;
-        const bool keypad = key->modifiers().testFlag(Qt::KeypadModifier);
-        if (key->key() == Qt::Key_NumLock) {
-            m_numLock = !m_numLock;
-            changed = true;
-        } else if (key->key() == Qt::Key_CapsLock) {
-            m_capsLock = !m_capsLock;
-            changed = true;
-        } else if (keypad && key->key() >= Qt::Key_0 && key->key() <= Qt::Key_9) {
-            changed = !m_numLock;
-            m_numLock = true;
-        } else if (keypad && (key->key() == Qt::Key_Home || key->key() == Qt::Key_End
-                              || key->key() == Qt::Key_Left || key->key() == Qt::Key_Right
-                              || key->key() == Qt::Key_Up || key->key() == Qt::Key_Down
-                              || key->key() == Qt::Key_PageUp || key->key() == Qt::Key_PageDown)) {
-            changed = m_numLock;
-            m_numLock = false;
-        } else if (key->key() >= Qt::Key_A && key->key() <= Qt::Key_Z && key->text().size() == 1
-                   && !key->modifiers().testAnyFlags(Qt::ControlModifier | Qt::AltModifier
-                                                     | Qt::MetaModifier)) {
-            const bool upper = key->text().at(0).isUpper();
-            const bool shift = key->modifiers().testFlag(Qt::ShiftModifier);
-            const bool caps = upper != shift;
-            changed = caps != m_capsLock;
-            m_capsLock = caps;
-        }
-        if (changed)
-            show();
+    switch (event->type()) {
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+        // The platform hands every key event to a window first, then to the
+        // widget with the focus and perhaps its parents: taken at the window,
+        // each event counts once.
+        if (watched->isWindowType())
+            refreshLocks(event);
+        break;
+    case QEvent::WindowActivate:
+        refreshLocks(nullptr);
+        break;
+    default:
+        break;
     }
     return QObject::eventFilter(watched, event);
+}
+
+void StatusIndicators::refreshLocks(const QEvent *key)
+{
+    bool num = m_numLock;
+    bool caps = m_capsLock;
+    if (const std::optional<KeyboardLocks::State> state = KeyboardLocks::query()) {
+        num = state->numLock;
+        caps = state->capsLock;
+    } else if (key && key->type() == QEvent::KeyPress
+               && !static_cast<const QKeyEvent *>(key)->isAutoRepeat()) {
+        const int pressed = static_cast<const QKeyEvent *>(key)->key();
+        if (pressed == Qt::Key_NumLock)
+            num = !num;
+        else if (pressed == Qt::Key_CapsLock)
+            caps = !caps;
+    }
+    if (num == m_numLock && caps == m_capsLock)
+        return;
+    m_numLock = num;
+    m_capsLock = caps;
+    show();
 }
 
 void StatusIndicators::show()

@@ -13,11 +13,10 @@ class RichTextBox;
 // insert/overwrite mode of the active document, and a clock. Owned by the
 // main window.
 //
-// Qt cannot ask the keyboard for its lock states, so NUM and CAPS show what
-// the program last learnt from keys it saw: the lock keys toggle them, a
-// letter typed without Shift shows whether Caps Lock is on, a key from the
-// number pad whether Num Lock is. Until then NUM reads on and CAPS off, the
-// usual state of a desktop keyboard. A panel whose state is off is greyed.
+// NUM and CAPS show the keyboard's own lock state (KeyboardLocks), read
+// again on every key press and release and whenever a window of the program
+// is activated. Where the platform cannot tell, the lock keys toggle what is
+// shown, from NUM on and CAPS off. A panel whose state is off is greyed.
 class StatusIndicators : public QObject
 {
     Q_OBJECT
@@ -39,6 +38,8 @@ protected:
 
 private:
     void show();
+    // Reads the lock state again; key is the key event that prompted it, if any.
+    void refreshLocks(const QEvent *key);
 
     QPointer<QLabel> m_num;
     QPointer<QLabel> m_caps;
@@ -46,8 +47,6 @@ private:
     QPointer<QLabel> m_clockPanel;
     QTimer *m_clock;
     QPointer<RichTextBox> m_editor;
-    const QEvent *m_lastKey = nullptr;
-    QPointer<QWidget> m_lastTarget;
     QMetaObject::Connection m_editorConnection;
     bool m_numLock = true;
     bool m_capsLock = false;

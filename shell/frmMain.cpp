@@ -13,6 +13,7 @@
 #include "find/frmFind.h"
 #include "platform/CommonDialog.h"
 #include "platform/KeyCodes.h"
+#include "platform/ModalReturn.h"
 #include "platform/RichTextBox.h"
 #include "platform/ScreenFonts.h"
 #include "shell/StatusIndicators.h"
@@ -77,6 +78,15 @@ frmMain::frmMain(QWidget *parent)
     mdiArea = new QMdiArea;
     mdiArea->setObjectName(QStringLiteral("mdiArea"));
     mdiArea->setBackground(QColor(0x80, 0x80, 0x80));
+    // A window that reaches past the area can still be scrolled to.
+    mdiArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    mdiArea->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    // The window that becomes active gets the keys, also when the one in
+    // front closed.
+    connect(mdiArea, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow *sub) {
+        if (sub && isActiveWindow())
+            SetFocus();
+    });
 
     auto *central = new QWidget;
     auto *column = new QVBoxLayout(central);
@@ -93,6 +103,7 @@ frmMain::frmMain(QWidget *parent)
 
     buildStatusBar();
     new StatusIndicators(this);
+    new ModalReturn(this);
     cd1 = new CommonDialog(this);
     resize(1000, 700);
 }
@@ -261,6 +272,7 @@ void frmMain::buildWindowList()
         connect(entry, &QAction::triggered, this, [this, sub] {
             if (sub && mdiArea->subWindowList().contains(sub))
                 mdiArea->setActiveSubWindow(sub);
+    SetFocus();
         });
         m_windowListEntries.append(entry);
     }
@@ -552,14 +564,89 @@ QMdiSubWindow *frmMain::AddDocument(frmDoc *doc)
         layout()->activate();
         centralWidget()->layout()->activate();
     }
-    const QSize area = mdiArea->contentsRect().size();
+    const QSize area = mdiArea->viewport()->size();
     if (area.width() > 200 && area.height() > 150)
         sub->resize(area.width() * 3 / 4, area.height() * 3 / 4);
     else
         sub->resize(640, 420);
+    sub->move(cascadePosition(sub->size(), area, int(mdiArea->subWindowList().size()) - 1));
+    freeReservedKeys(sub);
     sub->show();
     mdiArea->setActiveSubWindow(sub);
     return sub;
+}
+
+QPoint frmMain::cascadePosition(const QSize &window, const QSize &area, int index)
+{
+    // Each new window one title bar lower and to the right; once the next
+    // step would reach past the visible area, the cascade starts again at
+    // the top left corner.
+    const int step = 24;
+    const int across = (area.width() - window.width()) / step + 1;
+    const int down = (area.height() - window.height()) / step + 1;
+    const int steps = std::max(1, std::min(across, down));
+    const int at = std::max(0, index) % steps;
+    return QPoint(at * step, at * step);
+}
+
+void frmMain::freeReservedKeys(QMdiSubWindow *sub)
+{
+    // The subwindow's own menu closes it with the platform's Close key
+    // (Ctrl+W here), which is the document's word selection. It keeps only
+    // the keys that no menu entry and no document command owns.
+    QList<QKeySequence> reserved;
+    for (const int key : {Qt::Key_C, Qt::Key_V, Qt::Key_T, Qt::Key_W})
+        reserved.append(QKeySequence(Qt::CTRL | Qt::Key(key)));
+    reserved.append(QKeySequence(Qt::Key_Delete));
+    for (const QAction *action : std::as_const(m_menus))
+        reserved.append(action->shortcuts());
+    if (QMenu *menu = sub->systemMenu()) {
+        for (QAction *action : menu->actions()) {
+            QList<QKeySequence> kept = action->shortcuts();
+            kept.removeIf([&reserved](const QKeySequence &key) { return reserved.contains(key); });
+            action->setShortcuts(kept);
+        }
+    }
+}
+
+void frmMain::WhenShown(const std::function<void()> &task)
+{
+    m_whenShown.append(task);
+    if (isVisible())
+        runWhenShownSoon();
+}
+
+void frmMain::runWhenShownSoon()
+{
+    if (m_whenShown.isEmpty() || m_whenShownPending)
+        return;
+    // From the event loop, once the window stands where it will be, so a
+    // message centres on it and comes after whatever asked for it.
+    m_whenShownPending = true;
+    QTimer::singleShot(0, this, [this] {
+        m_whenShownPending = false;
+        const QList<std::function<void()>> tasks = std::exchange(m_whenShown, {});
+        for (const auto &task : tasks)
+            task();
+    });
+}
+
+void frmMain::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    runWhenShownSoon();
+}
+
+void frmMain::changeEvent(QEvent *event)
+{
+    QMainWindow::changeEvent(event);
+    // Back from a dialog, or first shown: the keys go to the document unless
+    // the user had put the focus somewhere in the main window.
+    if (event->type() == QEvent::ActivationChange && isActiveWindow()) {
+        QWidget *focus = focusWidget();
+        if (!focus || focus == this || !focus->isVisible())
+            SetFocus();
+    }
 }
 
 void frmMain::connectDocument(frmDoc *doc)

@@ -4,6 +4,7 @@
 #include <QList>
 #include <QMainWindow>
 #include <QString>
+#include <functional>
 
 class CommonDialog;
 class QAction;
@@ -107,6 +108,9 @@ public:
     // Gives the keyboard focus to the active document's text, or to the
     // main window itself when no document is open.
     void SetFocus();
+    // Runs task from the event loop once the window is on screen: a message
+    // about a file loaded at start-up waits for the window it is centred on.
+    void WhenShown(const std::function<void()> &task);
 
     // --- handlers ---
     void MDIForm_Load();
@@ -166,6 +170,8 @@ public:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void changeEvent(QEvent *event) override;
     void dragEnterEvent(QDragEnterEvent *event) override;
     void dragMoveEvent(QDragMoveEvent *event) override;
     void dropEvent(QDropEvent *event) override;
@@ -189,6 +195,9 @@ private:
     // QAction) it shares, empty for a button with a command of its own.
     QAction *addButton(QToolBar *bar, const QString &key, const QString &tooltip,
                        const QString &menuName, bool checkable);
+    static QPoint cascadePosition(const QSize &window, const QSize &area, int index);
+    void freeReservedKeys(QMdiSubWindow *sub);
+    void runWhenShownSoon();
     void FillDriveTree();
     void ShowTipOfTheDay();
     void QuitSpellingServer();
@@ -203,4 +212,6 @@ private:
     // True while the preset box's own editing ends (focus leaving it): the
     // box then "activates" a matching entry by itself, which is not a choice.
     bool m_combo3EditEnding = false;
+    QList<std::function<void()>> m_whenShown;
+    bool m_whenShownPending = false;
 };
