@@ -221,6 +221,8 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     QTemporaryDir dir;
     g_dir = &dir;
+    // The key must exist before a value can be set in it.
+    modRegistry::CreateSettingsKey(modRegistry::HKEY_LOCAL_MACHINE, modRegistry::QuilletKey);
     modRegistry::SetSettingValue(modRegistry::HKEY_LOCAL_MACHINE, modRegistry::QuilletKey,
                                  QStringLiteral("Show Tips at Startup"), QStringLiteral("0"));
     benchmark::Initialize(&argc, argv);

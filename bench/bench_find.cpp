@@ -142,6 +142,8 @@ int main(int argc, char **argv)
     QTemporaryDir config;
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path()));
     QApplication app(argc, argv);
+    // The key must exist before a value can be set in it.
+    modRegistry::CreateSettingsKey(modRegistry::HKEY_LOCAL_MACHINE, modRegistry::QuilletKey);
     modRegistry::SetSettingValue(modRegistry::HKEY_LOCAL_MACHINE, modRegistry::QuilletKey,
                                  QStringLiteral("Show Tips at Startup"), QStringLiteral("0"));
     // The summary box is answered at once, as a test answers it.

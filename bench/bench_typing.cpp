@@ -184,6 +184,8 @@ int main(int argc, char **argv)
     qputenv("XDG_CONFIG_HOME", dir.filePath(QStringLiteral("config")).toLocal8Bit());
     QApplication app(argc, argv);
     ModalSeam::setStrict(true);
+    // The key must exist before a value can be set in it.
+    modRegistry::CreateSettingsKey(modRegistry::HKEY_LOCAL_MACHINE, modRegistry::QuilletKey);
     modRegistry::SetSettingValue(modRegistry::HKEY_LOCAL_MACHINE, modRegistry::QuilletKey,
                                  QStringLiteral("Show Tips at Startup"), QStringLiteral("0"));
     benchmark::Initialize(&argc, argv);
