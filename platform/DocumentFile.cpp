@@ -79,8 +79,9 @@ QByteArray DocumentFile::bytes(const QTextDocument &doc, int type, TextFile::Lin
                                 TextFile::Encoding encoding)
 {
     if (type == Text) {
+        // A numbered list keeps its numbers in a text file.
         return TextFile::encode(DocumentText::plain(&doc, 0, DocumentText::length(&doc),
-                                                    TextFile::lineEndText(lineEnd)),
+                                                    TextFile::lineEndText(lineEnd), true),
                                 encoding);
     }
     return RtfWriter::write(doc);

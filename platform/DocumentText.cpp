@@ -3,6 +3,7 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTextList>
 #include <QTextTable>
 
 namespace DocumentText {
@@ -49,7 +50,7 @@ QString blockEnd(const QTextDocument *doc, const QTextBlock &block, const QStrin
 // (pictures) are dropped. Built block by block into one buffer: callers ask
 // for the text of large documents on every keystroke, and a second
 // document-sized copy doubles the cost.
-QString plain(const QTextDocument *doc, int from, int to, const QString &lineEnd)
+QString plain(const QTextDocument *doc, int from, int to, const QString &lineEnd, bool labels)
 {
     from = qBound(0, from, length(doc));
     to = qBound(from, to, length(doc));
@@ -63,6 +64,13 @@ QString plain(const QTextDocument *doc, int from, int to, const QString &lineEnd
         const int start = qMax(from, base) - base;
         const int end = qMin(to, base + int(text.size())) - base;
         const QChar *chars = text.constData();
+        if (labels && base >= from) {
+            if (const QTextList *list = block.textList()) {
+                const QString label = list->itemText(block);
+                out += label.isEmpty() ? QStringLiteral("\u2022") : label;
+                out += u'\t';
+            }
+        }
         int runStart = start;
         for (int i = start; i < end; ++i) {
             const char16_t c = chars[i].unicode();

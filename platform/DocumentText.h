@@ -14,8 +14,9 @@ namespace DocumentText {
 // paragraph mark.
 int length(const QTextDocument *doc);
 
-// Plain text of [from, to), clamped to the document.
-QString plain(const QTextDocument *doc, int from, int to, const QString &lineEnd);
+// Plain text of [from, to), clamped to the document. With labels, each list
+// item starts with its label and a tab, as a reader of the text file sees it.
+QString plain(const QTextDocument *doc, int from, int to, const QString &lineEnd, bool labels = false);
 
 // What follows a block in the plain text: lineEnd, a tab between table
 // cells, or nothing (after the last block, or an empty one Qt keeps before

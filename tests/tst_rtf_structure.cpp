@@ -4,6 +4,8 @@
 // damaged file is read.
 #include "RtfTestSupport.h"
 
+#include <DocumentFile.h>
+#include <DocumentText.h>
 #include <RichTextBox.h>
 
 #include <RtfProperties.h>
@@ -153,6 +155,9 @@ private slots:
     void damageIsTold();
     void damagedFileSaysSoOnOpen();
     void deleteCharacterIsWrittenBack();
+    void lists_data();
+    void lists();
+    void listLabelsInPlainText();
 };
 
 void tst_rtf_structure::tables_data()
@@ -436,6 +441,75 @@ void tst_rtf_structure::deleteCharacterIsWrittenBack()
     QTextDocument again;
     RtfReader::read(RtfWriter::write(d), again);
     QCOMPARE(again.toPlainText(), QString("a\x7f" "b"));
+}
+
+namespace {
+// A list table with one list (\\ls1) whose levels are given as
+// "\\levelnfcN{\\leveltext...}" groups, and the items "level text".
+QByteArray listDoc(const QByteArrayList &levels, const QList<std::pair<int, QByteArray>> &items)
+{
+    QByteArray rtf = "{\\*\\listtable{\\list\\listtemplateid1";
+    for (const QByteArray &level : levels)
+        rtf += "{\\listlevel" + level + "}";
+    rtf += "\\listid5}}{\\*\\listoverridetable{\\listoverride\\listid5\\ls1}}";
+    for (const auto &[level, text] : items)
+        rtf += "\\pard\\ls1\\ilvl" + QByteArray::number(level) + " " + text + "\\par ";
+    return doc(rtf);
+}
+
+QStringList labels(const QTextDocument &d)
+{
+    QStringList out;
+    for (QTextBlock b = d.begin(); b.isValid(); b = b.next()) {
+        if (b.textList())
+            out << b.textList()->itemText(b) + u' ' + b.text();
+    }
+    return out;
+}
+}
+
+void tst_rtf_structure::lists_data()
+{
+    QTest::addColumn<QByteArray>("rtf");
+    QTest::addColumn<QStringList>("expected");
+
+    const QByteArrayList outline{"\\levelnfc0{\\leveltext\\'02\\'00.;}", "\\levelnfc4{\\leveltext\\'02\\'01);}",
+                                 "\\levelnfc2{\\leveltext\\'02\\'02.;}"};
+    QTest::newRow("\"1.\", \"a)\", \"i.\": a deeper level starts again under each item")
+        << listDoc(outline, {{0, "one"}, {1, "x"}, {1, "y"}, {2, "deep"}, {0, "two"}, {1, "again"}})
+        << QStringList{"1. one", "a) x", "b) y", "i. deep", "2. two", "a) again"};
+    QTest::newRow("\"2.1.\": the number above is part of the label")
+        << listDoc({"\\levelnfc0{\\leveltext\\'02\\'00.;}", "\\levelnfc0{\\leveltext\\'04\\'00.\\'01.;}"},
+                   {{0, "a"}, {0, "b"}, {1, "b1"}, {1, "b2"}, {0, "c"}, {1, "c1"}})
+        << QStringList{"1. a", "2. b", "2.1. b1", "2.2. b2", "3. c", "3.1. c1"};
+    QTest::newRow("upper roman with a prefix")
+        << listDoc({"\\levelnfc1{\\leveltext\\'07Part \\'00:;}"}, {{0, "x"}, {0, "y"}, {0, "z"}, {0, "w"}})
+        << QStringList{"Part I: x", "Part II: y", "Part III: z", "Part IV: w"};
+}
+
+void tst_rtf_structure::lists()
+{
+    QFETCH(QByteArray, rtf);
+    QFETCH(QStringList, expected);
+    QTextDocument first;
+    RtfReader::read(rtf, first);
+    QCOMPARE(labels(first), expected);
+    const QByteArray written = RtfWriter::write(first);
+    QTextDocument again;
+    RtfReader::read(written, again);
+    QCOMPARE(labels(again), expected);
+    QCOMPARE(rewrite(written), written);
+}
+
+void tst_rtf_structure::listLabelsInPlainText()
+{
+    QTextDocument d;
+    RtfReader::read(listDoc({"\\levelnfc0{\\leveltext\\'02\\'00.;}", "\\levelnfc4{\\leveltext\\'02\\'01);}"},
+                            {{0, "first"}, {1, "sub"}, {0, "second"}}), d);
+    const QByteArray text = DocumentFile::bytes(d, DocumentFile::Text, TextFile::LineEnd::CRLF);
+    QCOMPARE(text, QByteArray("1.\tfirst\r\na)\tsub\r\n2.\tsecond"));
+    // The control's own Text has no labels: positions in it are positions in the document.
+    QCOMPARE(DocumentText::plain(&d, 0, DocumentText::length(&d), "\n"), QString("first\nsub\nsecond"));
 }
 
 QTEST_MAIN(tst_rtf_structure)

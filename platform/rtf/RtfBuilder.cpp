@@ -27,6 +27,40 @@ size_t qHash(const RtfBuilder::CharState &s, size_t seed)
 namespace {
 int clampTwips(int v) { return qBound(-RtfLimits::MaxTwips, v, RtfLimits::MaxTwips); }
 
+// A number as a list level of format nfc shows it.
+QString numberText(int nfc, int n)
+{
+    n = qMax(1, n);
+    switch (nfc) {
+    case 1:
+    case 2: {
+        if (n >= 4000)
+            break;
+        static const std::pair<int, const char *> numerals[] = {
+            {1000, "m"}, {900, "cm"}, {500, "d"}, {400, "cd"}, {100, "c"}, {90, "xc"},
+            {50, "l"}, {40, "xl"}, {10, "x"}, {9, "ix"}, {5, "v"}, {4, "iv"}, {1, "i"}};
+        QString out;
+        for (const auto &[value, letters] : numerals) {
+            for (; n >= value; n -= value)
+                out += QLatin1String(letters);
+        }
+        return nfc == 1 ? out.toUpper() : out;
+    }
+    case 3:
+    case 4: {
+        QString out;
+        for (; n > 0; n = (n - 1) / 26)
+            out.prepend(QChar(char16_t((nfc == 3 ? u'A' : u'a') + (n - 1) % 26)));
+        return out;
+    }
+    case 22:
+        return n < 10 ? QStringLiteral("0%1").arg(n) : QString::number(n);
+    default:
+        break;
+    }
+    return QString::number(n);
+}
+
 QTextListFormat::Style styleForLevelFormat(int nfc)
 {
     switch (nfc) {
@@ -185,7 +219,11 @@ void RtfBuilder::setDestination(A action)
     case A::DestListLevel:
         next = Dest::ListLevel;
         if (m_currentLevels.size() < 9)
-            m_currentLevels.append(0);
+            m_currentLevels.append(LevelDef());
+        break;
+    case A::DestLevelText:
+        next = current == Dest::ListLevel ? Dest::LevelText : Dest::Skip;
+        m_levelText.clear();
         break;
     case A::DestListOverrideTable: next = Dest::ListOverrideTable; break;
     case A::DestListOverride: next = Dest::ListOverride; m_overrideListId = 0; break;
@@ -219,6 +257,10 @@ void RtfBuilder::finishDestination(const Group &closed)
             m_pnStyle = QTextListFormat::ListDecimal;
         if (top().dest == Dest::Normal)
             top().para.pnStyle = m_pnStyle;
+        break;
+    case Dest::LevelText:
+        if (!m_currentLevels.isEmpty())
+            m_currentLevels.last().text = m_levelText;
         break;
     case Dest::List:
         if (m_listLevels.size() < RtfLimits::MaxTableEntries)
@@ -290,7 +332,11 @@ void RtfBuilder::controlWord(const RtfControlTable::Entry *entry, bool hasParame
     case A::Blue: m_blue = qBound(0, value, 255); m_colorSet = true; return;
     case A::LevelFormat:
         if (dest == Dest::ListLevel && !m_currentLevels.isEmpty())
-            m_currentLevels.last() = value;
+            m_currentLevels.last().nfc = value;
+        return;
+    case A::LevelStart:
+        if (dest == Dest::ListLevel && !m_currentLevels.isEmpty())
+            m_currentLevels.last().start = qBound(0, value, 32767);
         return;
     case A::ListId:
         if (dest == Dest::List)
@@ -349,6 +395,10 @@ void RtfBuilder::controlWord(const RtfControlTable::Entry *entry, bool hasParame
                 appendInstruction(QString(QChar(char16_t(c))));
         } else if (dest == Dest::Normal) {
             appendUnicode(value);
+        } else if (dest == Dest::LevelText && m_levelText.size() < 64) {
+            const int c = value < 0 ? value + 65536 : value;
+            if (c > 0 && c <= 0xFFFF && !QChar::isSurrogate(char32_t(c)))
+                m_levelText.append(QChar(char16_t(c)));
         } else if (dest == Dest::FontTable && m_fontNameText.size() < 256) {
             const int c = value < 0 ? value + 65536 : value;
             if (c > 0 && c <= 0xFFFF && !QChar::isSurrogate(char32_t(c))) {
@@ -660,6 +710,14 @@ void RtfBuilder::text(QByteArrayView bytes)
         appendInstruction(decoded);
         return;
     }
+    case Dest::LevelText: {
+        const RtfCodePage &page = codePage(m_docCodePage);
+        for (const char b : bytes) {
+            if (m_levelText.size() < 64)
+                m_levelText.append(uchar(b) < 0x20 || !page.isSingleByte() ? QChar(uchar(b)) : page.byteToChar(uchar(b)));
+        }
+        return;
+    }
     case Dest::ColorTable:
         for (const char b : bytes) {
             if (b != ';')
@@ -699,6 +757,11 @@ void RtfBuilder::hexByte(uchar byte)
     if (dest == Dest::FontTable) {
         if (m_fontName.size() < 256)
             m_fontName.append(char(byte));
+        return;
+    }
+    if (dest == Dest::LevelText) {
+        const char c = char(byte);
+        text(QByteArrayView(&c, 1));
         return;
     }
     if (dest != Dest::Normal && dest != Dest::FieldInst)
@@ -905,38 +968,87 @@ QTextBlockFormat RtfBuilder::blockFormat(const ParaState &p)
 QTextList *RtfBuilder::listFor(const ParaState &p)
 {
     QTextListFormat::Style style;
-    qint64 key;
-    if (p.listOverride > 0) {
-        const QList<int> levels = m_listLevels.value(m_overrideToList.value(p.listOverride, -1));
-        // Lists whose table is missing or damaged still read as bullets.
-        const int nfc = levels.isEmpty() ? 23 : levels.value(p.listLevel, levels.first());
-        if (nfc == 255)
-            return nullptr;
-        style = styleForLevelFormat(nfc);
-        key = qint64(p.listOverride) * 16 + p.listLevel;
-    } else if (p.pnStyle != 0) {
+    if (p.listOverride > 0)
+        return levelListFor(p);
+    if (p.pnStyle != 0) {
         style = QTextListFormat::Style(p.pnStyle);
         if (m_lastPnList && m_lastPnStyle == p.pnStyle) {
             m_lastPnList->add(m_cursor.block());
             return m_lastPnList;
         }
-        key = -1;
     } else {
         return nullptr;
     }
 
-    if (key >= 0) {
-        if (QTextList *list = m_lists.value(key)) {
-            list->add(m_cursor.block());
-            return list;
+    QTextListFormat format;
+    format.setStyle(style);
+    format.setIndent(0);
+    return m_cursor.createList(format);
+}
+
+QTextList *RtfBuilder::levelListFor(const ParaState &p)
+{
+    const QList<LevelDef> levels = m_listLevels.value(m_overrideToList.value(p.listOverride, -1));
+    // Lists whose table is missing or damaged still read as bullets.
+    LevelDef def;
+    def.nfc = 23;
+    if (!levels.isEmpty())
+        def = levels.value(p.listLevel, levels.first());
+    if (def.nfc == 255)
+        return nullptr;
+    if (!m_listRuns.contains(p.listOverride) && m_listRuns.size() >= RtfLimits::MaxTableEntries)
+        return nullptr;
+    ListRun &run = m_listRuns[p.listOverride];
+    const int level = qBound(0, p.listLevel, 8);
+    for (int deeper = level + 1; deeper < 9; ++deeper) {
+        run.numbers[deeper] = 0;
+        run.lists[deeper] = nullptr;
+    }
+    run.numbers[level] = run.numbers[level] == 0 ? qMax(1, def.start) : run.numbers[level] + 1;
+
+    // The label around this level's number: "2.1." shows the number of the
+    // level above as it stands now, so each run under another item is a
+    // list of its own.
+    const QTextListFormat::Style style = styleForLevelFormat(def.nfc);
+    QString prefix, suffix = QStringLiteral(".");
+    if (style != QTextListFormat::ListDisc && !def.text.isEmpty()) {
+        const QString body = def.text.mid(1, def.text.at(0).unicode());
+        bool own = false;
+        suffix.clear();
+        for (const QChar c : body) {
+            QString piece = c;
+            if (c.unicode() < 9) {
+                const int k = c.unicode();
+                if (k == level) {
+                    own = true;
+                    continue;
+                }
+                piece = numberText(levels.value(k).nfc, run.numbers[k]);
+            }
+            (own ? suffix : prefix) += piece;
         }
+        if (!own) {
+            // A label without its own number: show the default one.
+            prefix.clear();
+            suffix = QStringLiteral(".");
+        }
+    }
+    QTextList *&list = run.lists[level];
+    if (list && (style == QTextListFormat::ListDisc
+                 || (list->format().numberPrefix() == prefix && list->format().numberSuffix() == suffix))) {
+        list->add(m_cursor.block());
+        return list;
     }
     QTextListFormat format;
     format.setStyle(style);
     format.setIndent(0);
-    QTextList *list = m_cursor.createList(format);
-    if (key >= 0)
-        m_lists.insert(key, list);
+    if (style != QTextListFormat::ListDisc) {
+        format.setNumberPrefix(prefix);
+        format.setNumberSuffix(suffix);
+    }
+    if (def.start != 1)
+        format.setProperty(RtfProperties::ListStart, def.start);
+    list = m_cursor.createList(format);
     return list;
 }
 

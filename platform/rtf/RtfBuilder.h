@@ -61,7 +61,25 @@ public:
 private:
     enum class Dest : quint8 {
         Normal, Skip, Hold, FontTable, ColorTable, Picture, Pn, FieldInst,
-        ListTable, List, ListLevel, ListOverrideTable, ListOverride,
+        ListTable, List, ListLevel, LevelText, ListOverrideTable, ListOverride,
+    };
+
+    // One level of a list table's list: its number format (\levelnfc), its
+    // first number and its label: \leveltext, with the characters 0-8
+    // standing for the numbers of those levels.
+    struct LevelDef
+    {
+        int nfc = 0;
+        int start = 1;
+        QString text;
+    };
+    // Numbering of one \ls as far as read: the last number at each level and
+    // the list that shows each level now. An item ends the deeper levels, so
+    // their numbering starts again under the next one.
+    struct ListRun
+    {
+        int numbers[9] = {};
+        QTextList *lists[9] = {};
     };
 
     struct CharState
@@ -222,6 +240,7 @@ private:
     void appendInstruction(const QString &text);
     void decodeFontName();
     QTextList *listFor(const ParaState &para);
+    QTextList *levelListFor(const ParaState &para);
     QTextCharFormat charFormat(const CharState &state);
     QTextBlockFormat blockFormat(const ParaState &para);
     QString fontName(int font) const;
@@ -269,14 +288,15 @@ private:
     QStringList m_fields;   // instructions of the fields read so far
     int m_red = 0, m_green = 0, m_blue = 0;
     bool m_colorSet = false;
-    QHash<int, QList<int>> m_listLevels;   // \listid -> \levelnfc by level
-    QList<int> m_currentLevels;
+    QHash<int, QList<LevelDef>> m_listLevels;   // \listid -> its levels
+    QList<LevelDef> m_currentLevels;
+    QString m_levelText;
+    QHash<int, ListRun> m_listRuns;   // by \ls
     int m_currentListId = 0;
     int m_overrideListId = 0;
     QHash<int, int> m_overrideToList;      // \ls -> \listid
     int m_pnStyle = 0;
     bool m_pnBody = false;
-    QHash<qint64, QTextList *> m_lists;
     QTextList *m_lastPnList = nullptr;
     int m_lastPnStyle = 0;
 

@@ -47,7 +47,7 @@ const std::unordered_map<std::string_view, E> &table()
         {"footnote", skip()}, {"annotation", skip()}, {"atnid", skip()}, {"atnauthor", skip()},
         {"atrfstart", skip()}, {"atrfend", skip()}, {"atnref", skip()}, {"atndate", skip()},
         {"pntext", skip()}, {"pntxta", skip()}, {"pntxtb", skip()}, {"listtext", skip()},
-        {"leveltext", skip()}, {"levelnumbers", skip()}, {"listname", skip()},
+        {"leveltext", dest(A::DestLevelText)}, {"levelnumbers", skip()}, {"listname", skip()},
         {"lfolevel", skip()}, {"listpicture", skip()},
         {"nonshppict", skip()}, {"shp", skip()}, {"shpinst", skip()}, {"shprslt", skip()},
         {"shptxt", skip()}, {"do", skip()}, {"dptxbxtext", skip()}, {"objdata", skip()},
@@ -163,6 +163,7 @@ const std::unordered_map<std::string_view, E> &table()
         {"green", value(A::Green)},
         {"blue", value(A::Blue)},
         {"levelnfc", value(A::LevelFormat)},
+        {"levelstartat", value(A::LevelStart, 1)},
         {"listid", value(A::ListId)},
 
         // Pictures.

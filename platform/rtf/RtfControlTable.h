@@ -19,7 +19,7 @@ public:
     enum Action {
         // destinations
         DestFontTable, DestColorTable, DestSkip, DestPass, DestPicture, DestHold, DestResume,
-        DestPn, DestField, DestFieldInst, DestFieldResult, DestListTable, DestList, DestListLevel, DestListOverrideTable, DestListOverride,
+        DestPn, DestField, DestFieldInst, DestFieldResult, DestListTable, DestList, DestListLevel, DestLevelText, DestListOverrideTable, DestListOverride,
         // text structure
         Par, Sect, Page, Cell, Row, Char, FootnoteMark,
         // document
@@ -33,7 +33,7 @@ public:
         // legacy numbering (\pn)
         PnBullet, PnBody, PnDecimal, PnUpperLetter, PnLowerLetter, PnUpperRoman, PnLowerRoman,
         // tables
-        FontCharset, FontCodePage, Red, Green, Blue, LevelFormat, ListId,
+        FontCharset, FontCodePage, Red, Green, Blue, LevelFormat, LevelStart, ListId,
         // pictures
         PictPng, PictJpeg, PictEmf, PictWmf, PictDib, PictDdb, PictOS2, PictMac, PictWidth, PictHeight, PictGoalWidth, PictGoalHeight,
         PictScaleX, PictScaleY, PictCropLeft, PictCropRight, PictCropTop, PictCropBottom,

@@ -28,6 +28,8 @@ enum : int {
     PictureCropRight,
     PictureCropTop,
     PictureCropBottom,
+    // Lists: \levelstartat as read, when it is not 1 (Qt counts from 1).
+    ListStart,
     // An embedded object (\object group) kept as read, by resource name.
     ObjectData,
 };

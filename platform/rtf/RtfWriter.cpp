@@ -615,12 +615,27 @@ private:
             appendInt(out, nfc);
             out.append("\\levelnfcn");
             appendInt(out, nfc);
-            out.append("\\leveljc0\\leveljcn0\\levelfollow0\\levelstartat1\\levelspace0\\levelindent0");
+            out.append("\\leveljc0\\leveljcn0\\levelfollow0\\levelstartat");
+            const QTextListFormat lf = list->format();
+            appendInt(out, lf.hasProperty(RtfProperties::ListStart) ? qBound(0, lf.intProperty(RtfProperties::ListStart), 32767) : 1);
+            out.append("\\levelspace0\\levelindent0");
             if (nfc == 23) {
                 out.append("{\\leveltext\\'01\\'b7;}{\\levelnumbers;}\\f");
                 appendInt(out, symbolFont());
             } else {
-                out.append("{\\leveltext\\'02\\'00.;}{\\levelnumbers\\'01;}");
+                // The label as shown: its prefix ("2." of "2.1."), the number, its suffix.
+                const QTextListFormat lf = list->format();
+                const QString prefix = lf.numberPrefix().left(100);
+                const QString suffix = lf.hasProperty(QTextFormat::ListNumberSuffix) ? lf.numberSuffix().left(100)
+                                                                                    : QStringLiteral(".");
+                out.append("{\\leveltext");
+                appendHexByte(out, uchar(prefix.size() + 1 + suffix.size()));
+                appendText(out, prefix);
+                out.append("\\'00");
+                appendText(out, suffix);
+                out.append(";}{\\levelnumbers");
+                appendHexByte(out, uchar(prefix.size() + 1));
+                out.append(";}");
             }
             out.append("\\fi-360\\li720}{\\listname ;}\\listid");
             appendInt(out, info.number);
