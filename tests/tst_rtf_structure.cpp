@@ -158,6 +158,7 @@ private slots:
     void lists_data();
     void lists();
     void listLabelsInPlainText();
+    void documentSettingsHeadersAndNotesSurvive();
 };
 
 void tst_rtf_structure::tables_data()
@@ -510,6 +511,36 @@ void tst_rtf_structure::listLabelsInPlainText()
     QCOMPARE(text, QByteArray("1.\tfirst\r\na)\tsub\r\n2.\tsecond"));
     // The control's own Text has no labels: positions in it are positions in the document.
     QCOMPARE(DocumentText::plain(&d, 0, DocumentText::length(&d), "\n"), QString("first\nsub\nsecond"));
+}
+
+void tst_rtf_structure::documentSettingsHeadersAndNotesSurvive()
+{
+    const QByteArrayList kept{
+        "{\\stylesheet{\\s0 Normal;}{\\s1\\b Heading 1;}}", "\\paperw16838", "\\paperh11906", "\\landscape",
+        "\\margl1134", "\\margr1134", "\\margt850", "\\margb850", "\\deftab709", "\\deflang1031",
+        "{\\header \\pard\\qc Page header\\par}", "{\\footer \\pard Page footer\\par}",
+        "{\\footnote \\pard{\\super\\chftn} The note.}"};
+    const QByteArray rtf = "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Arial;}}" + kept.at(0)
+        + kept.mid(1, 9).join() + "\n" + kept.at(10) + kept.at(11)
+        + "\\pard Body{\\super\\chftn}" + kept.at(12) + " goes on\\par After\\par}";
+    QTextDocument first;
+    RtfReader::read(rtf, first);
+    // Nothing of them joins the body.
+    QCOMPARE(RtfTestSupport::plainText(first), QString("Body1 goes on\nAfter"));
+    const QByteArray written = RtfWriter::write(first);
+    for (const QByteArray &part : kept)
+        QVERIFY2(written.contains(part), part.constData());
+    // The note stays where it was, after its numbered mark.
+    QVERIFY2(written.contains("\\chftn " + kept.at(12) + "}{"), written.constData());
+    QTextDocument again;
+    RtfReader::read(written, again);
+    QCOMPARE(RtfTestSupport::plainText(again), RtfTestSupport::plainText(first));
+    QCOMPARE(rewrite(written), written);
+
+    // A selection copied out is not a document: it carries none of them.
+    QTextCursor all(&first);
+    all.select(QTextCursor::Document);
+    QVERIFY(!RtfWriter::write(all).contains("\\paperw"));
 }
 
 QTEST_MAIN(tst_rtf_structure)

@@ -135,6 +135,8 @@ void RtfBuilder::openGroup(qsizetype offset)
     }
     Group g = top();
     g.ownsDest = false;
+    g.keep = 0;
+    g.start = offset;
     m_stack.append(g);
     m_groupStart = true;
 }
@@ -156,6 +158,8 @@ void RtfBuilder::closeGroup(qsizetype offset)
     const Group closed = m_stack.takeLast();
     if (closed.ownsDest)
         finishDestination(closed);
+    if (closed.keep)
+        keepGroup(closed, offset);
     if (m_stack.size() == 1)
         m_ended = true;
 }
@@ -169,6 +173,13 @@ void RtfBuilder::setDestination(A action)
     Dest next = current;
     switch (action) {
     case A::DestSkip: next = Dest::Skip; break;
+    case A::DestKeep:
+    case A::DestKeepNote:
+        // Kept only where the body reads it; inside anything skipped it goes too.
+        next = Dest::Skip;
+        if (current == Dest::Normal)
+            g.keep = action == A::DestKeepNote ? 2 : 1;
+        break;
     case A::DestPass: break;
     case A::DestHold: next = current == Dest::Normal ? Dest::Hold : Dest::Skip; break;
     case A::DestResume: next = current == Dest::Hold ? Dest::Normal : current; break;
@@ -387,6 +398,16 @@ void RtfBuilder::controlWord(const RtfControlTable::Entry *entry, bool hasParame
             m_docCodePage = value;
         return;
     case A::DefaultFont: m_defaultFont = value; return;
+    case A::DocSetting:
+        // Only the document's own, outside every group but the outermost.
+        if (dest == Dest::Normal && m_replace && m_stack.size() <= 2
+            && entry->character < RtfControlTable::documentWordCount) {
+            QByteArray word = QByteArray("\\") + RtfControlTable::documentWords[entry->character];
+            if (hasParameter)
+                word += QByteArray::number(parameter);
+            m_settings.insert(entry->character, word);
+        }
+        return;
     case A::UnicodeSkip: g.unicodeSkip = quint8(qBound(0, value, 16)); return;
     case A::Unicode:
         if (dest == Dest::FieldInst) {
@@ -441,6 +462,9 @@ void RtfBuilder::controlWord(const RtfControlTable::Entry *entry, bool hasParame
         // The reference mark in the body shows the note's number; the note
         // itself is outside the body and skipped.
         if (dest == Dest::Normal) {
+            // The mark is a run of its own, so the note kept after it can hang on it.
+            flushMultiByte();
+            flushRun();
             const QString number = QString::number(++m_footnotes);
             for (const QChar c : number)
                 appendChar(c.unicode());
@@ -1553,6 +1577,21 @@ void RtfBuilder::finish()
         m_cursor.insertBlock(m_tailBlockFormat);
     }
     // A trailing \par ends the last paragraph; it does not open an empty one.
+
+    if (m_replace && (!m_styles.isEmpty() || !m_headers.isEmpty() || !m_settings.isEmpty())) {
+        QTextFrame *root = m_cursor.document()->rootFrame();
+        QTextFrameFormat f = root->frameFormat();
+        QByteArray settings;
+        for (const QByteArray &word : std::as_const(m_settings))
+            settings += word;
+        if (!settings.isEmpty())
+            f.setProperty(RtfProperties::DocumentSettings, settings);
+        if (!m_styles.isEmpty())
+            f.setProperty(RtfProperties::DocumentStyles, m_styles);
+        if (!m_headers.isEmpty())
+            f.setProperty(RtfProperties::DocumentHeaders, m_headers);
+        root->setFrameFormat(f);
+    }
 }
 
 void RtfBuilder::appendInstruction(const QString &text)
@@ -1563,6 +1602,36 @@ void RtfBuilder::appendInstruction(const QString &text)
     QString &instruction = m_fields[field];
     if (instruction.size() + text.size() <= RtfLimits::MaxFieldInstruction)
         instruction += text;
+}
+
+void RtfBuilder::keepGroup(const Group &closed, qsizetype end)
+{
+    if (closed.start < 0 || end >= m_source.size() || end < closed.start)
+        return;
+    const QByteArrayView bytes = m_source.sliced(closed.start, end - closed.start + 1);
+    if (m_keptBytes + bytes.size() > RtfLimits::MaxKeptBytes) {
+        damage(QStringLiteral("too much header, footer and note text; some was dropped"), closed.start);
+        return;
+    }
+    m_keptBytes += bytes.size();
+    if (closed.keep == 2) {
+        // A note stays after the text that refers to it (its mark).
+        flushMultiByte();
+        flushRun();
+        if (!m_para.isEmpty() && !m_para.last().image) {
+            QTextCharFormat &f = m_para.last().format;
+            f.setProperty(RtfProperties::Footnote, f.property(RtfProperties::Footnote).toByteArray() + bytes.toByteArray());
+            return;
+        }
+        if (!m_replace)
+            return;   // a pasted note with nothing before it has no place to go
+    }
+    if (!m_replace)
+        return;
+    if (bytes.startsWith("{\\stylesheet"))
+        m_styles = bytes.toByteArray();
+    else
+        m_headers += bytes.toByteArray() + '\n';
 }
 
 void RtfBuilder::decodeFontName()

@@ -7,6 +7,7 @@
 #include <QColor>
 #include <QHash>
 #include <QList>
+#include <QMap>
 #include <QString>
 #include <QStringList>
 #include <QTextBlockFormat>
@@ -44,6 +45,8 @@ public:
     void hexByte(uchar byte);
     void text(QByteArrayView bytes);
     void binary(QByteArrayView bytes);
+    // The bytes being read, so that groups kept as read can be cut from them.
+    void setSource(QByteArrayView source) { m_source = source; }
     // Ends the last paragraph and reports groups left open.
     void finish();
 
@@ -155,6 +158,8 @@ private:
     {
         Dest dest = Dest::Normal;
         bool ownsDest = false;   // this group named the destination
+        quint8 keep = 0;         // 1: kept for the document, 2: a footnote kept in place
+        qsizetype start = 0;     // offset of its '{'
         int field = -1;          // the \field this group is in
         quint8 unicodeSkip = 1;
         CharState chars;
@@ -236,6 +241,7 @@ private:
     Border *borderTarget();
     void applyTable(RtfControlTable::Action action, int value);
     void insertPicture();
+    void keepGroup(const Group &closed, qsizetype end);
     void finishFontEntry();
     void appendInstruction(const QString &text);
     void decodeFontName();
@@ -265,6 +271,11 @@ private:
     bool m_contentSeen = false;
     bool m_incomplete = false;   // content was dropped or the data ended early
     bool m_ended = false;
+    QByteArrayView m_source;
+    QByteArray m_styles;     // the style sheet, as read
+    QByteArray m_headers;    // headers and footers (and notes with no place), as read
+    QMap<int, QByteArray> m_settings;   // document settings by RtfControlTable::documentWords index
+    qsizetype m_keptBytes = 0;
     qint64 m_decodedBytes = 0;   // pixels of the pictures decoded so far
 
     // paragraph being collected

@@ -14,6 +14,7 @@ constexpr E sym(char16_t c) { return {A::Char, K::Symbol, 0, c}; }
 constexpr E flag(A a) { return {a, K::Flag, 0, 0}; }
 constexpr E toggle(A a) { return {a, K::Toggle, 1, 0}; }
 constexpr E value(A a, int def = 0) { return {a, K::Value, def, 0}; }
+constexpr E setting(char16_t index) { return {A::DocSetting, K::Value, 0, index}; }
 
 const std::unordered_map<std::string_view, E> &table()
 {
@@ -41,10 +42,13 @@ const std::unordered_map<std::string_view, E> &table()
         {"upr", dest(A::DestHold)},
         {"ud", dest(A::DestResume)},
         // Everything here is outside the body or not text at all.
-        {"stylesheet", skip()}, {"info", skip()},
-        {"header", skip()}, {"headerl", skip()}, {"headerr", skip()}, {"headerf", skip()},
-        {"footer", skip()}, {"footerl", skip()}, {"footerr", skip()}, {"footerf", skip()},
-        {"footnote", skip()}, {"annotation", skip()}, {"atnid", skip()}, {"atnauthor", skip()},
+        // Kept as read and written back, though not shown.
+        {"stylesheet", dest(A::DestKeep)},
+        {"header", dest(A::DestKeep)}, {"headerl", dest(A::DestKeep)}, {"headerr", dest(A::DestKeep)},
+        {"headerf", dest(A::DestKeep)}, {"footer", dest(A::DestKeep)}, {"footerl", dest(A::DestKeep)},
+        {"footerr", dest(A::DestKeep)}, {"footerf", dest(A::DestKeep)},
+        {"footnote", dest(A::DestKeepNote)},
+        {"info", skip()}, {"annotation", skip()}, {"atnid", skip()}, {"atnauthor", skip()},
         {"atrfstart", skip()}, {"atrfend", skip()}, {"atnref", skip()}, {"atndate", skip()},
         {"pntext", skip()}, {"pntxta", skip()}, {"pntxtb", skip()}, {"listtext", skip()},
         {"leveltext", dest(A::DestLevelText)}, {"levelnumbers", skip()}, {"listname", skip()},
@@ -73,6 +77,9 @@ const std::unordered_map<std::string_view, E> &table()
         {"sect", flag(A::Sect)},
         {"page", flag(A::Page)},
         {"chftn", flag(A::FootnoteMark)},
+        {"paperw", setting(0)}, {"paperh", setting(1)}, {"margl", setting(2)}, {"margr", setting(3)},
+        {"margt", setting(4)}, {"margb", setting(5)}, {"gutter", setting(6)}, {"landscape", setting(7)},
+        {"deftab", setting(8)}, {"deflang", setting(9)}, {"deflangfe", setting(10)},
         {"cell", flag(A::Cell)},
         {"nestcell", flag(A::NestCell)},
         {"row", flag(A::Row)},
@@ -252,3 +259,9 @@ const RtfControlTable::Entry *RtfControlTable::find(QByteArrayView word)
     const auto it = t.find(std::string_view(word.data(), size_t(word.size())));
     return it == t.end() ? nullptr : &it->second;
 }
+
+const char *const RtfControlTable::documentWords[] = {
+    "paperw", "paperh", "margl", "margr", "margt", "margb", "gutter", "landscape",
+    "deftab", "deflang", "deflangfe",
+};
+const int RtfControlTable::documentWordCount = int(std::size(RtfControlTable::documentWords));

@@ -20,10 +20,12 @@ public:
         // destinations
         DestFontTable, DestColorTable, DestSkip, DestPass, DestPicture, DestHold, DestResume,
         DestPn, DestField, DestFieldInst, DestFieldResult, DestListTable, DestList, DestListLevel, DestLevelText, DestListOverrideTable, DestListOverride,
+        DestKeep, DestKeepNote,
         // text structure
         Par, Sect, Page, Cell, Row, Char, FootnoteMark,
         // document
         Ansi, Mac, Pc, Pca, AnsiCodePage, DefaultFont, UnicodeSkip, Unicode,
+        DocSetting,   // character: its index in RtfControlTable::documentWords
         // character formatting
         Plain, Font, FontSize, Bold, Italic, Underline, UnderlineNone, Strike, Foreground,
         Background, Super, Sub, NoSuperSub, Caps, SmallCaps,
@@ -58,4 +60,8 @@ public:
 
     // nullptr for words the reader does not know.
     static const Entry *find(QByteArrayView word);
+    // The document's settings Quillet keeps but does not edit (paper size,
+    // margins, orientation, default tab, languages), by DocSetting index.
+    static const char *const documentWords[];
+    static const int documentWordCount;
 };

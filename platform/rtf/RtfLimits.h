@@ -24,6 +24,8 @@ constexpr int MaxPictureScale = 1000;
 // Pixels of all the pictures of one document, decoded; past it pictures show
 // as frames (their bytes are still kept and saved).
 constexpr qint64 MaxDecodedPictureBytes = qint64(256) * 1024 * 1024;
+// Bytes of header, footer, note and style sheet groups kept as read.
+constexpr qsizetype MaxKeptBytes = 64 * 1024 * 1024;
 // Fields of one document; later ones keep their result as plain text.
 constexpr int MaxFields = 1 << 20;
 // Font, colour and list table entries.

@@ -30,6 +30,14 @@ enum : int {
     PictureCropBottom,
     // Lists: \levelstartat as read, when it is not 1 (Qt counts from 1).
     ListStart,
+    // Of the root frame: the document's settings (\paperw, \margl, \deftab,
+    // \deflang...), its style sheet group and its header and footer groups,
+    // all as read (QByteArray), written back as they came.
+    DocumentSettings,
+    DocumentStyles,
+    DocumentHeaders,
+    // Characters a footnote refers to: the note's group as read (QByteArray).
+    Footnote,
     // An embedded object (\object group) kept as read, by resource name.
     ObjectData,
 };

@@ -12,6 +12,7 @@ RtfReader::Result parse(const QByteArray &rtf, QTextCursor &cursor, bool replace
 {
     RtfReader::Result result;
     RtfBuilder builder(cursor, replace);
+    builder.setSource(rtf);
     const bool header = RtfReader::isRtf(rtf);
     if (rtf.trimmed().isEmpty())
         builder.problem(QStringLiteral("the data is empty"), 0);

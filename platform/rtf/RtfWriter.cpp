@@ -20,6 +20,7 @@
 #include <QTextTable>
 #include <QUrl>
 
+#include <algorithm>
 #include <array>
 #include <utility>
 
@@ -191,9 +192,19 @@ public:
             }
             out.append("}\n");
         }
+        // What the document was read with and Quillet does not edit goes back as it came.
+        const QTextFrameFormat root = m_doc.rootFrame()->frameFormat();
+        if (m_whole && root.hasProperty(RtfProperties::DocumentStyles)) {
+            out.append(root.property(RtfProperties::DocumentStyles).toByteArray());
+            out.append('\n');
+        }
         if (!m_lists.isEmpty())
             writeListTables(out);
+        if (m_whole)
+            out.append(root.property(RtfProperties::DocumentSettings).toByteArray());
         out.append("\\viewkind4\n");
+        if (m_whole)
+            out.append(root.property(RtfProperties::DocumentHeaders).toByteArray());
         out.append(body);
         out.append("}\n");
         return out;
@@ -548,7 +559,17 @@ private:
             }
             out.append('{');
             writeCharFormat(out, f);
-            appendText(out, QStringView(fragment.text()).mid(from - fs, to - from));
+            const QString text = fragment.text();
+            const QStringView piece = QStringView(text).mid(from - fs, to - from);
+            const QByteArray note = f.property(RtfProperties::Footnote).toByteArray();
+            // A note's number is written as the mark that numbers it.
+            if (!note.isEmpty() && to == fe && !piece.isEmpty()
+                && std::all_of(piece.begin(), piece.end(), [](QChar c) { return c.isDigit(); }))
+                out.append("\\chftn ");
+            else
+                appendText(out, piece);
+            if (!note.isEmpty() && to == fe)
+                out.append(note);
             out.append('}');
         }
         if (!field.isEmpty())
