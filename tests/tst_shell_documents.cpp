@@ -3,6 +3,7 @@
 
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QScrollBar>
 
 class tst_shell_documents : public QObject
 {
@@ -73,6 +74,28 @@ private slots:
             (first->subWindow()->*show)();
             QCOMPARE(first->WindowState(), state);
         }
+    }
+
+    // However many windows are opened, each new one lies wholly inside the
+    // visible area; one moved past its edges can still be scrolled to.
+    void newWindowsCanBeReached()
+    {
+        QMdiArea *area = m_main->mdiArea;
+        for (int i = 0; i < 12; ++i) {
+            m_main->new_Click();
+            const QRect window = m_main->ActiveForm()->subWindow()->geometry();
+            QVERIFY2(area->viewport()->rect().contains(window),
+                     qPrintable(QStringLiteral("window %1 at %2,%3 %4x%5").arg(i + 2)
+                                    .arg(window.x()).arg(window.y()).arg(window.width()).arg(window.height())));
+        }
+
+        QMdiSubWindow *sub = m_main->ActiveForm()->subWindow();
+        sub->move(area->viewport()->width() - 40, area->viewport()->height() - 40);
+        QTRY_VERIFY(area->horizontalScrollBar()->isVisible());
+        QTRY_VERIFY(area->verticalScrollBar()->isVisible());
+        area->horizontalScrollBar()->setValue(area->horizontalScrollBar()->maximum());
+        area->verticalScrollBar()->setValue(area->verticalScrollBar()->maximum());
+        QTRY_VERIFY(area->viewport()->rect().contains(sub->geometry()));
     }
 
     void fileNameDropsOneChangeMark_data()
