@@ -7,8 +7,11 @@
 
 #include "platform/DocumentFile.h"
 #include "platform/DocumentText.h"
+#include "platform/rtf/RtfProperties.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QBuffer>
+#include <QImage>
 #include <QLabel>
 #include <QTextBlock>
 #include <QTextDocument>
@@ -103,6 +106,7 @@ private slots:
     void refusesFilesPastTheSizeLimit_data();
     void refusesFilesPastTheSizeLimit();
     void longRunsWithoutBreaksLayOutInTime();
+    void picturesStayWithinTheMemoryBudget();
 };
 
 void tst_big_documents::opensAsFarAsItCanBeShown_data()
@@ -234,6 +238,54 @@ void tst_big_documents::longRunsWithoutBreaksLayOutInTime()
     run.insertText(QString(1000000, QLatin1Char('y')));
     QTRY_VERIFY_WITH_TIMEOUT(box->LineCountComplete(), 50000);
     QCOMPARE(box->wordWrapMode(), QTextOption::WrapAnywhere);
+    m_main->ActiveForm()->bChanged = false;
+}
+
+void tst_big_documents::picturesStayWithinTheMemoryBudget()
+{
+    // Twenty pictures, small on disk, each decoding to about 125 MB.
+    QByteArray png;
+    {
+        QImage big(5600, 5600, QImage::Format_RGB32);
+        big.fill(Qt::darkCyan);
+        QBuffer buffer(&png);
+        QVERIFY(buffer.open(QIODevice::WriteOnly) && big.save(&buffer, "PNG"));
+    }
+    QByteArray rtf = "{\\rtf1\\ansi ";
+    for (int i = 0; i < 20; ++i)
+        rtf += "{\\pict\\pngblip\\picw5600\\pich5600 " + png.toHex() + "}\\par\n";
+    QVERIFY(writeFile(path("pictures.rtf"), rtf + "}"));
+
+    Watchdog watchdog("open twenty large pictures", 120);
+    ModalSeam::queue(QStringLiteral("OK"));
+    QVERIFY(fileMod::OpenFile(path("pictures.rtf")));
+    QTextDocument *doc = m_main->ActiveForm()->rtf1->document();
+
+    // Only what fits the budget is decoded; the rest shows as frames.
+    int pictures = 0, decoded = 0;
+    for (QTextBlock block = doc->begin(); block.isValid(); block = block.next()) {
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextCharFormat format = it.fragment().charFormat();
+            if (!format.isImageFormat())
+                continue;
+            ++pictures;
+            const QVariant image = doc->resource(QTextDocument::ImageResource, QUrl(format.toImageFormat().name()));
+            decoded += image.value<QImage>().size() == QSize(5600, 5600);
+        }
+    }
+    QCOMPARE(pictures, 20);
+    QVERIFY2(decoded >= 1 && decoded <= 2, qPrintable(QString::number(decoded)));
+
+    // Save writes every picture's bytes as they were read.
+    const QString saved = path("savedpictures.rtf");
+    QVERIFY2(m_main->ActiveForm()->rtf1->SaveFile(saved, DocumentFile::Rtf),
+             qPrintable(m_main->ActiveForm()->rtf1->LastError()));
+    QFile back(saved);
+    QVERIFY(back.open(QIODevice::ReadOnly));
+    // The writer may break the hexadecimal digits into lines.
+    QByteArray written = back.readAll();
+    written.replace('\r', QByteArray()).replace('\n', QByteArray());
+    QCOMPARE(written.count(png.toHex()), 20);
     m_main->ActiveForm()->bChanged = false;
 }
 
