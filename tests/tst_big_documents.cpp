@@ -186,7 +186,7 @@ void tst_big_documents::lineCountFollowsWhileTyping()
     QVERIFY(grew.count() >= 1);
     // The file's last line end opens one more, empty, paragraph.
     QCOMPARE(box->GetLineCount(), 60001);
-    QCOMPARE(m_main->Panel(5)->text(), modGeneral::FormatLineFigure(60001));
+    QCOMPARE(m_main->Panel(frmMain::PanelLines)->text(), modGeneral::FormatLineFigure(60001));
     // Typing on keeps the figure whole: one more paragraph, one more line.
     QTest::keyClick(box, Qt::Key_Return);
     QCOMPARE(box->GetLineCount(), 60002);

@@ -89,9 +89,9 @@ private slots:
         auto *opened = new frmDoc;
         m_main->AddDocument(opened);
         QCOMPARE(doc(), opened);
-        QCOMPARE(panel(7), QStringLiteral("0"));
+        QCOMPARE(panel(frmMain::PanelWords), QStringLiteral("0"));
         QVERIFY(opened->rtf1->LoadFile(path, RichTextBox::rtfText));
-        QCOMPARE(panel(7), QStringLiteral("2"));   // the bar shows what was loaded
+        QCOMPARE(panel(frmMain::PanelWords), QStringLiteral("2"));   // the bar shows what was loaded
         opened->SetCaption(path);
         opened->bChanged = false;
         QTest::keyClicks(opened->rtf1, QStringLiteral("more"));
@@ -264,32 +264,32 @@ private slots:
         QCOMPARE(first->Caption(), QStringLiteral("Document 1*"));
         QCOMPARE(second->Caption(), QStringLiteral("Document 2"));
         QVERIFY(first->bChanged && !second->bChanged);
-        QCOMPARE(panel(7), QStringLiteral("0"));
+        QCOMPARE(panel(frmMain::PanelWords), QStringLiteral("0"));
         second->rtf1->SetText(QStringLiteral("one two\r\nthree"));
         second->rtf1->SetSelStart(0);
         QTest::keyClick(second->rtf1, Qt::Key_Down);
-        QCOMPARE(panel(3), QStringLiteral("2"));
-        QCOMPARE(panel(7), QStringLiteral("3"));
+        QCOMPARE(panel(frmMain::PanelLine), QStringLiteral("2"));
+        QCOMPARE(panel(frmMain::PanelWords), QStringLiteral("3"));
         // Nothing active: the figures of the last document leave the bar.
         m_main->mdiArea->setActiveSubWindow(nullptr);
-        for (int i : {3, 5, 7})
+        for (int i : {frmMain::PanelLine, frmMain::PanelLines, frmMain::PanelWords})
             QCOMPARE(panel(i), QString());
         m_main->mdiArea->setActiveSubWindow(first->subWindow());
-        QCOMPARE(panel(5), QStringLiteral("1"));
-        QCOMPARE(panel(7), QStringLiteral("5"));
+        QCOMPARE(panel(frmMain::PanelLines), QStringLiteral("1"));
+        QCOMPARE(panel(frmMain::PanelWords), QStringLiteral("5"));
     }
 
     void insertKeyTogglesTheInsPanel()
     {
-        QCOMPARE(panel(10), QStringLiteral("INS"));
+        QCOMPARE(panel(frmMain::PanelIns), QStringLiteral("INS"));
         QTest::keyClick(rtf(), Qt::Key_Insert);
-        QCOMPARE(panel(10), QStringLiteral("OVR"));
+        QCOMPARE(panel(frmMain::PanelIns), QStringLiteral("OVR"));
         QTest::keyClicks(rtf(), QStringLiteral("ab"));
         QTest::keyClick(rtf(), Qt::Key_Home);
         QTest::keyClick(rtf(), Qt::Key_X);
         QCOMPARE(rtf()->Text(), QStringLiteral("xb"));
         QTest::keyClick(rtf(), Qt::Key_Insert);
-        QCOMPARE(panel(10), QStringLiteral("INS"));
+        QCOMPARE(panel(frmMain::PanelIns), QStringLiteral("INS"));
     }
 };
 

@@ -127,13 +127,13 @@ private slots:
         bool cancel = false;
         doc->Form_QueryUnload(cancel, 0);
         QVERIFY(!doc->bAddStar);
-        for (int panel : {3, 5, 7})
+        for (int panel : {frmMain::PanelLine, frmMain::PanelLines, frmMain::PanelWords})
             m_main->Panel(panel)->setText(QStringLiteral("stale"));
         QVERIFY(doc->subWindow()->close());
         QVERIFY(!m_main->ActiveForm() && m_main->documents().isEmpty());
-        for (int panel : {3, 5, 7})
+        for (int panel : {frmMain::PanelLine, frmMain::PanelLines, frmMain::PanelWords})
             QCOMPARE(m_main->Panel(panel)->text(), QString());
-        QCOMPARE(m_main->Panel(2)->text(), QStringLiteral("Line #:"));
+        QCOMPARE(m_main->Panel(frmMain::PanelLineLabel)->text(), QStringLiteral("Line #:"));
     }
 };
 

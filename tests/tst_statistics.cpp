@@ -157,9 +157,9 @@ private slots:
         QVERIFY(main->ActiveForm());
         main->ActiveForm()->rtf1->SetText(text);
         main->ActiveForm()->rtf1->SetSelStart(int(text.size()));
-        QCOMPARE(main->Panel(3)->text(), lines);
-        QCOMPARE(main->Panel(5)->text(), lines);
-        QCOMPARE(main->Panel(7)->text(), words);
+        QCOMPARE(main->Panel(frmMain::PanelLine)->text(), lines);
+        QCOMPARE(main->Panel(frmMain::PanelLines)->text(), lines);
+        QCOMPARE(main->Panel(frmMain::PanelWords)->text(), words);
     }
 };
 
