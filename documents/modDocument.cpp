@@ -7,6 +7,9 @@
 #include "shell/frmMain.h"
 #include "shell/modMessageError.h"
 
+#include <QAction>
+#include <QTextCursor>
+
 #include <limits>
 
 namespace {
@@ -76,6 +79,29 @@ void SaveAllDocuments()
         if (!fileMod::CloseDocument(doc))
             return;
         closed.append(doc);
+    }
+}
+
+void ToggleBullets()
+{
+    frmMain *main = frmMain::instance();
+    frmDoc *doc = main ? main->ActiveForm() : nullptr;
+    if (!doc)
+        return;
+    RichTextBox *r = doc->rtf1;
+    QAction *button = main->Button(QStringLiteral("bullet"));
+    if (r->SelBullet() != true) {
+        r->SetSelBullet(true);
+        if (button)
+            button->setChecked(true);
+    } else {
+        QTextCursor step = r->textCursor();
+        step.beginEditBlock();
+        r->SetSelBullet(false);
+        r->SetSelHangingIndent(0);
+        step.endEditBlock();
+        if (button)
+            button->setChecked(false);
     }
 }
 

@@ -15,4 +15,10 @@ void ResetCreatedDocumentCounter();
 // Saves and closes every document window (File > Save All).
 void SaveAllDocuments();
 
+// Bullets on or off for the active document's selected paragraphs: a plain
+// or mixed selection becomes bulleted throughout, a bulleted one plain with
+// no hanging indent left. The format bar's "bullet" button follows. One undo
+// step; nothing happens without a document.
+void ToggleBullets();
+
 }

@@ -1,0 +1,48 @@
+#pragma once
+
+// Shared by the editing tests: a main window started as the application
+// starts it, with helpers to lay out a document and to close every document.
+
+#include "DocTestSupport.h"
+#include "documents/frmDoc.h"
+#include "platform/ModalSeam.h"
+#include "platform/RichTextBox.h"
+#include "shell/frmMain.h"
+
+#include <QAction>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+
+namespace EditingTest {
+
+inline RichTextBox *rtf(frmMain *main)
+{
+    return main->ActiveForm() ? main->ActiveForm()->rtf1 : nullptr;
+}
+
+inline void select(RichTextBox *rtf, int start, int length)
+{
+    rtf->SetSelStart(start);
+    rtf->SetSelLength(length);
+}
+
+// Every document window goes, without a question.
+inline void closeAllDocuments(frmMain *main)
+{
+    for (frmDoc *doc : main->documents())
+        doc->bChanged = false;
+    main->mdiArea->closeAllSubWindows();
+}
+
+// The texts of the program's message boxes asked since the last reset.
+inline QStringList messages()
+{
+    QStringList texts;
+    for (const ModalSeam::Question &q : ModalSeam::asked()) {
+        if (q.kind == QLatin1String("message"))
+            texts << q.text;
+    }
+    return texts;
+}
+
+} // namespace EditingTest

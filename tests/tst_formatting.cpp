@@ -1,0 +1,287 @@
+#include "EditingTestSupport.h"
+#include "documents/modDocument.h"
+#include "editing/modFormat.h"
+#include "editing/modParagraph.h"
+#include "platform/CommonDialog.h"
+
+#include <QColor>
+#include <QFont>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace EditingTest;
+
+// Character and paragraph formatting driven through the commands, with the
+// format bar's buttons and the Format menu's check marks they keep.
+class tst_formatting : public QObject
+{
+    Q_OBJECT
+    QTemporaryDir m_dir;
+    std::unique_ptr<frmMain> m_main;
+
+    RichTextBox *doc() const { return rtf(m_main.get()); }
+    QAction *button(const char *key) const { return m_main->Button(QLatin1String(key)); }
+    QAction *entry(const char *name) const { return m_main->Menu(QLatin1String(name)); }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        DocTestSupport::prepare(m_dir.path());
+    }
+
+    void init()
+    {
+        m_main = DocTestSupport::startMain();
+        QVERIFY(doc());
+        // Paragraphs: "alpha beta" / "gamma" / "delta".
+        doc()->SetText(QStringLiteral("alpha beta\ngamma\ndelta"));
+    }
+
+    void cleanup()
+    {
+        m_main.reset();
+        QCOMPARE(ModalSeam::unanswered(), 0);
+    }
+
+    void toggles_data()
+    {
+        QTest::addColumn<int>("style");
+        QTest::addColumn<QString>("before");   // plain, styled, mixed
+        QTest::addColumn<bool>("after");
+        const struct { const char *name; int style; } styles[] = {
+            {"bold", modFormat::Bold}, {"underline", modFormat::Underline},
+            {"italic", modFormat::Italic}, {"strikethru", modFormat::StrikeThru}};
+        for (const auto &s : styles) {
+            QTest::addRow("%s: plain becomes styled", s.name) << s.style << "plain" << true;
+            QTest::addRow("%s: styled becomes plain", s.name) << s.style << "styled" << false;
+            QTest::addRow("%s: mixed becomes styled", s.name) << s.style << "mixed" << true;
+        }
+    }
+
+    // The menu command, then the button and check mark from what the
+    // selection reads; a mixed selection goes all styled, then all plain.
+    void toggles()
+    {
+        QFETCH(int, style);
+        QFETCH(QString, before);
+        QFETCH(bool, after);
+        using Reader = std::optional<bool> (RichTextBox::*)() const;
+        using Writer = void (RichTextBox::*)(bool);
+        const struct { Reader read; Writer write; void (*command)(); const char *key; const char *entry; } parts[] = {
+            {&RichTextBox::SelBold, &RichTextBox::SetSelBold, modFormat::menuFormatFontBold_Click, "bold", "menuFormatFontBold"},
+            {&RichTextBox::SelUnderline, &RichTextBox::SetSelUnderline, modFormat::menuFormatFontUnderline_Click, "under", "menuFormatFontUnderline"},
+            {&RichTextBox::SelItalic, &RichTextBox::SetSelItalic, modFormat::menuFormatFontItalic_Click, "italic", "menuFormatFontItalic"},
+            {&RichTextBox::SelStrikeThru, &RichTextBox::SetSelStrikeThru, modFormat::menuFormatFontStrikethru_Click, "strikethru", "menuFormatFontStrikethru"}};
+        const auto &p = parts[style];
+
+        if (before != QLatin1String("plain")) {
+            // "beta" alone, or all of "alpha beta"
+            select(doc(), before == QLatin1String("mixed") ? 6 : 0, before == QLatin1String("mixed") ? 4 : 10);
+            (doc()->*p.write)(true);
+        }
+        select(doc(), 0, 10);
+        QCOMPARE((doc()->*p.read)(), before == QLatin1String("mixed") ? std::optional<bool>()
+                                                                       : std::optional<bool>(before != QLatin1String("plain")));
+        p.command();
+        QCOMPARE((doc()->*p.read)(), std::optional<bool>(after));
+        QCOMPARE(button(p.key)->isChecked(), after);
+        QCOMPARE(entry(p.entry)->isChecked(), after);
+
+        p.command();
+        QCOMPARE((doc()->*p.read)(), std::optional<bool>(!after));
+        QCOMPARE(button(p.key)->isChecked(), !after);
+        QCOMPARE(entry(p.entry)->isChecked(), !after);
+        QVERIFY(messages().isEmpty());
+    }
+
+    // A check mark shows the last toggle in any document: switching
+    // documents leaves it.
+    void checkMarkOutlivesDocumentSwitch()
+    {
+        select(doc(), 0, 5);
+        modFormat::menuFormatFontBold_Click();
+        QVERIFY(entry("menuFormatFontBold")->isChecked());
+        modDocument::CreateNewDocument();
+        QVERIFY(entry("menuFormatFontBold")->isChecked());
+    }
+
+    void withoutDocument_data()
+    {
+        QTest::addColumn<int>("command");
+        QTest::addColumn<bool>("tells");
+        QTest::newRow("bold from the menu") << 0 << true;
+        QTest::newRow("colour from the menu") << 1 << true;
+        QTest::newRow("font from the menu") << 2 << true;
+        QTest::newRow("bullets from the menu") << 3 << true;
+        QTest::newRow("bold from the format bar") << 4 << false;
+        QTest::newRow("colour from the format bar") << 5 << false;
+        QTest::newRow("bullets procedure") << 6 << false;
+    }
+
+    // The menu says there is no document; the format bar stays silent; no
+    // dialog is put up for a colour or font with nowhere to go.
+    void withoutDocument()
+    {
+        QFETCH(int, command);
+        QFETCH(bool, tells);
+        closeAllDocuments(m_main.get());
+        QTRY_VERIFY(!m_main->ActiveForm());
+        ModalSeam::reset();
+        if (tells)
+            ModalSeam::queue(QStringLiteral("OK"));
+        switch (command) {
+        case 0: modFormat::menuFormatFontBold_Click(); break;
+        case 1: modFormat::menuFormatFontColor_Click(); break;
+        case 2: modFormat::mnufont_Click(); break;
+        case 3: modParagraph::menuInsertBullets_Click(); break;
+        case 4: QVERIFY(!modFormat::Toggle(modFormat::Bold)); break;
+        case 5: modFormat::ChooseColor(); break;
+        case 6: modDocument::ToggleBullets(); break;
+        }
+        QCOMPARE(messages(), tells ? QStringList{QStringLiteral("No document is open !")} : QStringList());
+        QCOMPARE(ModalSeam::asked().size(), tells ? 1 : 0);
+        QVERIFY(!button("bold")->isChecked());
+    }
+
+    // A cancelled dialog leaves the text's colour; a chosen one colours it
+    // and is where the dialog opens next time.
+    void colour()
+    {
+        select(doc(), 0, 5);
+        doc()->SetSelColor(0x0000ff);
+        ModalSeam::queue(QVariant());
+        modFormat::menuFormatFontColor_Click();
+        QCOMPARE(doc()->SelColor(), std::optional<int>(0x0000ff));
+        QCOMPARE(ModalSeam::asked().last().title, QStringLiteral("Pick Font Color . . ."));
+        QCOMPARE(m_main->cd1->Flags(), int(CommonDialog::cdlCCRGBInit));
+
+        ModalSeam::queue(0x00ff00);
+        modFormat::menuFormatFontColor_Click();
+        QCOMPARE(doc()->SelColor(), std::optional<int>(0x00ff00));
+        QCOMPARE(m_main->cd1->Color(), 0x00ff00);
+        QCOMPARE(ModalSeam::asked().size(), 2);
+    }
+
+    // The whole font in one step, its size too; a cancelled dialog changes
+    // nothing; the style buttons follow.
+    void font()
+    {
+        select(doc(), 0, 5);
+        doc()->SetSelColor(0xff0000);
+        ModalSeam::queue(QVariant());
+        modFormat::mnufont_Click();
+        QCOMPARE(doc()->SelBold(), std::optional<bool>(false));
+
+        QFont chosen(QStringLiteral("DejaVu Serif"), 22);
+        chosen.setBold(true);
+        chosen.setStrikeOut(true);
+        ModalSeam::queue(QVariant::fromValue(chosen));
+        modFormat::mnufont_Click();
+        QCOMPARE(m_main->cd1->Flags(), 259);
+        QCOMPARE(doc()->SelFontName(), std::optional<QString>(QStringLiteral("DejaVu Serif")));
+        QCOMPARE(doc()->SelFontSize(), std::optional<double>(22));
+        QCOMPARE(doc()->SelBold(), std::optional<bool>(true));
+        QCOMPARE(doc()->SelStrikeThru(), std::optional<bool>(true));
+        QCOMPARE(doc()->SelItalic(), std::optional<bool>(false));
+        QCOMPARE(doc()->SelColor(), std::optional<int>(0xff0000));
+        QVERIFY(button("bold")->isChecked());
+        QVERIFY(button("strikethru")->isChecked());
+        QVERIFY(!button("italic")->isChecked());
+        doc()->undo();
+        QCOMPARE(doc()->SelBold(), std::optional<bool>(false));
+        QCOMPARE(doc()->SelFontSize(), std::optional<double>(10));
+    }
+
+    void alignment_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QString>("buttonsBefore");   // left, center, right: 1 pressed
+        QTest::addColumn<QString>("buttonsAfter");
+        QTest::addColumn<QString>("entriesBefore");
+        QTest::addColumn<QString>("entriesAfter");
+        QTest::addColumn<int>("code");
+        QTest::newRow("left from nothing") << "left" << "000" << "100" << "000" << "100" << 0;
+        QTest::newRow("centre releases only left of both") << "center" << "101" << "011" << "101" << "011" << 2;
+        QTest::newRow("centre releases right") << "center" << "001" << "010" << "001" << "010" << 2;
+        QTest::newRow("right releases centre") << "right" << "010" << "001" << "010" << "001" << 1;
+        QTest::newRow("right clears left mark first") << "right" << "110" << "101" << "110" << "011" << 1;
+        QTest::newRow("left releases centre before right") << "left" << "011" << "101" << "011" << "101" << 0;
+    }
+
+    // Own button and mark on; of the other two, only the first found on (in
+    // the command's order) is turned off.
+    void alignment()
+    {
+        QFETCH(QString, command);
+        QFETCH(QString, buttonsBefore);
+        QFETCH(QString, buttonsAfter);
+        QFETCH(QString, entriesBefore);
+        QFETCH(QString, entriesAfter);
+        QFETCH(int, code);
+        const char *keys[] = {"left", "center", "right"};
+        const char *entries[] = {"mnuFormatAlignLeft", "mnuFormatAlignCenter", "mnuFormatAlignRight"};
+        select(doc(), 3, 10);   // two paragraphs
+        for (int i = 0; i < 3; ++i) {
+            button(keys[i])->setChecked(buttonsBefore.at(i) == u'1');
+            entry(entries[i])->setCheckable(true);
+            entry(entries[i])->setChecked(entriesBefore.at(i) == u'1');
+        }
+        if (command == QLatin1String("left"))
+            modParagraph::mnuFormatAlignLeft_Click();
+        else if (command == QLatin1String("center"))
+            modParagraph::mnuFormatAlignCenter_Click();
+        else
+            modParagraph::mnuFormatAlignRight_Click();
+        QCOMPARE(doc()->SelAlignment(), std::optional<int>(code));
+        QString buttons, marks;
+        for (int i = 0; i < 3; ++i) {
+            buttons += QLatin1Char(button(keys[i])->isChecked() ? '1' : '0');
+            marks += QLatin1Char(entry(entries[i])->isChecked() ? '1' : '0');
+        }
+        QCOMPARE(buttons, buttonsAfter);
+        QCOMPARE(marks, entriesAfter);
+    }
+
+    // The format bar aligns only: the menu marks stay, the buttons show the
+    // paragraphs' alignment; a mixed selection shows none.
+    void alignFromBar()
+    {
+        entry("mnuFormatAlignLeft")->setCheckable(true);
+        entry("mnuFormatAlignLeft")->setChecked(true);
+        select(doc(), 0, 0);
+        modParagraph::AlignFromBar(RichTextBox::rtfCenter);
+        QCOMPARE(doc()->SelAlignment(), std::optional<int>(2));
+        QVERIFY(button("center")->isChecked());
+        QVERIFY(entry("mnuFormatAlignLeft")->isChecked());
+        select(doc(), 0, 14);
+        QCOMPARE(doc()->SelAlignment(), std::optional<int>());
+    }
+
+    // Mixed goes all bulleted; taking the bullets away clears the hanging
+    // indent; each toggle is one undo step.
+    void bullets()
+    {
+        select(doc(), 0, 0);
+        doc()->SetSelBullet(true);
+        select(doc(), 0, 14);
+        QCOMPARE(doc()->SelBullet(), std::optional<bool>());
+        modParagraph::menuInsertBullets_Click();
+        QCOMPARE(doc()->SelBullet(), std::optional<bool>(true));
+        QVERIFY(button("bullet")->isChecked());
+
+        doc()->SetSelHangingIndent(360);
+        modParagraph::menuInsertBullets_Click();
+        QCOMPARE(doc()->SelBullet(), std::optional<bool>(false));
+        QCOMPARE(doc()->SelHangingIndent(), std::optional<int>(0));
+        QVERIFY(!button("bullet")->isChecked());
+
+        doc()->undo();
+        QCOMPARE(doc()->SelBullet(), std::optional<bool>(true));
+        QCOMPARE(doc()->SelHangingIndent(), std::optional<int>(360));
+        QVERIFY(messages().isEmpty());
+    }
+};
+
+QTEST_MAIN(tst_formatting)
+#include "tst_formatting.moc"

@@ -1,0 +1,161 @@
+#include "EditingTestSupport.h"
+#include "editing/modRulers.h"
+
+#include <QFile>
+#include <QSlider>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace EditingTest;
+
+// The indentation rulers: slider positions as fractions of the right
+// margin, written to the selected paragraphs and kept in the saved file.
+class tst_rulers : public QObject
+{
+    Q_OBJECT
+    QTemporaryDir m_dir;
+    std::unique_ptr<frmMain> m_main;
+
+    RichTextBox *doc() const { return rtf(m_main.get()); }
+
+    void moveSliders(int indent, int hanging)
+    {
+        m_main->sliderHangingIndent->setValue(hanging);
+        m_main->sliderIndent->setValue(indent);
+        modRulers::sliderIndent_Scroll();
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        DocTestSupport::prepare(m_dir.path());
+    }
+
+    void init()
+    {
+        m_main = DocTestSupport::startMain();
+        QVERIFY(doc());
+        doc()->SetText(QStringLiteral("first paragraph\nsecond paragraph\nthird"));
+        doc()->SetRightMargin(7200);
+    }
+
+    void cleanup()
+    {
+        m_main.reset();
+        QCOMPARE(ModalSeam::unanswered(), 0);
+    }
+
+    void conversions_data()
+    {
+        QTest::addColumn<int>("indent");
+        QTest::addColumn<int>("hanging");
+        QTest::addColumn<int>("indentTwips");
+        QTest::addColumn<int>("hangingTwips");
+        QTest::newRow("both at 0") << 0 << 0 << 0 << 0;
+        QTest::newRow("indent at 9 is the whole margin") << 9 << 8 << 7200 << -900;
+        QTest::newRow("hanging left of the indent is negative") << 6 << 2 << 4800 << -3600;
+        QTest::newRow("equal positions are not equal fractions") << 4 << 4 << 3200 << 0;
+        QTest::newRow("hanging right of the indent") << 1 << 5 << 800 << 3600;
+    }
+
+    // The two maxima differ, so each slider divides by its own; the hanging
+    // indent is measured from the indent slider.
+    void conversions()
+    {
+        QFETCH(int, indent);
+        QFETCH(int, hanging);
+        QFETCH(int, indentTwips);
+        QFETCH(int, hangingTwips);
+        QCOMPARE(modRulers::IndentTwips(indent, 9, 7200), indentTwips);
+        QCOMPARE(modRulers::HangingIndentTwips(hanging, indent, 8, 7200), hangingTwips);
+    }
+
+    // Every paragraph the selection touches gets the same indents, and the
+    // saved file carries them back.
+    void multiParagraphAndSaved()
+    {
+        select(doc(), 3, 20);   // first and second paragraph
+        moveSliders(3, 4);
+        QCOMPARE(doc()->SelIndent(), std::optional<int>(2400));
+        QCOMPARE(doc()->SelHangingIndent(), std::optional<int>(900));
+        select(doc(), 33, 0);   // third paragraph untouched
+        QCOMPARE(doc()->SelIndent(), std::optional<int>(0));
+
+        const QString path = m_dir.filePath(QStringLiteral("indents.rtf"));
+        QVERIFY(doc()->SaveFile(path));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray saved = file.readAll();
+        QVERIFY2(saved.contains("\\li3300") && saved.contains("\\fi-900"), saved.constData());
+
+        RichTextBox reread;
+        QVERIFY(reread.LoadFile(path));
+        reread.SetSelStart(0);
+        reread.SetSelLength(20);
+        QCOMPARE(reread.SelIndent(), std::optional<int>(2400));
+        QCOMPARE(reread.SelHangingIndent(), std::optional<int>(900));
+    }
+
+    // The hanging slider alone recomputes against the indent slider's place,
+    // and one slider move is one undo step.
+    void hangingAloneAndUndo()
+    {
+        moveSliders(6, 6);
+        m_main->sliderHangingIndent->setValue(2);
+        modRulers::sliderHangingIndent_Scroll();
+        QCOMPARE(doc()->SelIndent(), std::optional<int>(4800));
+        QCOMPARE(doc()->SelHangingIndent(), std::optional<int>(-3600));
+        // Undo puts the caret after the paragraph it changed.
+        doc()->undo();
+        select(doc(), 0, 0);
+        QCOMPARE(doc()->SelHangingIndent(), std::optional<int>(0));
+        QCOMPARE(doc()->SelIndent(), std::optional<int>(4800));
+        doc()->undo();
+        select(doc(), 0, 0);
+        QCOMPARE(doc()->SelIndent(), std::optional<int>(0));
+    }
+
+    void withoutDocument()
+    {
+        closeAllDocuments(m_main.get());
+        QTRY_VERIFY(!m_main->ActiveForm());
+        moveSliders(5, 3);
+        modRulers::sliderHangingIndent_Scroll();
+        QCOMPARE(ModalSeam::asked().size(), 0);
+    }
+
+    void bands_data()
+    {
+        QTest::addColumn<QString>("entry");
+        QTest::addColumn<int>("band");
+        QTest::newRow("indentation ruler") << "menuViewRulerIndent" << 1;
+        QTest::newRow("hanging indent ruler") << "menuViewRulerHangingIndent" << 2;
+        QTest::newRow("scale") << "menuViewRulerScale" << 3;
+    }
+
+    // Each entry shows its band while checked; the others stay, and the
+    // sliders keep working with any band hidden.
+    void bands()
+    {
+        QFETCH(QString, entry);
+        QFETCH(int, band);
+        QWidget *bands[] = {m_main->picSlider1, m_main->picSlider2, m_main->picRuler};
+        QAction *action = m_main->Menu(entry);
+        QVERIFY(action->isChecked());
+        void (*handlers[])() = {modRulers::menuViewRulerIndent_Click, modRulers::menuViewRulerHangingIndent_Click,
+                                modRulers::menuViewRulerScale_Click};
+        action->setChecked(false);
+        handlers[band - 1]();
+        for (int i = 0; i < 3; ++i)
+            QCOMPARE(bands[i]->isHidden(), i == band - 1);
+        moveSliders(9, 0);
+        QCOMPARE(doc()->SelIndent(), std::optional<int>(7200));
+        action->setChecked(true);
+        handlers[band - 1]();
+        QVERIFY(!bands[band - 1]->isHidden());
+    }
+};
+
+QTEST_MAIN(tst_rulers)
+#include "tst_rulers.moc"
