@@ -22,11 +22,13 @@
 #include <QLocale>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QPointer>
 #include <QPrinter>
 #include <QResizeEvent>
 #include <QTextBlock>
 #include <QTextDocumentFragment>
+#include <QTextFrame>
 #include <QTimer>
 #include <QTextList>
 #include <QUrl>
@@ -1186,10 +1188,33 @@ void RichTextBox::Span(const QString &characterSet, bool forward, bool negate)
     setSelection(c);
 }
 
-void RichTextBox::SelPrint(QPrinter *printer)
+namespace {
+
+// One page of a document laid out for the printer: the slice of the page
+// body that page stands for.
+void printPage(QPainter &painter, QTextDocument *doc, int page, const QSizeF &body)
 {
-    if (!printer)
-        return;
+    painter.save();
+    painter.translate(0, -(page - 1) * body.height());
+    const QRectF view(0, (page - 1) * body.height(), body.width(), body.height());
+    painter.setClipRect(view);
+    QAbstractTextDocumentLayout::PaintContext context;
+    context.clip = view;
+    // Paper is white whatever the screen's text colour is.
+    context.palette.setColor(QPalette::Text, Qt::black);
+    doc->documentLayout()->draw(&painter, context);
+    painter.restore();
+}
+
+} // namespace
+
+bool RichTextBox::SelPrint(QPrinter *printer)
+{
+    d->lastError.clear();
+    if (!printer) {
+        d->lastError = QStringLiteral("No printer was given.");
+        return false;
+    }
     const QTextCursor selected = selection();
     std::unique_ptr<QTextDocument> copy(document()->clone());
     copy->setDefaultFont(document()->defaultFont());
@@ -1200,7 +1225,59 @@ void RichTextBox::SelPrint(QPrinter *printer)
     trim.setPosition(0);
     trim.setPosition(selected.selectionStart(), QTextCursor::KeepAnchor);
     trim.removeSelectedText();
-    copy->print(printer);
+
+    QPainter painter;
+    if (!painter.begin(printer)) {
+        d->lastError = QStringLiteral("The printer could not start the job.");
+        return false;
+    }
+    // Laid out at the printer's resolution; the layout scales indents and
+    // the 2 cm margins (given at screen resolution) to it.
+    copy->documentLayout()->setPaintDevice(printer);
+    QTextFrameFormat frame = copy->rootFrame()->frameFormat();
+    frame.setMargin(2 / 2.54 * Twips::PixelsPerInch);
+    copy->rootFrame()->setFrameFormat(frame);
+    const QSizeF body(printer->width(), printer->height());
+    copy->setPageSize(body);
+
+    const int pageCount = copy->pageCount();
+    int from = printer->fromPage();
+    int to = printer->toPage();
+    if (from == 0 && to == 0) {
+        from = 1;
+        to = pageCount;
+    }
+    from = qMax(1, from);
+    to = qMin(pageCount, to);
+    if (to < from) {
+        painter.end();
+        d->lastError = QStringLiteral("The chosen pages are not in the document (it has %1).").arg(pageCount);
+        return false;
+    }
+    // A printer that makes copies itself is asked for them with the job.
+    const int copies = printer->supportsMultipleCopies() ? 1 : qMax(1, printer->copyCount());
+    const bool collate = printer->collateCopies();
+    const bool backwards = printer->pageOrder() == QPrinter::LastPageFirst;
+    bool first = true;
+    for (int set = 0; set < (collate ? copies : 1); ++set) {
+        for (int i = from; i <= to; ++i) {
+            const int page = backwards ? to - (i - from) : i;
+            for (int repeat = 0; repeat < (collate ? 1 : copies); ++repeat) {
+                if (!first && !printer->newPage()) {
+                    painter.end();
+                    d->lastError = QStringLiteral("The printer could not start a new page.");
+                    return false;
+                }
+                first = false;
+                printPage(painter, copy.get(), page, body);
+            }
+        }
+    }
+    if (!painter.end() || printer->printerState() == QPrinter::Error) {
+        d->lastError = QStringLiteral("The printer reported an error.");
+        return false;
+    }
+    return true;
 }
 
 // ---------------------------------------------------------------- line figures

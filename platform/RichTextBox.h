@@ -129,7 +129,10 @@ public:
     // Extends the selection forward or backward over the run of characters in
     // the set (negate false) or not in the set (negate true).
     void Span(const QString &characterSet, bool forward = true, bool negate = false);
-    void SelPrint(QPrinter *printer);
+    // Prints the selection as one job, laid out on the printer's pages with
+    // 2 cm margins, honouring its page range, copies and page order. False,
+    // with the reason in LastError(), when nothing or not all was printed.
+    bool SelPrint(QPrinter *printer);
 
     // Batches the edits made until the matching EndUpdate: they form one undo
     // step and one relayout, and Change and SelChange are raised once at the
