@@ -3,7 +3,7 @@
 // Shared by the editing tests: a main window started as the application
 // starts it, with helpers to lay out a document and to close every document.
 
-#include "DocTestSupport.h"
+#include "QuilletTest.h"
 #include "documents/frmDoc.h"
 #include "platform/ModalSeam.h"
 #include "platform/RichTextBox.h"
@@ -12,6 +12,24 @@
 #include <QAction>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+
+// The editing tests' start: a private settings folder, then a main window
+// that is not shown, Document 1 active.
+namespace DocTestSupport {
+
+inline void prepare(const QString &configFolder)
+{
+    Q_UNUSED(configFolder);
+    QuilletTest::isolate();
+}
+
+inline std::unique_ptr<frmMain> startMain()
+{
+    QuilletTest::resetSeam();
+    return std::unique_ptr<frmMain>(QuilletTest::startMain(QString(), false));
+}
+
+} // namespace DocTestSupport
 
 namespace EditingTest {
 
