@@ -4,7 +4,6 @@
 #include "platform/RichTextBox.h"
 #include "shell/frmMain.h"
 
-#include <QAction>
 #include <QSlider>
 #include <QTextCursor>
 
@@ -32,14 +31,6 @@ void setHangingIndent(frmMain *main, RichTextBox *rtf)
 bool ready(frmMain *main)
 {
     return main && main->sliderIndent && main->sliderHangingIndent;
-}
-
-void toggleBand(const char *entryName, QWidget *band)
-{
-    QAction *entry = modActive::Entry(entryName);
-    if (!entry || !band)
-        return;
-    band->setHidden(!entry->isChecked());
 }
 
 } // namespace
@@ -81,24 +72,6 @@ void sliderHangingIndent_Scroll()
     if (!ready(main) || !rtf)
         return;
     setHangingIndent(main, rtf);
-}
-
-void menuViewRulerIndent_Click()
-{
-    if (frmMain *main = frmMain::instance())
-        toggleBand("menuViewRulerIndent", main->picSlider1);
-}
-
-void menuViewRulerHangingIndent_Click()
-{
-    if (frmMain *main = frmMain::instance())
-        toggleBand("menuViewRulerHangingIndent", main->picSlider2);
-}
-
-void menuViewRulerScale_Click()
-{
-    if (frmMain *main = frmMain::instance())
-        toggleBand("menuViewRulerScale", main->picRuler);
 }
 
 }

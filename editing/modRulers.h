@@ -1,8 +1,5 @@
 #pragma once
 
-class QAction;
-class QWidget;
-
 // The two indentation rulers: each slider position stands for a fraction of
 // the active document's right margin. The indent slider (0 to 9) sets the
 // first-line indent of the selected paragraphs; the hanging-indent slider
@@ -20,10 +17,5 @@ int HangingIndentTwips(int hanging, int indent, int hangingMaximum, int rightMar
 // both indents in one undo step.
 void sliderIndent_Scroll();
 void sliderHangingIndent_Scroll();
-
-// View > Rulers entries: the band is shown while its entry is checked.
-void menuViewRulerIndent_Click();
-void menuViewRulerHangingIndent_Click();
-void menuViewRulerScale_Click();
 
 }

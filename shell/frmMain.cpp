@@ -8,7 +8,14 @@
 
 #include "documents/fileMod.h"
 #include "documents/frmDoc.h"
+#include "editing/modClipboard.h"
 #include "editing/modFontBar.h"
+#include "editing/modFormat.h"
+#include "editing/modInsert.h"
+#include "editing/modParagraph.h"
+#include "editing/modPrint.h"
+#include "editing/modRulers.h"
+#include "editing/modToolbar.h"
 #include "documents/modGeneral.h"
 #include "find/frmFind.h"
 #include "platform/CommonDialog.h"
@@ -71,7 +78,6 @@ frmMain::frmMain(QWidget *parent)
 
     buildMenus();
     buildToolbars();
-    connectCommands();
     buildRulers();
     buildExplorerPane();
 
@@ -100,6 +106,7 @@ frmMain::frmMain(QWidget *parent)
     row->addWidget(mdiArea, 1);
     column->addLayout(row, 1);
     setCentralWidget(central);
+    connectCommands();
 
     buildStatusBar();
     new StatusIndicators(this);
@@ -323,6 +330,60 @@ void frmMain::connectCommands()
         Q_ASSERT(action);
         connect(action, &QAction::triggered, this, command.handler);
     }
+
+    // Editing commands live in their modules. A command that keeps a
+    // button pressed or a mark set decides that state itself: the click's
+    // own flip is taken back first, so a command that cannot run (no
+    // document) leaves the button as it was.
+    const struct
+    {
+        const char *name;
+        void (*handler)();
+        bool setsCheckState;
+    } editing[] = {
+        {"ppreview", &modPrint::ppreview_Click, false},
+        {"menuPrint", &modPrint::menuPrint_Click, false},
+        {"undo", &modClipboard::undo_Click, false},
+        {"cut", &modClipboard::cut_Click, false},
+        {"copy", &modClipboard::copy_Click, false},
+        {"paste", &modClipboard::paste_Click, false},
+        {"menuEditSelectAll", &modClipboard::menuEditSelectAll_Click, false},
+        {"menuInsertSymbols", &modInsert::menuInsertSymbols_Click, false},
+        {"menuInsertDateTime", &modInsert::menuInsertDateTime_Click, false},
+        {"menuInsertBullets", &modParagraph::menuInsertBullets_Click, true},
+        {"bullet", &modParagraph::menuInsertBullets_Click, false},
+        {"mnufont", &modFormat::mnufont_Click, false},
+        {"menuFormatFontBold", &modFormat::menuFormatFontBold_Click, true},
+        {"menuFormatFontUnderline", &modFormat::menuFormatFontUnderline_Click, true},
+        {"menuFormatFontItalic", &modFormat::menuFormatFontItalic_Click, true},
+        {"menuFormatFontStrikethru", &modFormat::menuFormatFontStrikethru_Click, true},
+        {"menuFormatFontColor", &modFormat::menuFormatFontColor_Click, false},
+        {"mnuFormatAlignLeft", &modParagraph::mnuFormatAlignLeft_Click, true},
+        {"mnuFormatAlignCenter", &modParagraph::mnuFormatAlignCenter_Click, true},
+        {"mnuFormatAlignRight", &modParagraph::mnuFormatAlignRight_Click, true},
+        {"redo", &modToolbar::redo_Click, false},
+        {"left", [] { modParagraph::AlignFromBar(RichTextBox::rtfLeft); }, true},
+        {"center", [] { modParagraph::AlignFromBar(RichTextBox::rtfCenter); }, true},
+        {"right", [] { modParagraph::AlignFromBar(RichTextBox::rtfRight); }, true},
+    };
+    for (const auto &command : editing) {
+        const QString name = QLatin1String(command.name);
+        QAction *action = Menu(name);
+        if (!action)
+            action = Button(name);
+        Q_ASSERT(action);
+        if (command.setsCheckState) {
+            action->setCheckable(true);
+            connect(action, &QAction::triggered, this, [action, handler = command.handler](bool checked) {
+                action->setChecked(!checked);
+                handler();
+            });
+        } else {
+            connect(action, &QAction::triggered, this, command.handler);
+        }
+    }
+    connect(sliderIndent, &QSlider::valueChanged, this, [] { modRulers::sliderIndent_Scroll(); });
+    connect(sliderHangingIndent, &QSlider::valueChanged, this, [] { modRulers::sliderHangingIndent_Scroll(); });
 }
 
 QAction *frmMain::addButton(QToolBar *bar, const QString &key, const QString &tooltip,
@@ -558,6 +619,13 @@ QMdiSubWindow *frmMain::AddDocument(frmDoc *doc)
             menu->setVisible(true);
         }
     }
+    // The format bar offers formatting while there is a document to format,
+    // as at start-up; the last document to go disables it again.
+    formatbar->setEnabled(true);
+    // Looked at once the closing window has left the area.
+    connect(doc, &QObject::destroyed, this, [this] {
+        QTimer::singleShot(0, this, [this] { formatbar->setEnabled(!documents().isEmpty()); });
+    });
     // Before the main window is first shown its layout has not run yet; run
     // it so that the first document gets its share of the real area.
     if (!isVisible()) {
@@ -949,7 +1017,8 @@ void frmMain::stdbar_ButtonClick(QAction *button)
 
 void frmMain::formatbar_ButtonClick(QAction *button)
 {
-    if (button && formatbar->actions().contains(button))
+    // A disabled bar takes no clicks.
+    if (button && formatbar->isEnabled() && formatbar->actions().contains(button))
         button->trigger();
 }
 

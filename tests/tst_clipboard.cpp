@@ -160,33 +160,6 @@ private slots:
         QCOMPARE(doc()->Text(), QStringLiteral("alpha beta gamma"));
         QVERIFY(messages().isEmpty());
     }
-
-    void withoutDocument_data()
-    {
-        QTest::addColumn<int>("command");
-        QTest::addColumn<QString>("message");
-        QTest::newRow("copy is silent") << 0 << "";
-        QTest::newRow("cut is silent") << 1 << "";
-        QTest::newRow("paste is silent") << 2 << "";
-        QTest::newRow("undo tells") << 3 << "No document is open !";
-        QTest::newRow("select all tells") << 4 << "No open documents !";
-    }
-
-    void withoutDocument()
-    {
-        QFETCH(int, command);
-        QFETCH(QString, message);
-        closeAllDocuments(m_main.get());
-        QTRY_VERIFY(!m_main->ActiveForm());
-        ModalSeam::reset();
-        if (!message.isEmpty())
-            ModalSeam::queue(QStringLiteral("OK"));
-        void (*commands[])() = {modClipboard::copy_Click, modClipboard::cut_Click, modClipboard::paste_Click,
-                                modClipboard::undo_Click, modClipboard::menuEditSelectAll_Click};
-        commands[command]();
-        QCOMPARE(messages(), message.isEmpty() ? QStringList() : QStringList{message});
-        QCOMPARE(clipboard()->text(), QStringLiteral("held"));
-    }
 };
 
 QTEST_MAIN(tst_clipboard)

@@ -95,55 +95,6 @@ private slots:
         QVERIFY(messages().isEmpty());
     }
 
-    // A check mark shows the last toggle in any document: switching
-    // documents leaves it.
-    void checkMarkOutlivesDocumentSwitch()
-    {
-        select(doc(), 0, 5);
-        modFormat::menuFormatFontBold_Click();
-        QVERIFY(entry("menuFormatFontBold")->isChecked());
-        modDocument::CreateNewDocument();
-        QVERIFY(entry("menuFormatFontBold")->isChecked());
-    }
-
-    void withoutDocument_data()
-    {
-        QTest::addColumn<int>("command");
-        QTest::addColumn<bool>("tells");
-        QTest::newRow("bold from the menu") << 0 << true;
-        QTest::newRow("colour from the menu") << 1 << true;
-        QTest::newRow("font from the menu") << 2 << true;
-        QTest::newRow("bullets from the menu") << 3 << true;
-        QTest::newRow("bold from the format bar") << 4 << false;
-        QTest::newRow("colour from the format bar") << 5 << false;
-        QTest::newRow("bullets procedure") << 6 << false;
-    }
-
-    // The menu says there is no document; the format bar stays silent; no
-    // dialog is put up for a colour or font with nowhere to go.
-    void withoutDocument()
-    {
-        QFETCH(int, command);
-        QFETCH(bool, tells);
-        closeAllDocuments(m_main.get());
-        QTRY_VERIFY(!m_main->ActiveForm());
-        ModalSeam::reset();
-        if (tells)
-            ModalSeam::queue(QStringLiteral("OK"));
-        switch (command) {
-        case 0: modFormat::menuFormatFontBold_Click(); break;
-        case 1: modFormat::menuFormatFontColor_Click(); break;
-        case 2: modFormat::mnufont_Click(); break;
-        case 3: modParagraph::menuInsertBullets_Click(); break;
-        case 4: QVERIFY(!modFormat::Toggle(modFormat::Bold)); break;
-        case 5: modFormat::ChooseColor(); break;
-        case 6: modDocument::ToggleBullets(); break;
-        }
-        QCOMPARE(messages(), tells ? QStringList{QStringLiteral("No document is open !")} : QStringList());
-        QCOMPARE(ModalSeam::asked().size(), tells ? 1 : 0);
-        QVERIFY(!button("bold")->isChecked());
-    }
-
     // A cancelled dialog leaves the text's colour; a chosen one colours it
     // and is where the dialog opens next time.
     void colour()

