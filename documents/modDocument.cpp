@@ -8,7 +8,6 @@
 #include "shell/modMessageError.h"
 
 #include <QAction>
-#include <QTextCursor>
 
 #include <limits>
 
@@ -95,11 +94,10 @@ void ToggleBullets()
         if (button)
             button->setChecked(true);
     } else {
-        QTextCursor step = r->textCursor();
-        step.beginEditBlock();
+        r->BeginUpdate();
         r->SetSelBullet(false);
         r->SetSelHangingIndent(0);
-        step.endEditBlock();
+        r->EndUpdate();
         if (button)
             button->setChecked(false);
     }

@@ -6,7 +6,6 @@
 #include "shell/frmMain.h"
 
 #include <QAction>
-#include <QTextCursor>
 
 #include <optional>
 
@@ -115,8 +114,7 @@ void mnufont_Click()
     const bool chosen = cd1->ShowFont();
     if (chosen && modActive::Editor() == rtf) {
         // One undo step for the whole font.
-        QTextCursor block = rtf->textCursor();
-        block.beginEditBlock();
+        rtf->BeginUpdate();
         rtf->SetSelFontName(cd1->FontName());   // an empty name is skipped
         rtf->SetSelFontSize(cd1->FontSize());   // a size out of range is skipped
         rtf->SetSelBold(cd1->FontBold());
@@ -125,7 +123,7 @@ void mnufont_Click()
         rtf->SetSelStrikeThru(cd1->FontStrikethru());
         // This font dialog offers no colour: the colour it would hand over is
         // whatever the colour dialog held, so the text keeps its own.
-        block.endEditBlock();
+        rtf->EndUpdate();
         setPressed("bold", rtf->SelBold() == true);
         setPressed("under", rtf->SelUnderline() == true);
         setPressed("italic", rtf->SelItalic() == true);

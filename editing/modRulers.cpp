@@ -5,7 +5,6 @@
 #include "shell/frmMain.h"
 
 #include <QSlider>
-#include <QTextCursor>
 
 #include <cmath>
 
@@ -56,13 +55,12 @@ void sliderIndent_Scroll()
     RichTextBox *rtf = modActive::Editor();
     if (!ready(main) || !rtf)
         return;
-    QTextCursor step = rtf->textCursor();
-    step.beginEditBlock();
+    rtf->BeginUpdate();
     rtf->SetSelIndent(IndentTwips(main->sliderIndent->value(), main->sliderIndent->maximum(),
                                   rtf->RightMargin()));
     // The hanging indent is measured from the indent slider: it follows.
     setHangingIndent(main, rtf);
-    step.endEditBlock();
+    rtf->EndUpdate();
 }
 
 void sliderHangingIndent_Scroll()
