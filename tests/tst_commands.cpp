@@ -90,6 +90,7 @@ private slots:
         QTest::newRow("open") << "open" << QVariantList{QString(), QStringLiteral("OK")};
         QTest::newRow("save") << "save" << QVariantList{QString()};
         QTest::newRow("print") << "print" << QVariantList{false};
+        QTest::newRow("find") << "find" << QVariantList{true};
         QTest::newRow("redo") << "redo" << QVariantList{QStringLiteral("OK")};
         QTest::newRow("help") << "help" << QVariantList{QStringLiteral("OK")};
         QTest::newRow("spellcheck") << "spellcheck" << QVariantList{int(SystemMessageBox::vbOK)};
@@ -119,6 +120,7 @@ private slots:
             {"copy", [&] { return text.startsWith(QStringLiteral("alpha")) && QGuiApplication::clipboard()->text() == QStringLiteral("alpha"); }},
             {"paste", [&] { return text == QStringLiteral("XY beta\ngamma!"); }},
             {"undo", [&] { return text == QStringLiteral("alpha beta\ngamma"); }},
+            {"find", [&] { return QuilletTest::askedOf(QStringLiteral("dialog")).size() == 1; }},
             {"redo", [&] { return messages() == QStringList{notice} && text.endsWith(u'!'); }},
             {"help", [&] { return messages() == QStringList{notice}; }},
             {"bold", [&] { return r->SelBold() == true; }},
