@@ -320,6 +320,24 @@ private slots:
         QCOMPARE(readFile(file), QByteArray("na\xC3\xAFve caf\xC3\xA9 \xE6\x97\xA5\xE6\x9C\xAC \xE2\x80\xA6 end\n"));
     }
 
+    // A Rich Text file cut short opens as far as it goes and says once, through
+    // the program's message box, that it may be incomplete.
+    void damagedRichTextIsToldOnce()
+    {
+        const QString file = path(QStringLiteral("cut.rtf"));
+        QVERIFY(writeFile(file, "{\\rtf1\\ansi Dear reader,\\par the letter stops {\\b here"));
+        openBy(QStringLiteral("explorer"), file);
+        frmDoc *doc = m_main->ActiveForm();
+        QVERIFY(doc);
+        QCOMPARE(doc->rtf1->Text(), QStringLiteral("Dear reader,\r\nthe letter stops here"));
+        queueAnswers({"OK"});
+        QTRY_COMPARE(askedOf(QStringLiteral("message")).size(), 1);
+        const QString text = askedOf(QStringLiteral("message")).first().text;
+        QVERIFY2(text.contains(QStringLiteral("\"cut.rtf\" may be incomplete")), qPrintable(text));
+        QCoreApplication::processEvents();
+        QCOMPARE(askedOf(QStringLiteral("message")).size(), 1);
+    }
+
 #ifdef Q_OS_LINUX
     // Saving over a file keeps its permission bits, and as root its owner
     // and group: a shared file stays shared.

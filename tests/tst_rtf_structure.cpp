@@ -159,6 +159,8 @@ private slots:
     void lists();
     void listLabelsInPlainText();
     void documentSettingsHeadersAndNotesSurvive();
+    void embeddedObjectsAreKeptWhole_data();
+    void embeddedObjectsAreKeptWhole();
 };
 
 void tst_rtf_structure::tables_data()
@@ -541,6 +543,37 @@ void tst_rtf_structure::documentSettingsHeadersAndNotesSurvive()
     QTextCursor all(&first);
     all.select(QTextCursor::Document);
     QVERIFY(!RtfWriter::write(all).contains("\\paperw"));
+}
+
+void tst_rtf_structure::embeddedObjectsAreKeptWhole_data()
+{
+    QTest::addColumn<QByteArray>("object");
+    QTest::addColumn<QSize>("shownTwips");
+
+    QTest::newRow("with the picture of its result")
+        << QByteArray("{\\object\\objemb\\objw1440\\objh720{\\*\\objclass Excel.Sheet.8}{\\*\\objdata 01050000020000000b}"
+                      "{\\result{\\pict\\wmetafile8\\picw2540\\pich1270\\picwgoal1440\\pichgoal720 0a0b0c}}}")
+        << QSize(1440, 720);
+    QTest::newRow("without a result: a frame of its size")
+        << QByteArray("{\\object\\objemb\\objw2880\\objh1440{\\*\\objdata 0102}}") << QSize(2880, 1440);
+}
+
+void tst_rtf_structure::embeddedObjectsAreKeptWhole()
+{
+    QFETCH(QByteArray, object);
+    QFETCH(QSize, shownTwips);
+    QTextDocument first;
+    RtfReader::read(doc("before " + object + " after\\par"), first);
+    QCOMPARE(images(first).size(), 1);
+    QCOMPARE(Twips::fromPixels(images(first).first().width()), shownTwips.width());
+    QCOMPARE(Twips::fromPixels(images(first).first().height()), shownTwips.height());
+    QCOMPARE(RtfTestSupport::plainText(first), QString("before \uFFFC after"));
+    const QByteArray written = RtfWriter::write(first);
+    QVERIFY2(written.contains(object), written.constData());
+    QTextDocument again;
+    RtfReader::read(written, again);
+    QCOMPARE(images(again).size(), 1);
+    QCOMPARE(rewrite(written), written);
 }
 
 QTEST_MAIN(tst_rtf_structure)

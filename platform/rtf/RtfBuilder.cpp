@@ -182,6 +182,17 @@ void RtfBuilder::setDestination(A action)
         break;
     case A::DestPass: break;
     case A::DestHold: next = current == Dest::Normal ? Dest::Hold : Dest::Skip; break;
+    case A::DestObject:
+        next = current == Dest::Normal ? Dest::Hold : Dest::Skip;
+        if (current == Dest::Normal) {
+            // An embedded object is kept whole, in place of the picture of its result.
+            flushMultiByte();
+            flushRun();
+            g.keep = 3;
+            g.runsBefore = m_para.size();
+            m_objectWidth = m_objectHeight = 0;
+        }
+        break;
     case A::DestResume: next = current == Dest::Hold ? Dest::Normal : current; break;
     case A::DestFontTable:
         next = Dest::FontTable;
@@ -381,6 +392,8 @@ void RtfBuilder::controlWord(const RtfControlTable::Entry *entry, bool hasParame
     case A::PictCropRight: m_pictCrop[1] = clampTwips(value); return;
     case A::PictCropTop: m_pictCrop[2] = clampTwips(value); return;
     case A::PictCropBottom: m_pictCrop[3] = clampTwips(value); return;
+    case A::ObjectWidth: m_objectWidth = value; return;
+    case A::ObjectHeight: m_objectHeight = value; return;
     case A::PictWidth: m_pictWidth = value; return;
     case A::PictHeight: m_pictHeight = value; return;
     case A::PictGoalWidth: m_pictGoalWidth = value; return;
@@ -1614,6 +1627,31 @@ void RtfBuilder::keepGroup(const Group &closed, qsizetype end)
         return;
     }
     m_keptBytes += bytes.size();
+    if (closed.keep == 3) {
+        flushMultiByte();
+        flushRun();
+        if (m_para.size() == closed.runsBefore + 1 && m_para.last().image) {
+            m_para.last().format.setProperty(RtfProperties::ObjectData, bytes.toByteArray());
+        } else if (m_para.size() == closed.runsBefore) {
+            // No picture of it to show: a frame of its size stands in.
+            const auto twips = [](int v) { return qBound(1, v > 0 ? v : 1440, RtfLimits::MaxPictureTwips); };
+            const QSizeF size(Twips::toPixels(twips(m_objectWidth)), Twips::toPixels(twips(m_objectHeight)));
+            const QString name = QStringLiteral("rtfimage://%1").arg(imageCounter.fetchAndAddRelaxed(1));
+            m_cursor.document()->addResource(QTextDocument::ImageResource, QUrl(name), RtfPicture::placeholder(size));
+            QTextImageFormat format;
+            format.merge(charFormat(top().chars));
+            format.setName(name);
+            format.setWidth(size.width());
+            format.setHeight(size.height());
+            format.setProperty(RtfProperties::ObjectData, bytes.toByteArray());
+            m_para.append(Run{QString(), format, true});
+            m_contentSeen = true;
+        } else {
+            // A result of text (or of more than one piece) is kept as its text.
+            m_keptBytes -= bytes.size();
+        }
+        return;
+    }
     if (closed.keep == 2) {
         // A note stays after the text that refers to it (its mark).
         flushMultiByte();

@@ -158,7 +158,8 @@ private:
     {
         Dest dest = Dest::Normal;
         bool ownsDest = false;   // this group named the destination
-        quint8 keep = 0;         // 1: kept for the document, 2: a footnote kept in place
+        quint8 keep = 0;         // 1: kept for the document, 2: a footnote, 3: an object, kept in place
+        qsizetype runsBefore = 0;   // of an object: runs of the paragraph before its result
         qsizetype start = 0;     // offset of its '{'
         int field = -1;          // the \field this group is in
         quint8 unicodeSkip = 1;
@@ -276,6 +277,7 @@ private:
     QByteArray m_headers;    // headers and footers (and notes with no place), as read
     QMap<int, QByteArray> m_settings;   // document settings by RtfControlTable::documentWords index
     qsizetype m_keptBytes = 0;
+    int m_objectWidth = 0, m_objectHeight = 0;   // \objw, \objh of the object being read
     qint64 m_decodedBytes = 0;   // pixels of the pictures decoded so far
 
     // paragraph being collected

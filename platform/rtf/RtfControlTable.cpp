@@ -37,7 +37,7 @@ const std::unordered_map<std::string_view, E> &table()
         // Meant for row properties, but some writers put nested cells' text here.
         {"nesttableprops", dest(A::DestPass)},
         // Alternatives: the first form is dropped, the nested result kept.
-        {"object", dest(A::DestHold)},
+        {"object", dest(A::DestObject)},
         {"result", dest(A::DestResume)},
         {"upr", dest(A::DestHold)},
         {"ud", dest(A::DestResume)},

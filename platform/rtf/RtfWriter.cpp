@@ -554,7 +554,11 @@ private:
                 }
             }
             if (f.isImageFormat()) {
-                writeImage(out, f.toImageFormat());
+                // An embedded object goes back whole, as it was read.
+                if (f.hasProperty(RtfProperties::ObjectData))
+                    out.append(f.property(RtfProperties::ObjectData).toByteArray());
+                else
+                    writeImage(out, f.toImageFormat());
                 continue;
             }
             out.append('{');
