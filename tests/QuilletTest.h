@@ -23,6 +23,7 @@
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QPainter>
 #include <QtTest>
 #include <memory>
 
@@ -164,6 +165,39 @@ inline QList<ModalSeam::Question> askedOf(const QString &kind)
     return result;
 }
 
+// The texts of the message boxes asked since the last reset.
+inline QStringList messages()
+{
+    QStringList texts;
+    for (const ModalSeam::Question &q : askedOf(QStringLiteral("message")))
+        texts << q.text;
+    return texts;
+}
+
+inline void select(RichTextBox *box, int start, int length)
+{
+    box->SetSelStart(start);
+    box->SetSelLength(length);
+}
+
+// The window's caption drawn above its picture: the offscreen platform has
+// no title bars, and the caption is half of what a dialog shows.
+inline QImage withCaption(QWidget *window)
+{
+    const QPixmap body = window->grab();
+    const int bar = 24;
+    QImage image(body.width() + 2, body.height() + bar + 1, QImage::Format_ARGB32);
+    image.fill(QColor(0x2b, 0x57, 0x97));
+    QPainter p(&image);
+    p.setPen(Qt::white);
+    QFont font = window->font();
+    font.setBold(true);
+    p.setFont(font);
+    p.drawText(QRect(8, 0, image.width() - 16, bar), Qt::AlignVCenter | Qt::AlignLeft, window->windowTitle());
+    p.drawPixmap(1, bar, body);
+    return image;
+}
+
 inline QStringList captions(const frmMain *main)
 {
     QStringList result;
@@ -241,6 +275,7 @@ protected:
         m_dir.reset();
     }
     frmDoc *doc() const { return m_main->ActiveForm(); }
+    RichTextBox *rtf() const { return m_main && m_main->ActiveForm() ? m_main->ActiveForm()->rtf1 : nullptr; }
     QString panel(int number) const { return m_main->Panel(number)->text(); }
     QString path(const QString &name) const { return m_dir->filePath(name); }
     // Queues answers; a string "@name" stands for that name in the folder.

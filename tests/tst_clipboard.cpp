@@ -1,4 +1,4 @@
-#include "EditingTestSupport.h"
+#include "QuilletTest.h"
 #include "documents/modDocument.h"
 #include "editing/modClipboard.h"
 #include "editing/modFormat.h"
@@ -6,61 +6,49 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QMimeData>
-#include <QTemporaryDir>
 #include <QtTest>
 
-using namespace EditingTest;
+using namespace QuilletTest;
 
 // Undo, Cut, Copy, Paste and Select All of the Edit menu, on real documents
 // and the application's clipboard.
-class tst_clipboard : public QObject
+class tst_clipboard : public MainWindowTest
 {
     Q_OBJECT
-    QTemporaryDir m_dir;
-    std::unique_ptr<frmMain> m_main;
 
-    RichTextBox *doc() const { return rtf(m_main.get()); }
     static QClipboard *clipboard() { return QGuiApplication::clipboard(); }
 
 private slots:
-    void initTestCase()
-    {
-        QVERIFY(m_dir.isValid());
-        DocTestSupport::prepare(m_dir.path());
-    }
+    void initTestCase() { setUpOnce(); }
 
     void init()
     {
-        m_main = DocTestSupport::startMain();
-        QVERIFY(doc());
-        doc()->SetText(QStringLiteral("alpha beta gamma"));
+        setUp();
+        QVERIFY(rtf());
+        rtf()->SetText(QStringLiteral("alpha beta gamma"));
         clipboard()->setText(QStringLiteral("held"));
     }
 
-    void cleanup()
-    {
-        m_main.reset();
-        QCOMPARE(ModalSeam::unanswered(), 0);
-    }
+    void cleanup() { tearDown(); }
 
     // Plain text only, both ways: no formats leave with a copy, none arrive
     // with a paste of plain text.
     void textOnlyExchange()
     {
-        select(doc(), 0, 5);
-        doc()->SetSelBold(true);
+        select(rtf(), 0, 5);
+        rtf()->SetSelBold(true);
         modClipboard::copy_Click();
         QCOMPARE(clipboard()->text(), QStringLiteral("alpha"));
         QVERIFY(!clipboard()->mimeData()->hasFormat(QStringLiteral("text/rtf")));
         QVERIFY(!clipboard()->mimeData()->hasHtml());
 
-        RichTextBox *first = doc();
+        RichTextBox *first = rtf();
         modDocument::CreateNewDocument();
-        QVERIFY(doc() != first);
+        QVERIFY(rtf() != first);
         modClipboard::paste_Click();
-        QCOMPARE(doc()->Text(), QStringLiteral("alpha"));
-        select(doc(), 0, 5);
-        QCOMPARE(doc()->SelBold(), std::optional<bool>(false));
+        QCOMPARE(rtf()->Text(), QStringLiteral("alpha"));
+        select(rtf(), 0, 5);
+        QCOMPARE(rtf()->SelBold(), std::optional<bool>(false));
     }
 
     void cut_data()
@@ -77,10 +65,10 @@ private slots:
         QFETCH(int, length);
         QFETCH(QString, clip);
         QFETCH(QString, text);
-        select(doc(), 0, length);
+        select(rtf(), 0, length);
         modClipboard::cut_Click();
         QCOMPARE(clipboard()->text(), clip);
-        QCOMPARE(doc()->Text(), text);
+        QCOMPARE(rtf()->Text(), text);
     }
 
     void pasteRtfText_data()
@@ -101,20 +89,20 @@ private slots:
         QFETCH(QString, text);
         QFETCH(bool, firstWordBold);
         clipboard()->setText(QString::fromLatin1(clip));
-        select(doc(), 0, 16);
+        select(rtf(), 0, 16);
         modClipboard::paste_Click();
-        QCOMPARE(doc()->Text(), text);
-        select(doc(), 0, 3);
-        QCOMPARE(doc()->SelBold(), std::optional<bool>(firstWordBold));
+        QCOMPARE(rtf()->Text(), text);
+        select(rtf(), 0, 3);
+        QCOMPARE(rtf()->SelBold(), std::optional<bool>(firstWordBold));
     }
 
     // An empty clipboard pastes nothing and so keeps the selected text.
     void pasteNothingKeepsSelection()
     {
         clipboard()->clear();
-        select(doc(), 0, 5);
+        select(rtf(), 0, 5);
         modClipboard::paste_Click();
-        QCOMPARE(doc()->Text(), QStringLiteral("alpha beta gamma"));
+        QCOMPARE(rtf()->Text(), QStringLiteral("alpha beta gamma"));
     }
 
     void selectAll_data()
@@ -129,11 +117,11 @@ private slots:
     {
         QFETCH(QString, text);
         QFETCH(int, length);
-        doc()->SetText(text);
-        select(doc(), 2, 1);
+        rtf()->SetText(text);
+        select(rtf(), 2, 1);
         modClipboard::menuEditSelectAll_Click();
-        QCOMPARE(doc()->SelStart(), 0);
-        QCOMPARE(doc()->SelLength(), length);
+        QCOMPARE(rtf()->SelStart(), 0);
+        QCOMPARE(rtf()->SelLength(), length);
         QVERIFY(messages().isEmpty());
     }
 
@@ -141,23 +129,23 @@ private slots:
     void undoSteps()
     {
         clipboard()->setText(QStringLiteral("{\\rtf1 {\\i new} words}"));
-        select(doc(), 6, 4);
+        select(rtf(), 6, 4);
         modClipboard::paste_Click();
-        QCOMPARE(doc()->Text(), QStringLiteral("alpha new words gamma"));
-        select(doc(), 0, 5);
+        QCOMPARE(rtf()->Text(), QStringLiteral("alpha new words gamma"));
+        select(rtf(), 0, 5);
         modFormat::menuFormatFontBold_Click();
         modFormat::menuFormatFontUnderline_Click();
-        QCOMPARE(doc()->SelBold(), std::optional<bool>(true));
+        QCOMPARE(rtf()->SelBold(), std::optional<bool>(true));
 
         modClipboard::undo_Click();
-        QCOMPARE(doc()->SelUnderline(), std::optional<bool>(false));
-        QCOMPARE(doc()->SelBold(), std::optional<bool>(true));
+        QCOMPARE(rtf()->SelUnderline(), std::optional<bool>(false));
+        QCOMPARE(rtf()->SelBold(), std::optional<bool>(true));
         modClipboard::undo_Click();
-        select(doc(), 0, 5);
-        QCOMPARE(doc()->SelBold(), std::optional<bool>(false));
-        QCOMPARE(doc()->Text(), QStringLiteral("alpha new words gamma"));
+        select(rtf(), 0, 5);
+        QCOMPARE(rtf()->SelBold(), std::optional<bool>(false));
+        QCOMPARE(rtf()->Text(), QStringLiteral("alpha new words gamma"));
         modClipboard::undo_Click();
-        QCOMPARE(doc()->Text(), QStringLiteral("alpha beta gamma"));
+        QCOMPARE(rtf()->Text(), QStringLiteral("alpha beta gamma"));
         QVERIFY(messages().isEmpty());
     }
 };

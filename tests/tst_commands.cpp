@@ -15,40 +15,9 @@
 
 // The editing commands as the user reaches them: a click on each toolbar
 // button, and keys typed into the focused document of the shown window.
-namespace {
-
-// The offscreen platform draws no title bars: the caption goes above.
-QImage withCaption(QWidget *window)
-{
-    const QPixmap body = window->grab();
-    const int bar = 24;
-    QImage image(body.width() + 2, body.height() + bar + 1, QImage::Format_ARGB32);
-    image.fill(QColor(0x2b, 0x57, 0x97));
-    QPainter p(&image);
-    p.setPen(Qt::white);
-    QFont font = window->font();
-    font.setBold(true);
-    p.setFont(font);
-    p.drawText(QRect(8, 0, image.width() - 16, bar), Qt::AlignVCenter | Qt::AlignLeft, window->windowTitle());
-    p.drawPixmap(1, bar, body);
-    return image;
-}
-
-} // namespace
-
 class tst_commands : public QuilletTest::MainWindowTest
 {
     Q_OBJECT
-
-    RichTextBox *rtf() const { return doc() ? doc()->rtf1 : nullptr; }
-
-    static QStringList messages()
-    {
-        QStringList texts;
-        for (const ModalSeam::Question &q : QuilletTest::askedOf(QStringLiteral("message")))
-            texts << q.text;
-        return texts;
-    }
 
     void click(const QString &key)
     {
@@ -121,8 +90,8 @@ private slots:
             {"paste", [&] { return text == QStringLiteral("XY beta\ngamma!"); }},
             {"undo", [&] { return text == QStringLiteral("alpha beta\ngamma"); }},
             {"find", [&] { return QuilletTest::askedOf(QStringLiteral("dialog")).size() == 1; }},
-            {"redo", [&] { return messages() == QStringList{notice} && text.endsWith(u'!'); }},
-            {"help", [&] { return messages() == QStringList{notice}; }},
+            {"redo", [&] { return QuilletTest::messages() == QStringList{notice} && text.endsWith(u'!'); }},
+            {"help", [&] { return QuilletTest::messages() == QStringList{notice}; }},
             {"bold", [&] { return r->SelBold() == true; }},
             {"under", [&] { return r->SelUnderline() == true; }},
             {"italic", [&] { return r->SelItalic() == true; }},
@@ -224,8 +193,8 @@ private slots:
         m_main->Menu(entry)->trigger();
         m_main->formatbar_ButtonClick(m_main->Button(QStringLiteral("bold")));
         m_main->sliderIndent->setValue(m_main->sliderIndent->value() + 1);
-        QCOMPARE(messages(), message.isEmpty() ? QStringList() : QStringList{message});
-        QCOMPARE(ModalSeam::asked().size(), messages().size());
+        QCOMPARE(QuilletTest::messages(), message.isEmpty() ? QStringList() : QStringList{message});
+        QCOMPARE(ModalSeam::asked().size(), QuilletTest::messages().size());
         for (const char *key : {"bold", "under", "italic", "strikethru", "bullet"})
             QVERIFY2(!m_main->Button(QLatin1String(key))->isChecked(), key);
         QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("held"));
@@ -290,7 +259,7 @@ private slots:
                 return QVariant(false);
             dialog->show();
             dialog->lstSymbols->setCurrentRow(168);   // the copyright sign
-            symbols = withCaption(dialog);
+            symbols = QuilletTest::withCaption(dialog);
             dialog->cmdInsert->click();
             dialog->close();
             return QVariant(true);

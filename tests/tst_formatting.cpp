@@ -1,4 +1,4 @@
-#include "EditingTestSupport.h"
+#include "QuilletTest.h"
 #include "documents/modDocument.h"
 #include "editing/modFormat.h"
 #include "editing/modParagraph.h"
@@ -6,43 +6,31 @@
 
 #include <QColor>
 #include <QFont>
-#include <QTemporaryDir>
 #include <QtTest>
 
-using namespace EditingTest;
+using namespace QuilletTest;
 
 // Character and paragraph formatting driven through the commands, with the
 // format bar's buttons and the Format menu's check marks they keep.
-class tst_formatting : public QObject
+class tst_formatting : public MainWindowTest
 {
     Q_OBJECT
-    QTemporaryDir m_dir;
-    std::unique_ptr<frmMain> m_main;
 
-    RichTextBox *doc() const { return rtf(m_main.get()); }
     QAction *button(const char *key) const { return m_main->Button(QLatin1String(key)); }
     QAction *entry(const char *name) const { return m_main->Menu(QLatin1String(name)); }
 
 private slots:
-    void initTestCase()
-    {
-        QVERIFY(m_dir.isValid());
-        DocTestSupport::prepare(m_dir.path());
-    }
+    void initTestCase() { setUpOnce(); }
 
     void init()
     {
-        m_main = DocTestSupport::startMain();
-        QVERIFY(doc());
+        setUp();
+        QVERIFY(rtf());
         // Paragraphs: "alpha beta" / "gamma" / "delta".
-        doc()->SetText(QStringLiteral("alpha beta\ngamma\ndelta"));
+        rtf()->SetText(QStringLiteral("alpha beta\ngamma\ndelta"));
     }
 
-    void cleanup()
-    {
-        m_main.reset();
-        QCOMPARE(ModalSeam::unanswered(), 0);
-    }
+    void cleanup() { tearDown(); }
 
     void toggles_data()
     {
@@ -77,19 +65,19 @@ private slots:
 
         if (before != QLatin1String("plain")) {
             // "beta" alone, or all of "alpha beta"
-            select(doc(), before == QLatin1String("mixed") ? 6 : 0, before == QLatin1String("mixed") ? 4 : 10);
-            (doc()->*p.write)(true);
+            select(rtf(), before == QLatin1String("mixed") ? 6 : 0, before == QLatin1String("mixed") ? 4 : 10);
+            (rtf()->*p.write)(true);
         }
-        select(doc(), 0, 10);
-        QCOMPARE((doc()->*p.read)(), before == QLatin1String("mixed") ? std::optional<bool>()
+        select(rtf(), 0, 10);
+        QCOMPARE((rtf()->*p.read)(), before == QLatin1String("mixed") ? std::optional<bool>()
                                                                        : std::optional<bool>(before != QLatin1String("plain")));
         p.command();
-        QCOMPARE((doc()->*p.read)(), std::optional<bool>(after));
+        QCOMPARE((rtf()->*p.read)(), std::optional<bool>(after));
         QCOMPARE(button(p.key)->isChecked(), after);
         QCOMPARE(entry(p.entry)->isChecked(), after);
 
         p.command();
-        QCOMPARE((doc()->*p.read)(), std::optional<bool>(!after));
+        QCOMPARE((rtf()->*p.read)(), std::optional<bool>(!after));
         QCOMPARE(button(p.key)->isChecked(), !after);
         QCOMPARE(entry(p.entry)->isChecked(), !after);
         QVERIFY(messages().isEmpty());
@@ -99,17 +87,17 @@ private slots:
     // and is where the dialog opens next time.
     void colour()
     {
-        select(doc(), 0, 5);
-        doc()->SetSelColor(0x0000ff);
+        select(rtf(), 0, 5);
+        rtf()->SetSelColor(0x0000ff);
         ModalSeam::queue(QVariant());
         modFormat::menuFormatFontColor_Click();
-        QCOMPARE(doc()->SelColor(), std::optional<int>(0x0000ff));
+        QCOMPARE(rtf()->SelColor(), std::optional<int>(0x0000ff));
         QCOMPARE(ModalSeam::asked().last().title, QStringLiteral("Pick Font Color . . ."));
         QCOMPARE(m_main->cd1->Flags(), int(CommonDialog::cdlCCRGBInit));
 
         ModalSeam::queue(0x00ff00);
         modFormat::menuFormatFontColor_Click();
-        QCOMPARE(doc()->SelColor(), std::optional<int>(0x00ff00));
+        QCOMPARE(rtf()->SelColor(), std::optional<int>(0x00ff00));
         QCOMPARE(m_main->cd1->Color(), 0x00ff00);
         QCOMPARE(ModalSeam::asked().size(), 2);
     }
@@ -118,11 +106,11 @@ private slots:
     // nothing; the style buttons follow.
     void font()
     {
-        select(doc(), 0, 5);
-        doc()->SetSelColor(0xff0000);
+        select(rtf(), 0, 5);
+        rtf()->SetSelColor(0xff0000);
         ModalSeam::queue(QVariant());
         modFormat::mnufont_Click();
-        QCOMPARE(doc()->SelBold(), std::optional<bool>(false));
+        QCOMPARE(rtf()->SelBold(), std::optional<bool>(false));
 
         QFont chosen(QStringLiteral("DejaVu Serif"), 22);
         chosen.setBold(true);
@@ -130,18 +118,18 @@ private slots:
         ModalSeam::queue(QVariant::fromValue(chosen));
         modFormat::mnufont_Click();
         QCOMPARE(m_main->cd1->Flags(), 259);
-        QCOMPARE(doc()->SelFontName(), std::optional<QString>(QStringLiteral("DejaVu Serif")));
-        QCOMPARE(doc()->SelFontSize(), std::optional<double>(22));
-        QCOMPARE(doc()->SelBold(), std::optional<bool>(true));
-        QCOMPARE(doc()->SelStrikeThru(), std::optional<bool>(true));
-        QCOMPARE(doc()->SelItalic(), std::optional<bool>(false));
-        QCOMPARE(doc()->SelColor(), std::optional<int>(0xff0000));
+        QCOMPARE(rtf()->SelFontName(), std::optional<QString>(QStringLiteral("DejaVu Serif")));
+        QCOMPARE(rtf()->SelFontSize(), std::optional<double>(22));
+        QCOMPARE(rtf()->SelBold(), std::optional<bool>(true));
+        QCOMPARE(rtf()->SelStrikeThru(), std::optional<bool>(true));
+        QCOMPARE(rtf()->SelItalic(), std::optional<bool>(false));
+        QCOMPARE(rtf()->SelColor(), std::optional<int>(0xff0000));
         QVERIFY(button("bold")->isChecked());
         QVERIFY(button("strikethru")->isChecked());
         QVERIFY(!button("italic")->isChecked());
-        doc()->undo();
-        QCOMPARE(doc()->SelBold(), std::optional<bool>(false));
-        QCOMPARE(doc()->SelFontSize(), std::optional<double>(10));
+        rtf()->undo();
+        QCOMPARE(rtf()->SelBold(), std::optional<bool>(false));
+        QCOMPARE(rtf()->SelFontSize(), std::optional<double>(10));
     }
 
     void alignment_data()
@@ -172,7 +160,7 @@ private slots:
         QFETCH(int, code);
         const char *keys[] = {"left", "center", "right"};
         const char *entries[] = {"mnuFormatAlignLeft", "mnuFormatAlignCenter", "mnuFormatAlignRight"};
-        select(doc(), 3, 10);   // two paragraphs
+        select(rtf(), 3, 10);   // two paragraphs
         for (int i = 0; i < 3; ++i) {
             button(keys[i])->setChecked(buttonsBefore.at(i) == u'1');
             entry(entries[i])->setCheckable(true);
@@ -184,7 +172,7 @@ private slots:
             modParagraph::mnuFormatAlignCenter_Click();
         else
             modParagraph::mnuFormatAlignRight_Click();
-        QCOMPARE(doc()->SelAlignment(), std::optional<int>(code));
+        QCOMPARE(rtf()->SelAlignment(), std::optional<int>(code));
         QString buttons, marks;
         for (int i = 0; i < 3; ++i) {
             buttons += QLatin1Char(button(keys[i])->isChecked() ? '1' : '0');
@@ -200,38 +188,38 @@ private slots:
     {
         entry("mnuFormatAlignLeft")->setCheckable(true);
         entry("mnuFormatAlignLeft")->setChecked(true);
-        select(doc(), 0, 0);
+        select(rtf(), 0, 0);
         modParagraph::AlignFromBar(RichTextBox::rtfCenter);
-        QCOMPARE(doc()->SelAlignment(), std::optional<int>(2));
+        QCOMPARE(rtf()->SelAlignment(), std::optional<int>(2));
         QVERIFY(button("center")->isChecked());
         QVERIFY(entry("mnuFormatAlignLeft")->isChecked());
-        select(doc(), 0, 14);
-        QCOMPARE(doc()->SelAlignment(), std::optional<int>());
+        select(rtf(), 0, 14);
+        QCOMPARE(rtf()->SelAlignment(), std::optional<int>());
     }
 
     // Mixed goes all bulleted; taking the bullets away clears the hanging
     // indent; each toggle is one undo step.
     void bullets()
     {
-        select(doc(), 0, 0);
-        doc()->SetSelBullet(true);
-        select(doc(), 0, 14);
-        QCOMPARE(doc()->SelBullet(), std::optional<bool>());
+        select(rtf(), 0, 0);
+        rtf()->SetSelBullet(true);
+        select(rtf(), 0, 14);
+        QCOMPARE(rtf()->SelBullet(), std::optional<bool>());
         modParagraph::menuInsertBullets_Click();
-        QCOMPARE(doc()->SelBullet(), std::optional<bool>(true));
+        QCOMPARE(rtf()->SelBullet(), std::optional<bool>(true));
         QVERIFY(button("bullet")->isChecked());
 
-        doc()->SetSelHangingIndent(360);
+        rtf()->SetSelHangingIndent(360);
         modParagraph::menuInsertBullets_Click();
-        QCOMPARE(doc()->SelBullet(), std::optional<bool>(false));
-        QCOMPARE(doc()->SelHangingIndent(), std::optional<int>(0));
+        QCOMPARE(rtf()->SelBullet(), std::optional<bool>(false));
+        QCOMPARE(rtf()->SelHangingIndent(), std::optional<int>(0));
         QVERIFY(!button("bullet")->isChecked());
 
         // Undo leaves a caret; the same paragraphs are looked at again.
-        doc()->undo();
-        select(doc(), 0, 14);
-        QCOMPARE(doc()->SelBullet(), std::optional<bool>(true));
-        QCOMPARE(doc()->SelHangingIndent(), std::optional<int>(360));
+        rtf()->undo();
+        select(rtf(), 0, 14);
+        QCOMPARE(rtf()->SelBullet(), std::optional<bool>(true));
+        QCOMPARE(rtf()->SelHangingIndent(), std::optional<int>(360));
         QVERIFY(messages().isEmpty());
     }
 };

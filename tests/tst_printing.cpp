@@ -1,4 +1,4 @@
-#include "EditingTestSupport.h"
+#include "QuilletTest.h"
 #include "editing/modPrint.h"
 #include "platform/CommonDialog.h"
 
@@ -6,33 +6,28 @@
 #include <QPrinter>
 #include <QProcess>
 #include <QRegularExpression>
-#include <QTemporaryDir>
 #include <QtTest>
 
-using namespace EditingTest;
+using namespace QuilletTest;
 
 // File > Print on a PDF printer, read back with poppler's pdfinfo and
 // pdftotext; File > Print Preview's notices.
-class tst_printing : public QObject
+class tst_printing : public MainWindowTest
 {
     Q_OBJECT
-    QTemporaryDir m_dir;
-    std::unique_ptr<frmMain> m_main;
     int m_file = 0;
-
-    RichTextBox *doc() const { return rtf(m_main.get()); }
 
     // A fresh PDF file for the printer the dialog sets up.
     QString pdfPrinter()
     {
         QPrinter *printer = m_main->cd1->Printer();
         printer->setOutputFormat(QPrinter::PdfFormat);
-        const QString path = m_dir.filePath(QStringLiteral("out%1.pdf").arg(++m_file));
-        printer->setOutputFileName(path);
+        const QString pdf = path(QStringLiteral("out%1.pdf").arg(++m_file));
+        printer->setOutputFileName(pdf);
         printer->setCopyCount(1);
         printer->setPrintRange(QPrinter::AllPages);
         printer->setFromTo(0, 0);
-        return path;
+        return pdf;
     }
 
     static QString run(const QString &program, const QStringList &args)
@@ -62,46 +57,41 @@ class tst_printing : public QObject
         QStringList lines;
         for (int i = 1; i <= 150; ++i)
             lines << QStringLiteral("Paragraph number %1 of the printed test").arg(i);
-        doc()->SetText(lines.join(QLatin1Char('\n')));
+        rtf()->SetText(lines.join(QLatin1Char('\n')));
         for (int i = 0; i < 150; i += 10) {
             const int start = int(lines.mid(0, i).join(QLatin1Char('\n')).size()) + (i ? 1 : 0);
-            select(doc(), start, 20);
-            doc()->SetSelBold(true);
-            doc()->SetSelColor(0x0000ff);
-            doc()->SetSelAlignment(RichTextBox::rtfCenter);
+            select(rtf(), start, 20);
+            rtf()->SetSelBold(true);
+            rtf()->SetSelColor(0x0000ff);
+            rtf()->SetSelAlignment(RichTextBox::rtfCenter);
         }
     }
 
 private slots:
     void initTestCase()
     {
-        QVERIFY(m_dir.isValid());
         if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty()
             || QStandardPaths::findExecutable(QStringLiteral("pdfinfo")).isEmpty())
             QSKIP("poppler-utils (pdftotext, pdfinfo) is not installed");
-        DocTestSupport::prepare(m_dir.path());
+        setUpOnce();
     }
 
     void init()
     {
-        m_main = DocTestSupport::startMain();
-        QVERIFY(doc());
+        setUp();
+        QVERIFY(rtf());
     }
 
-    void cleanup()
-    {
-        m_main.reset();
-        QCOMPARE(ModalSeam::unanswered(), 0);
-    }
+    void cleanup() { tearDown(); }
 
     // Every page of the whole document, whatever was selected; then the
     // caret at the start with nothing selected, and the text unchanged.
     void printsWholeDocument()
     {
         fillLongDocument();
-        const QString before = doc()->Text();
-        doc()->SetSelStart(100);
-        doc()->SetSelLength(30);
+        const QString before = rtf()->Text();
+        rtf()->SetSelStart(100);
+        rtf()->SetSelLength(30);
         const QString pdf = pdfPrinter();
         ModalSeam::queue(true);
         modPrint::menuPrint_Click();
@@ -112,9 +102,9 @@ private slots:
         QVERIFY(printed.contains(QLatin1String("Paragraph number 1 of the printed test")));
         QVERIFY(printed.contains(QLatin1String("Paragraph number 150 of the printed test")));
         QCOMPARE(printed.count(QLatin1Char('\f')), count);
-        QCOMPARE(doc()->SelStart(), 0);
-        QCOMPARE(doc()->SelLength(), 0);
-        QCOMPARE(doc()->Text(), before);
+        QCOMPARE(rtf()->SelStart(), 0);
+        QCOMPARE(rtf()->SelLength(), 0);
+        QCOMPARE(rtf()->Text(), before);
         QVERIFY(messages().isEmpty());
     }
 
@@ -157,14 +147,14 @@ private slots:
     // Cancel prints nothing and keeps the selection.
     void cancelled()
     {
-        doc()->SetText(QStringLiteral("some text to keep selected"));
-        select(doc(), 5, 4);
+        rtf()->SetText(QStringLiteral("some text to keep selected"));
+        select(rtf(), 5, 4);
         const QString pdf = pdfPrinter();
         ModalSeam::queue(false);
         modPrint::menuPrint_Click();
         QVERIFY(!QFile::exists(pdf));
-        QCOMPARE(doc()->SelStart(), 5);
-        QCOMPARE(doc()->SelLength(), 4);
+        QCOMPARE(rtf()->SelStart(), 5);
+        QCOMPARE(rtf()->SelLength(), 4);
     }
 
     void failures_data()
@@ -181,14 +171,14 @@ private slots:
     {
         QFETCH(QString, target);
         QFETCH(QString, reason);
-        QVERIFY(QDir(m_dir.path()).mkpath(QStringLiteral("folder")));
-        QFile plain(m_dir.filePath(QStringLiteral("plain.txt")));
+        QVERIFY(QDir(m_dir->path()).mkpath(QStringLiteral("folder")));
+        QFile plain(path(QStringLiteral("plain.txt")));
         QVERIFY(plain.open(QIODevice::WriteOnly));
         plain.close();
-        doc()->SetText(QStringLiteral("some text to keep selected"));
-        select(doc(), 5, 4);
+        rtf()->SetText(QStringLiteral("some text to keep selected"));
+        select(rtf(), 5, 4);
         pdfPrinter();
-        m_main->cd1->Printer()->setOutputFileName(target.isEmpty() ? QString() : m_dir.filePath(target));
+        m_main->cd1->Printer()->setOutputFileName(target.isEmpty() ? QString() : path(target));
         ModalSeam::queue(true);
         ModalSeam::queue(QStringLiteral("OK"));
         modPrint::menuPrint_Click();
@@ -196,8 +186,8 @@ private slots:
         QCOMPARE(told.size(), 1);
         QVERIFY2(told.first().startsWith(QLatin1String("The document could not be printed.")), qPrintable(told.first()));
         QVERIFY2(told.first().contains(reason), qPrintable(told.first()));
-        QCOMPARE(doc()->SelStart(), 5);
-        QCOMPARE(doc()->SelLength(), 4);
+        QCOMPARE(rtf()->SelStart(), 5);
+        QCOMPARE(rtf()->SelLength(), 4);
     }
 
     void previewIsANotice()

@@ -1,22 +1,17 @@
-#include "EditingTestSupport.h"
+#include "QuilletTest.h"
 #include "editing/modRulers.h"
 
 #include <QFile>
 #include <QSlider>
-#include <QTemporaryDir>
 #include <QtTest>
 
-using namespace EditingTest;
+using namespace QuilletTest;
 
 // The indentation rulers: slider positions as fractions of the right
 // margin, written to the selected paragraphs and kept in the saved file.
-class tst_rulers : public QObject
+class tst_rulers : public MainWindowTest
 {
     Q_OBJECT
-    QTemporaryDir m_dir;
-    std::unique_ptr<frmMain> m_main;
-
-    RichTextBox *doc() const { return rtf(m_main.get()); }
 
     void moveSliders(int indent, int hanging)
     {
@@ -26,25 +21,17 @@ class tst_rulers : public QObject
     }
 
 private slots:
-    void initTestCase()
-    {
-        QVERIFY(m_dir.isValid());
-        DocTestSupport::prepare(m_dir.path());
-    }
+    void initTestCase() { setUpOnce(); }
 
     void init()
     {
-        m_main = DocTestSupport::startMain();
-        QVERIFY(doc());
-        doc()->SetText(QStringLiteral("first paragraph\nsecond paragraph\nthird"));
-        doc()->SetRightMargin(7200);
+        setUp();
+        QVERIFY(rtf());
+        rtf()->SetText(QStringLiteral("first paragraph\nsecond paragraph\nthird"));
+        rtf()->SetRightMargin(7200);
     }
 
-    void cleanup()
-    {
-        m_main.reset();
-        QCOMPARE(ModalSeam::unanswered(), 0);
-    }
+    void cleanup() { tearDown(); }
 
     void conversions_data()
     {
@@ -75,22 +62,22 @@ private slots:
     // saved file carries them back.
     void multiParagraphAndSaved()
     {
-        select(doc(), 3, 20);   // first and second paragraph
+        select(rtf(), 3, 20);   // first and second paragraph
         moveSliders(3, 4);
-        QCOMPARE(doc()->SelIndent(), std::optional<int>(2400));
-        QCOMPARE(doc()->SelHangingIndent(), std::optional<int>(900));
-        select(doc(), 33, 0);   // third paragraph untouched
-        QCOMPARE(doc()->SelIndent(), std::optional<int>(0));
+        QCOMPARE(rtf()->SelIndent(), std::optional<int>(2400));
+        QCOMPARE(rtf()->SelHangingIndent(), std::optional<int>(900));
+        select(rtf(), 33, 0);   // third paragraph untouched
+        QCOMPARE(rtf()->SelIndent(), std::optional<int>(0));
 
-        const QString path = m_dir.filePath(QStringLiteral("indents.rtf"));
-        QVERIFY(doc()->SaveFile(path));
-        QFile file(path);
+        const QString saveAs = path(QStringLiteral("indents.rtf"));
+        QVERIFY(rtf()->SaveFile(saveAs));
+        QFile file(saveAs);
         QVERIFY(file.open(QIODevice::ReadOnly));
         const QByteArray saved = file.readAll();
         QVERIFY2(saved.contains("\\li3300") && saved.contains("\\fi-900"), saved.constData());
 
         RichTextBox reread;
-        QVERIFY(reread.LoadFile(path));
+        QVERIFY(reread.LoadFile(saveAs));
         reread.SetSelStart(0);
         reread.SetSelLength(20);
         QCOMPARE(reread.SelIndent(), std::optional<int>(2400));
@@ -103,16 +90,16 @@ private slots:
     {
         moveSliders(6, 6);
         m_main->sliderHangingIndent->setValue(2);
-        QCOMPARE(doc()->SelIndent(), std::optional<int>(4800));
-        QCOMPARE(doc()->SelHangingIndent(), std::optional<int>(-3600));
+        QCOMPARE(rtf()->SelIndent(), std::optional<int>(4800));
+        QCOMPARE(rtf()->SelHangingIndent(), std::optional<int>(-3600));
         // Undo puts the caret after the paragraph it changed.
-        doc()->undo();
-        select(doc(), 0, 0);
-        QCOMPARE(doc()->SelHangingIndent(), std::optional<int>(0));
-        QCOMPARE(doc()->SelIndent(), std::optional<int>(4800));
-        doc()->undo();
-        select(doc(), 0, 0);
-        QCOMPARE(doc()->SelIndent(), std::optional<int>(0));
+        rtf()->undo();
+        select(rtf(), 0, 0);
+        QCOMPARE(rtf()->SelHangingIndent(), std::optional<int>(0));
+        QCOMPARE(rtf()->SelIndent(), std::optional<int>(4800));
+        rtf()->undo();
+        select(rtf(), 0, 0);
+        QCOMPARE(rtf()->SelIndent(), std::optional<int>(0));
     }
 };
 

@@ -71,24 +71,6 @@ void chooseAlternative(SuggestionsForm *form, const QString &alternative)
     form->List2->setCurrentItem(found.first());
 }
 
-// The window's caption drawn above its picture: the offscreen platform has
-// no title bars, and the caption is half of what these windows show.
-QImage withCaption(QWidget *window)
-{
-    const QPixmap body = window->grab();
-    const int bar = 24;
-    QImage image(body.width() + 2, body.height() + bar + 1, QImage::Format_ARGB32);
-    image.fill(QColor(0x2b, 0x57, 0x97));
-    QPainter p(&image);
-    p.setPen(Qt::white);
-    QFont font = window->font();
-    font.setBold(true);
-    p.setFont(font);
-    p.drawText(QRect(8, 0, image.width() - 16, bar), Qt::AlignVCenter | Qt::AlignLeft, window->windowTitle());
-    p.drawPixmap(1, bar, body);
-    return image;
-}
-
 } // namespace
 
 class TestSpelling : public QObject
@@ -401,7 +383,7 @@ private slots:
         progress->SetCaption(QStringLiteral("Checking the document"));
         progress->Advance(40);
         progress->show();
-        const QImage progressPicture = withCaption(progress);
+        const QImage progressPicture = QuilletTest::withCaption(progress);
         QVERIFY(!progressPicture.isNull());
         progress->Unload();
 
@@ -409,7 +391,7 @@ private slots:
         runCheck();
         SuggestionsForm *form = checkedForm();
         chooseWord(form, QStringLiteral("wrold"));
-        const QImage formPicture = withCaption(form);
+        const QImage formPicture = QuilletTest::withCaption(form);
         QVERIFY(!formPicture.isNull());
 
         const QString folder = qEnvironmentVariable("QUILLET_SCREENSHOTS");

@@ -1,4 +1,4 @@
-#include "EditingTestSupport.h"
+#include "QuilletTest.h"
 #include "editing/frmSymbols.h"
 #include "editing/modInsert.h"
 
@@ -6,19 +6,14 @@
 #include <QListWidget>
 #include <QLocale>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QtTest>
 
-using namespace EditingTest;
+using namespace QuilletTest;
 
 // Insert > Symbols with its dialog, and Insert > Date & Time.
-class tst_symbols : public QObject
+class tst_symbols : public MainWindowTest
 {
     Q_OBJECT
-    QTemporaryDir m_dir;
-    std::unique_ptr<frmMain> m_main;
-
-    RichTextBox *doc() const { return rtf(m_main.get()); }
 
     // Runs the command; the dialog it shows is handed to drive.
     void runSymbols(const std::function<void(frmSymbols *)> &drive)
@@ -35,25 +30,20 @@ class tst_symbols : public QObject
     }
 
 private slots:
-    void initTestCase()
-    {
-        QVERIFY(m_dir.isValid());
-        DocTestSupport::prepare(m_dir.path());
-    }
+    void initTestCase() { setUpOnce(); }
 
     void init()
     {
-        m_main = DocTestSupport::startMain();
-        QVERIFY(doc());
-        doc()->SetText(QStringLiteral("before after"));
-        select(doc(), 6, 0);
+        setUp();
+        QVERIFY(rtf());
+        rtf()->SetText(QStringLiteral("before after"));
+        select(rtf(), 6, 0);
     }
 
     void cleanup()
     {
         QLocale::setDefault(QLocale::system());
-        m_main.reset();
-        QCOMPARE(ModalSeam::unanswered(), 0);
+        tearDown();
     }
 
     void entries_data()
@@ -80,9 +70,9 @@ private slots:
     // rather than the font at its caret.
     void listShown()
     {
-        doc()->SetFontName(QStringLiteral("DejaVu Serif"));
-        select(doc(), 0, 6);
-        doc()->SetSelFontName(QStringLiteral("DejaVu Sans Mono"));
+        rtf()->SetFontName(QStringLiteral("DejaVu Serif"));
+        select(rtf(), 0, 6);
+        rtf()->SetSelFontName(QStringLiteral("DejaVu Sans Mono"));
         runSymbols([](frmSymbols *dialog) {
             QCOMPARE(dialog->windowTitle(), QStringLiteral("Symbols"));
             QCOMPARE(dialog->lstSymbols->count(), 255);
@@ -97,10 +87,10 @@ private slots:
     // keep the dialog open; code 9 is a tab; no choice inserts nothing.
     void inserting()
     {
-        select(doc(), 0, 6);   // "before" is kept by an empty choice
+        select(rtf(), 0, 6);   // "before" is kept by an empty choice
         runSymbols([this](frmSymbols *dialog) {
             dialog->cmdInsert->click();
-            QCOMPARE(doc()->Text(), QStringLiteral("before after"));
+            QCOMPARE(rtf()->Text(), QStringLiteral("before after"));
             dialog->lstSymbols->setCurrentRow(8);   // code 9
             dialog->cmdInsert->click();
             dialog->lstSymbols->setCurrentRow(64);  // code 65
@@ -108,8 +98,8 @@ private slots:
             QVERIFY(!dialog->isHidden() || !dialog->result());
             dialog->cmdClose->click();
         });
-        QCOMPARE(doc()->Text(), QStringLiteral("\tA after"));
-        QCOMPARE(doc()->SelStart(), 2);
+        QCOMPARE(rtf()->Text(), QStringLiteral("\tA after"));
+        QCOMPARE(rtf()->SelStart(), 2);
     }
 
     void dateTimeText_data()
@@ -139,16 +129,16 @@ private slots:
     void dateTimeInserted()
     {
         QLocale::setDefault(QLocale(QStringLiteral("en_US")));
-        select(doc(), 0, 6);
+        select(rtf(), 0, 6);
         const QDate today = QDate::currentDate();
         modInsert::menuInsertDateTime_Click();
-        const QString text = doc()->Text();
+        const QString text = rtf()->Text();
         QVERIFY2(text.endsWith(QLatin1String(" after")), qPrintable(text));
         const QString inserted = text.chopped(6);
         QVERIFY2(inserted.startsWith(QLocale().toString(today, QLocale::ShortFormat))
                      || inserted.startsWith(QLocale().toString(today.addDays(1), QLocale::ShortFormat)),
                  qPrintable(inserted));
-        QCOMPARE(doc()->SelStart(), int(inserted.size()));
+        QCOMPARE(rtf()->SelStart(), int(inserted.size()));
     }
 };
 
