@@ -13,6 +13,7 @@
 DocumentFile::ReadResult DocumentFile::read(const QString &path, int type, QTextDocument &doc)
 {
     ReadResult result;
+    setLeftToRight(doc);
     auto fail = [&result](const QString &reason) {
         result.errorText = reason;
         return result;
@@ -85,6 +86,13 @@ QByteArray DocumentFile::bytes(const QTextDocument &doc, int type, TextFile::Lin
                                 encoding);
     }
     return RtfWriter::write(doc);
+}
+
+void DocumentFile::setLeftToRight(QTextDocument &doc)
+{
+    QTextOption option = doc.defaultTextOption();
+    option.setTextDirection(Qt::LeftToRight);
+    doc.setDefaultTextOption(option);
 }
 
 QString DocumentFile::sizeText(qint64 bytes)

@@ -42,6 +42,11 @@ public:
     static QByteArray bytes(const QTextDocument &doc, int type, TextFile::LineEnd lineEnd,
                             TextFile::Encoding encoding = TextFile::Encoding::Utf8);
 
+    // Paragraphs run left to right unless their format says otherwise
+    // (\rtlpar), as in Rich Text. Left to guess, the layout would read each
+    // paragraph's text for its direction again on every edit.
+    static void setLeftToRight(QTextDocument &doc);
+
     // "12.3 MB": how a size is named to the user.
     static QString sizeText(qint64 bytes);
 };

@@ -961,6 +961,7 @@ void RichTextBox::adoptDocument(QTextDocument *doc)
             setDocument(&empty);
             setWordWrapMode(wrap);
         }
+        DocumentFile::setLeftToRight(*doc);
         setDocument(doc);
         watchDocument(doc);
         setTextCursor(QTextCursor(doc));

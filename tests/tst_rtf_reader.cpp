@@ -2,6 +2,8 @@
 // formats, lists, pictures and pasting into existing text.
 #include "RtfTestSupport.h"
 
+#include <DocumentFile.h>
+
 #include <QBuffer>
 
 using RtfTestSupport::plainText;
@@ -43,6 +45,7 @@ private slots:
     void characterFormats_data();
     void characterFormats();
     void paragraphFormats();
+    void paragraphDirection();
     void lists_data();
     void lists();
     void pictures();
@@ -164,6 +167,24 @@ void tst_rtf_reader::paragraphFormats()
                                   "[justified] align=8 left=0 right=0 indent=0 before=0 after=0 break=0 list=-",
                                   "[after] align=8 left=0 right=0 indent=0 before=0 after=0 break=1 list=-",
                                   "[last] align=8 left=0 right=0 indent=0 before=0 after=0 break=1 list=-"}));
+}
+
+void tst_rtf_reader::paragraphDirection()
+{
+    // The same Hebrew word twice; only the first paragraph says it runs right
+    // to left, and the second must not be guessed from its letters.
+    const QByteArray hebrew = "\\u1513?\\u1500?\\u1493?\\u1501?";
+    const QByteArray rtf = doc("\\pard\\rtlpar\\qr " + hebrew + "\\par\\pard " + hebrew + "\\par");
+    QTextDocument read;
+    DocumentFile::setLeftToRight(read);
+    RtfReader::read(rtf, read);
+    QTextDocument again;
+    DocumentFile::setLeftToRight(again);
+    RtfReader::read(RtfWriter::write(read), again);
+    for (QTextDocument *document : {&read, &again}) {
+        QCOMPARE(document->findBlockByNumber(0).textDirection(), Qt::RightToLeft);
+        QCOMPARE(document->findBlockByNumber(1).textDirection(), Qt::LeftToRight);
+    }
 }
 
 void tst_rtf_reader::lists_data()

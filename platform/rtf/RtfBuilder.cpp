@@ -598,6 +598,8 @@ void RtfBuilder::applyParagraph(A action, bool on, int value)
     case A::AlignRight: p.alignment = Qt::AlignRight; return;
     case A::AlignCenter: p.alignment = Qt::AlignHCenter; return;
     case A::AlignJustify: p.alignment = Qt::AlignJustify; return;
+    case A::RightToLeft: p.rightToLeft = true; return;
+    case A::LeftToRight: p.rightToLeft = false; return;
     case A::LeftIndent: p.leftIndent = clampTwips(value); return;
     case A::RightIndent: p.rightIndent = clampTwips(value); return;
     case A::FirstIndent: p.firstIndent = clampTwips(value); return;
@@ -987,6 +989,8 @@ QTextBlockFormat RtfBuilder::blockFormat(const ParaState &p)
 {
     QTextBlockFormat f;
     f.setAlignment(p.alignment);
+    if (p.rightToLeft)
+        f.setLayoutDirection(Qt::RightToLeft);
     if (p.leftIndent)
         f.setLeftMargin(Twips::toPixels(p.leftIndent));
     if (p.rightIndent)

@@ -117,6 +117,7 @@ private:
         int nestLevel = 0;  // \itap: 0 outside tables, 1 in a table, 2 in a nested one
         bool inTable = false;   // \intbl
         bool pageBreakBefore = false;
+        bool rightToLeft = false;   // \rtlpar
         int tableLevel() const { return nestLevel > 0 ? nestLevel : (inTable ? 1 : 0); }
     };
 

@@ -146,6 +146,8 @@ const std::unordered_map<std::string_view, E> &table()
         {"qc", flag(A::AlignCenter)},
         {"qj", flag(A::AlignJustify)},
         {"qd", flag(A::AlignJustify)},
+        {"rtlpar", flag(A::RightToLeft)},
+        {"ltrpar", flag(A::LeftToRight)},
         {"li", value(A::LeftIndent)},
         {"ri", value(A::RightIndent)},
         {"fi", value(A::FirstIndent)},

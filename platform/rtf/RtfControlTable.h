@@ -30,8 +30,8 @@ public:
         Plain, Font, FontSize, Bold, Italic, Underline, UnderlineNone, Strike, Foreground,
         Background, Super, Sub, NoSuperSub, Caps, SmallCaps,
         // paragraph formatting
-        Pard, AlignLeft, AlignRight, AlignCenter, AlignJustify, LeftIndent, RightIndent,
-        FirstIndent, SpaceBefore, SpaceAfter, PageBreakBefore, ListOverrideIndex, ListLevelIndex,
+        Pard, AlignLeft, AlignRight, AlignCenter, AlignJustify, RightToLeft, LeftToRight,
+        LeftIndent, RightIndent, FirstIndent, SpaceBefore, SpaceAfter, PageBreakBefore, ListOverrideIndex, ListLevelIndex,
         // legacy numbering (\pn)
         PnBullet, PnBody, PnDecimal, PnUpperLetter, PnLowerLetter, PnUpperRoman, PnLowerRoman,
         // tables

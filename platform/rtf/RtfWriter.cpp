@@ -498,6 +498,8 @@ private:
                 appendInt(out, level);
             }
         }
+        if (bf.layoutDirection() == Qt::RightToLeft)
+            out.append("\\rtlpar");
         const Qt::Alignment align = bf.alignment() & Qt::AlignHorizontal_Mask;
         if (align & Qt::AlignHCenter)
             out.append("\\qc");
