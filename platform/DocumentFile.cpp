@@ -10,16 +10,15 @@
 #include <QTextCursor>
 #include <QTextDocument>
 
-DocumentFile::ReadResult DocumentFile::read(const QString &path, int type, QTextDocument &doc)
+namespace {
+// The file's bytes, or why they cannot be had (the reason goes to `error`).
+QByteArray load(const QString &path, int type, QString &error)
 {
-    ReadResult result;
-    setLeftToRight(doc);
-    auto fail = [&result](const QString &reason) {
-        result.errorText = reason;
-        return result;
+    auto fail = [&error](const QString &reason) {
+        error = reason;
+        return QByteArray();
     };
-
-    if (type != Rtf && type != Text)
+    if (type != DocumentFile::Rtf && type != DocumentFile::Text)
         return fail(QStringLiteral("Cannot open \"%1\": unknown file type %2").arg(path).arg(type));
     if (path.isEmpty())
         return fail(QStringLiteral("Cannot open a file without a name"));
@@ -35,21 +34,40 @@ DocumentFile::ReadResult DocumentFile::read(const QString &path, int type, QText
     // past the limit would take the machine's memory before showing a page.
     if (info.size() > RtfLimits::MaxFileBytes) {
         return fail(QStringLiteral("Cannot open \"%1\": the file is %2, larger than the %3 Quillet opens")
-                            .arg(path, sizeText(info.size()), sizeText(RtfLimits::MaxFileBytes)));
+                            .arg(path, DocumentFile::sizeText(info.size()),
+                                 DocumentFile::sizeText(RtfLimits::MaxFileBytes)));
     }
 
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return fail(QStringLiteral("Cannot open \"%1\": %2").arg(path, file.errorString()));
-    const QByteArray bytes = file.read(RtfLimits::MaxFileBytes + 1);
+    QByteArray bytes = file.read(RtfLimits::MaxFileBytes + 1);
     if (file.error() != QFileDevice::NoError)
         return fail(QStringLiteral("Cannot read \"%1\": %2").arg(path, file.errorString()));
     file.close();
     // The file grew between the look and the read.
     if (bytes.size() > RtfLimits::MaxFileBytes) {
         return fail(QStringLiteral("Cannot open \"%1\": the file is larger than the %2 Quillet opens")
-                            .arg(path, sizeText(RtfLimits::MaxFileBytes)));
+                            .arg(path, DocumentFile::sizeText(RtfLimits::MaxFileBytes)));
     }
+    error.clear();
+    return bytes;
+}
+
+QString rtfFailure(const QString &path, const RtfReader::Result &read)
+{
+    return QStringLiteral("Cannot read \"%1\": %2")
+        .arg(path, read.errorText.isEmpty() ? QStringLiteral("it is not a valid Rich Text file") : read.errorText);
+}
+}
+
+DocumentFile::ReadResult DocumentFile::read(const QString &path, int type, QTextDocument &doc)
+{
+    ReadResult result;
+    setLeftToRight(doc);
+    const QByteArray bytes = load(path, type, result.errorText);
+    if (!result.errorText.isEmpty())
+        return result;
 
     const bool undo = doc.isUndoRedoEnabled();
     doc.setUndoRedoEnabled(false);
@@ -57,10 +75,8 @@ DocumentFile::ReadResult DocumentFile::read(const QString &path, int type, QText
         const RtfReader::Result read = RtfReader::read(bytes, doc);
         if (!read.ok) {
             doc.setUndoRedoEnabled(undo);
-            return fail(QStringLiteral("Cannot read \"%1\": %2")
-                                .arg(path, read.errorText.isEmpty()
-                                                 ? QStringLiteral("it is not a valid Rich Text file")
-                                                 : read.errorText));
+            result.errorText = rtfFailure(path, read);
+            return result;
         }
         result.incomplete = read.incomplete;
     } else {
@@ -73,6 +89,32 @@ DocumentFile::ReadResult DocumentFile::read(const QString &path, int type, QText
     }
     doc.setUndoRedoEnabled(undo);
     result.ok = true;
+    return result;
+}
+
+DocumentFile::ReadResult DocumentFile::readText(const QString &path, int type, QString &text)
+{
+    ReadResult result;
+    text.clear();
+    const QByteArray bytes = load(path, type, result.errorText);
+    if (!result.errorText.isEmpty())
+        return result;
+    if (type == Rtf && RtfReader::isRtf(bytes)) {
+        const RtfReader::Result read = RtfReader::readText(bytes, TextFile::lineEndText(result.lineEnd), text);
+        if (!read.ok) {
+            text.clear();
+            result.errorText = rtfFailure(path, read);
+            return result;
+        }
+        result.incomplete = read.incomplete;
+        result.ok = true;
+        return result;
+    }
+    // Plain text in, plain text out: the document decides how its lines end.
+    QTextDocument doc;
+    result = read(path, type, doc);
+    if (result.ok)
+        text = DocumentText::plain(&doc, 0, DocumentText::length(&doc), TextFile::lineEndText(result.lineEnd), true);
     return result;
 }
 

@@ -38,6 +38,11 @@ public:
     // not RTF is read as plain text, so the user sees what it holds.
     static ReadResult read(const QString &path, int type, QTextDocument &doc);
 
+    // The plain text that read() and a text save of the document would give,
+    // list labels included. Rich Text is read straight to text, with no
+    // document built, which is what a conversion to text needs.
+    static ReadResult readText(const QString &path, int type, QString &text);
+
     // The bytes a save of `doc` writes: RTF, or text with lineEnd in encoding.
     static QByteArray bytes(const QTextDocument &doc, int type, TextFile::LineEnd lineEnd,
                             TextFile::Encoding encoding = TextFile::Encoding::Utf8);

@@ -1,5 +1,7 @@
 #include "DocumentText.h"
 
+#include "ListLabel.h"
+
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -30,8 +32,19 @@ QString blockEnd(const QTextDocument *doc, const QTextBlock &block, const QStrin
     QTextCursor probe(block);
     if (QTextTable *table = probe.currentTable()) {
         const QTextTableCell cell = table->cellAt(block.position());
-        if (cell.isValid() && cell.lastPosition() == endPosition)
-            return cell.column() + cell.columnSpan() < table->columns() ? QStringLiteral("\t") : lineEnd;
+        if (cell.isValid() && cell.lastPosition() == endPosition) {
+            // The row ends after its last cell; the places after that may
+            // belong to cells merged down from a row above.
+            for (int c = cell.column() + cell.columnSpan(); c < table->columns();) {
+                const QTextTableCell next = table->cellAt(cell.row(), c);
+                if (!next.isValid())
+                    break;
+                if (next.row() == cell.row())
+                    return QStringLiteral("\t");
+                c = next.column() + qMax(1, next.columnSpan());
+            }
+            return lineEnd;
+        }
     }
     if (block.length() == 1 && end == QChar(0xfdd0)) {
         const QTextBlock previous = block.previous();
@@ -66,8 +79,7 @@ QString plain(const QTextDocument *doc, int from, int to, const QString &lineEnd
         const QChar *chars = text.constData();
         if (labels && base >= from) {
             if (const QTextList *list = block.textList()) {
-                const QString label = list->itemText(block);
-                out += label.isEmpty() ? QStringLiteral("\u2022") : label;
+                out += ListLabel::of(*list, block);
                 out += u'\t';
             }
         }

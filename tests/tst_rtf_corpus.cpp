@@ -4,6 +4,9 @@
 // pictures, list items, formatted runs, alignments and text.
 #include "RtfTestSupport.h"
 
+#include <DocumentFile.h>
+#include <DocumentText.h>
+
 #include <QDirIterator>
 #include <QElapsedTimer>
 #include <QFile>
@@ -51,10 +54,12 @@ void tst_rtf_corpus::corpusFile()
     QFile file(m_root + u'/' + relative);
     QVERIFY(file.open(QIODevice::ReadOnly));
 
+    const QByteArray bytes = file.readAll();
     QTextDocument document;
+    DocumentFile::setLeftToRight(document);
     QElapsedTimer timer;
     timer.start();
-    RtfReader::read(file.readAll(), document);
+    RtfReader::read(bytes, document);
     // A generous bound: this catches hangs, not slowness.
     QVERIFY2(timer.elapsed() < 10000, "reading took more than 10 s");
 
@@ -81,6 +86,12 @@ void tst_rtf_corpus::corpusFile()
     m_unconfirmedTotal += held.size() + notHeld.size();
     for (const QString &f : notHeld)
         qInfo("unconfirmed fragment not found: %s", qPrintable(f.left(120)));
+
+    // Read straight to text, as a conversion to text does, it is what a text
+    // save of the document writes.
+    QString direct;
+    RtfReader::readText(bytes, QStringLiteral("\r\n"), direct);
+    QCOMPARE(direct, DocumentText::plain(&document, 0, DocumentText::length(&document), QStringLiteral("\r\n"), true));
 
     // What we write from it must read back to the same document.
     QTextDocument again;

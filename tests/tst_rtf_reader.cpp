@@ -3,6 +3,7 @@
 #include "RtfTestSupport.h"
 
 #include <DocumentFile.h>
+#include <DocumentText.h>
 
 #include <QBuffer>
 
@@ -50,6 +51,8 @@ private slots:
     void lists();
     void pictures();
     void insertAtCursor();
+    void textOnly_data();
+    void textOnly();
 };
 
 void tst_rtf_reader::text_data()
@@ -271,6 +274,76 @@ void tst_rtf_reader::insertAtCursor()
     c = QTextCursor(&document);
     RtfReader::insert(doc("top\\par"), c);
     QCOMPARE(plainText(document), QString("top\nhello world"));
+}
+
+
+// Reading straight to text (what a conversion to text does) must give what a
+// text save of the read document writes, in the places where the document's
+// shape decides the text: around and inside tables, list labels, pictures.
+void tst_rtf_reader::textOnly_data()
+{
+    QTest::addColumn<QByteArray>("rtf");
+    QTest::addColumn<QString>("expected");
+
+    const QByteArray row = "\\trowd\\cellx1000\\cellx2000\\intbl a\\cell b\\cell\\row";
+    const QByteArray lists =
+        "{\\*\\listtable{\\list{\\listlevel\\levelnfc0{\\leveltext\\'02\\'00.;}}"
+        "{\\listlevel\\levelnfc2{\\leveltext\\'04\\'00.\\'01.;}}\\listid20}}"
+        "{\\*\\listoverridetable{\\listoverride\\listid20\\ls2}}";
+    QTest::newRow("paragraphs, a line break, no final mark")
+        << doc("one\\par two\\line three\\par four") << "one\r\ntwo\r\nthree\r\nfour";
+    QTest::newRow("a final mark ends the last paragraph") << doc("one\\par") << "one";
+    QTest::newRow("nothing at all") << doc("") << "";
+    QTest::newRow("table first, nothing after") << doc(row) << "a\tb\r\n";
+    QTest::newRow("table between paragraphs")
+        << doc("before\\par " + row + "\\pard after\\par") << "before\r\na\tb\r\nafter";
+    QTest::newRow("empty paragraphs before and between tables")
+        << doc("\\par " + row + "\\pard\\par " + row + "\\pard\\par\\par end")
+        << "a\tb\r\na\tb\r\n\r\n\r\nend";
+    // A row whose last place a cell from the row above covers still ends.
+    QTest::newRow("merged cells and a short row")
+        << doc("\\trowd\\clmgf\\cellx1000\\clmrg\\cellx2000\\clvmgf\\cellx3000\\intbl wide\\cell\\cell down\\cell\\row"
+               "\\trowd\\cellx2000\\clvmrg\\cellx3000\\intbl one\\cell\\cell\\row"
+               "\\trowd\\cellx1000\\intbl short\\cell\\row")
+        << "wide\tdown\r\none\r\nshort\t\t\r\n";
+    QTest::newRow("nested table after text in a cell")
+        << doc("\\trowd\\cellx3000\\cellx6000\\pard\\intbl lead\\par"
+               "\\pard\\intbl\\itap2 n1\\nestcell n2\\nestcell{\\*\\nesttableprops\\trowd\\cellx1000\\cellx2000\\nestrow}"
+               "{\\nonesttables\\par}\\pard\\intbl\\itap1 tail\\cell right\\cell\\row")
+        << "lead\r\nn1\tn2\r\ntail\tright\r\n";
+    QTest::newRow("nested table first in a cell, last in another")
+        << doc("\\trowd\\cellx3000\\cellx6000"
+               "\\pard\\intbl\\itap2 n1\\nestcell{\\*\\nesttableprops\\trowd\\cellx1000\\nestrow}"
+               "{\\nonesttables\\par}\\pard\\intbl\\itap1\\cell x\\cell\\row")
+        << "n1\r\n\tx\r\n";
+    QTest::newRow("numbered levels, then legacy bullets")
+        << doc(lists + "\\pard\\ls2 one\\par\\pard\\ls2\\ilvl1 sub\\par\\pard\\ls2 two\\par"
+               "\\pard{\\*\\pn\\pnlvlblt{\\pntxtb\\'b7}}dot\\par")
+        << "1.\tone\r\n1.i.\tsub\r\n2.\ttwo\r\n\u2022\tdot";
+    QTest::newRow("right to left item") << doc(lists + "\\pard\\rtlpar\\ls2 one\\par") << ".1\tone";
+    QTest::newRow("list in a cell")
+        << doc(lists + "\\trowd\\cellx1000\\pard\\intbl\\ls2 in\\cell\\row\\pard\\ls2 out\\par")
+        << "1.\tin\r\n2.\tout";
+    QTest::newRow("pictures and objects leave no trace")
+        << doc("a{\\pict\\pngblip\\picw10\\pich10 " + pictureHex("PNG") + "}b"
+               "{\\object\\objemb\\objw100\\objh100{\\*\\objdata 0102}}c\\par")
+        << "abc";
+    QTest::newRow("a frame marker in the text is no paragraph break")
+        << doc("a\\u64976?b\\u64977?c") << "abc";
+}
+
+void tst_rtf_reader::textOnly()
+{
+    QFETCH(QByteArray, rtf);
+    QFETCH(QString, expected);
+    QTextDocument document;
+    DocumentFile::setLeftToRight(document);
+    RtfReader::read(rtf, document);
+    const QString lineEnd = QStringLiteral("\r\n");
+    QCOMPARE(DocumentText::plain(&document, 0, DocumentText::length(&document), lineEnd, true), expected);
+    QString direct;
+    QVERIFY(RtfReader::readText(rtf, lineEnd, direct).ok);
+    QCOMPARE(direct, expected);
 }
 
 QTEST_MAIN(tst_rtf_reader)

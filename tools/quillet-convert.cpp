@@ -3,8 +3,9 @@
 // Converts between Rich Text and plain text with the editor's own reader
 // and writer (DocumentFile, which RichTextBox loads and saves through), so a
 // conversion here is what opening and saving in Quillet would do. No view is
-// made and nothing is laid out: the cost is the reader's and the writer's. The output type follows the
-// output name's extension unless --to says otherwise; the input is read as
+// made and nothing is laid out: the cost is the reader's and the writer's,
+// and Rich Text going to text is read straight to text, with no document
+// built. The output type follows the output name's extension unless --to says otherwise; the input is read as
 // plain text when its name ends in .txt, otherwise as Rich Text (a file that
 // is not RTF still loads as text, as in the editor). Saves are atomic: a
 // failed conversion leaves no half-written OUTPUT.
@@ -126,6 +127,22 @@ int main(int argc, char **argv)
     const int inputType = typeForName(input) == DocumentFile::Text ? DocumentFile::Text
                                                                        : DocumentFile::Rtf;
 
+    QString error;
+    if (outputType == DocumentFile::Text) {
+        // Text needs no document: Rich Text is read straight to it.
+        QString text;
+        const DocumentFile::ReadResult read = DocumentFile::readText(input, inputType, text);
+        if (!read.ok) {
+            printError(read.errorText);
+            return Failed;
+        }
+        if (!FileWriter::write(output, TextFile::encode(text, read.encoding), &error)) {
+            printError(error);
+            return Failed;
+        }
+        return Ok;
+    }
+
     QTextDocument document;
     // The control's base font, which plain text and unformatted runs take.
     document.setDefaultFont(QFont(QStringLiteral("Verdana"), 10));
@@ -134,7 +151,6 @@ int main(int argc, char **argv)
         printError(read.errorText);
         return Failed;
     }
-    QString error;
     if (!FileWriter::write(output, DocumentFile::bytes(document, outputType, read.lineEnd, read.encoding), &error)) {
         printError(error);
         return Failed;

@@ -1,5 +1,6 @@
 #include "RtfBuilder.h"
 
+#include "ListLabel.h"
 #include "RtfCodePage.h"
 #include "RtfFields.h"
 #include "RtfLimits.h"
@@ -76,7 +77,9 @@ QTextListFormat::Style styleForLevelFormat(int nfc)
 // Characters that must not reach the document as they are.
 inline bool needsFilter(char16_t c)
 {
-    return c < 0x20 || c == 0x2029 || c == 0xFFFC || (c >= 0xD800 && c < 0xE000);
+    // U+FDD0 and U+FDD1 are noncharacters that Qt takes for table and frame
+    // boundaries: inserted as text they would break the paragraph.
+    return c < 0x20 || c == 0x2029 || c == 0xFFFC || c == 0xFDD0 || c == 0xFDD1 || (c >= 0xD800 && c < 0xE000);
 }
 
 QAtomicInt imageCounter;
@@ -90,6 +93,19 @@ RtfBuilder::RtfBuilder(QTextCursor &cursor, bool replaceDocument)
     m_stack.append(Group());
     m_tailBlockFormat = m_cursor.blockFormat();
     m_startedAtBlockStart = m_cursor.atBlockStart();
+}
+
+RtfBuilder::RtfBuilder(QString &text, const QString &lineEnd)
+    : m_cursor(m_noCursor)
+    , m_text(&text)
+    , m_lineEnd(lineEnd)
+    , m_listDocument(std::make_unique<QTextDocument>())
+    , m_replace(true)
+{
+    m_stack.reserve(64);
+    m_stack.append(Group());
+    m_listDocument->setUndoRedoEnabled(false);
+    m_listCursor = QTextCursor(m_listDocument.get());
 }
 
 RtfBuilder::~RtfBuilder() = default;
@@ -1014,7 +1030,7 @@ QTextList *RtfBuilder::listFor(const ParaState &p)
     if (p.pnStyle != 0) {
         style = QTextListFormat::Style(p.pnStyle);
         if (m_lastPnList && m_lastPnStyle == p.pnStyle) {
-            m_lastPnList->add(m_cursor.block());
+            m_lastPnList->add(listCursor().block());
             return m_lastPnList;
         }
     } else {
@@ -1024,7 +1040,7 @@ QTextList *RtfBuilder::listFor(const ParaState &p)
     QTextListFormat format;
     format.setStyle(style);
     format.setIndent(0);
-    return m_cursor.createList(format);
+    return listCursor().createList(format);
 }
 
 QTextList *RtfBuilder::levelListFor(const ParaState &p)
@@ -1077,7 +1093,7 @@ QTextList *RtfBuilder::levelListFor(const ParaState &p)
     QTextList *&list = run.lists[level];
     if (list && (style == QTextListFormat::ListDisc
                  || (list->format().numberPrefix() == prefix && list->format().numberSuffix() == suffix))) {
-        list->add(m_cursor.block());
+        list->add(listCursor().block());
         return list;
     }
     QTextListFormat format;
@@ -1089,7 +1105,7 @@ QTextList *RtfBuilder::levelListFor(const ParaState &p)
     }
     if (def.start != 1)
         format.setProperty(RtfProperties::ListStart, def.start);
-    list = m_cursor.createList(format);
+    list = listCursor().createList(format);
     return list;
 }
 
@@ -1133,6 +1149,10 @@ void RtfBuilder::placeParagraph(Para &&para, int level, bool terminated)
 
 void RtfBuilder::emitParagraph(const Para &para, bool terminated)
 {
+    if (m_text) {
+        emitParagraphText(para);
+        return;
+    }
     bool applyList = true;
     if (m_freshBlock) {
         m_cursor.setBlockFormat(para.format);
@@ -1174,6 +1194,67 @@ void RtfBuilder::emitParagraph(const Para &para, bool terminated)
             m_cursor.insertText(run.text, run.format);
     }
     m_emittedAny = true;
+}
+
+void RtfBuilder::emitParagraphText(const Para &para)
+{
+    // The document's first paragraph, a cell's first and the one after a
+    // table already stand empty; any other starts after the one before.
+    if (!m_freshBlock && m_emittedAny) {
+        endTextParagraph(m_lineEnd);
+        m_textParagraphFirst = false;
+    }
+    m_freshBlock = false;
+    m_textParagraphEmpty = true;
+
+    QString &out = *m_text;
+    QTextList *pnList = nullptr;
+    if (para.state.listOverride > 0 || para.state.pnStyle != 0) {
+        // The item joins its list in the list document, which numbers it.
+        // Its direction decides which side of the number the label's ends go.
+        QTextBlockFormat item;
+        item.setLayoutDirection(para.state.rightToLeft ? Qt::RightToLeft : Qt::LeftToRight);
+        m_listCursor.insertBlock(item);
+        if (QTextList *list = listFor(para.state)) {
+            if (para.state.listOverride == 0)
+                pnList = list;
+            out += ListLabel::of(*list, m_listCursor.block());
+            out += u'\t';
+        }
+    }
+    m_lastPnList = pnList;
+    m_lastPnStyle = pnList ? para.state.pnStyle : 0;
+
+    for (const Run &run : para.runs) {
+        m_textParagraphEmpty = false;
+        if (run.image)
+            continue;
+        qsizetype start = 0;
+        for (qsizetype i = run.text.indexOf(QChar::LineSeparator); i >= 0;
+             i = run.text.indexOf(QChar::LineSeparator, start)) {
+            out += QStringView(run.text).sliced(start, i - start);
+            out += m_lineEnd;
+            start = i + 1;
+        }
+        out += QStringView(run.text).sliced(start);
+    }
+    m_emittedAny = true;
+}
+
+void RtfBuilder::endTextParagraph(const QString &end)
+{
+    *m_text += end;
+}
+
+void RtfBuilder::endTextParagraphBeforeTable()
+{
+    if (!(m_textParagraphEmpty && m_textParagraphFirst))
+        endTextParagraph(m_lineEnd);
+}
+
+QTextCursor &RtfBuilder::listCursor()
+{
+    return m_text ? m_listCursor : m_cursor;
 }
 
 // ---- tables ---------------------------------------------------------------
@@ -1492,6 +1573,48 @@ void RtfBuilder::emitTable(PendingTable &t)
         constraints << QTextLength(QTextLength::FixedLength, w);
     format.setColumnWidthConstraints(constraints);
 
+    if (m_text) {
+        endTextParagraphBeforeTable();
+        // The cells as the document has them, row by row: every place of
+        // the grid that no merged cell covers, those no RTF cell took
+        // included (empty).
+        QList<bool> covered(qsizetype(rowCount) * columns, false);
+        for (const Placed &p : std::as_const(placed)) {
+            for (int r = p.row; r < p.row + p.rowSpan; ++r) {
+                for (int c = p.col; c < p.col + p.colSpan; ++c)
+                    if (r != p.row || c != p.col)
+                        covered[qsizetype(r) * columns + c] = true;
+            }
+        }
+        ++m_emitDepth;
+        for (int r = 0; r < rowCount; ++r) {
+            // The row ends after its last cell, whatever merged cells from
+            // the rows above cover after it.
+            int lastColumn = columns - 1;
+            while (lastColumn > 0 && covered.at(qsizetype(r) * columns + lastColumn))
+                --lastColumn;
+            for (int c = 0; c < columns; ++c) {
+                if (covered.at(qsizetype(r) * columns + c))
+                    continue;
+                m_freshBlock = true;
+                m_textParagraphEmpty = true;
+                m_textParagraphFirst = true;
+                const int index = at.at(qsizetype(r) * columns + c);
+                if (index >= 0) {
+                    for (const PendingCell *part : std::as_const(placed.at(index).parts))
+                        emitItems(part->items);
+                }
+                endTextParagraph(c < lastColumn ? QStringLiteral("\t") : m_lineEnd);
+            }
+        }
+        --m_emitDepth;
+        m_freshBlock = true;
+        m_textParagraphEmpty = true;
+        m_textParagraphFirst = true;
+        m_emittedAny = true;
+        return;
+    }
+
     ++m_emitDepth;
     if (!m_freshBlock && m_emitDepth == 1 && m_emittedAny && !m_cursor.atBlockEnd())
         m_cursor.movePosition(QTextCursor::EndOfBlock);
@@ -1595,7 +1718,7 @@ void RtfBuilder::finish()
     }
     // A trailing \par ends the last paragraph; it does not open an empty one.
 
-    if (m_replace && (!m_styles.isEmpty() || !m_headers.isEmpty() || !m_settings.isEmpty())) {
+    if (m_replace && !m_text && (!m_styles.isEmpty() || !m_headers.isEmpty() || !m_settings.isEmpty())) {
         QTextFrame *root = m_cursor.document()->rootFrame();
         QTextFrameFormat f = root->frameFormat();
         QByteArray settings;
@@ -1640,6 +1763,11 @@ void RtfBuilder::keepGroup(const Group &closed, qsizetype end)
             // No picture of it to show: a frame of its size stands in.
             const auto twips = [](int v) { return qBound(1, v > 0 ? v : 1440, RtfLimits::MaxPictureTwips); };
             const QSizeF size(Twips::toPixels(twips(m_objectWidth)), Twips::toPixels(twips(m_objectHeight)));
+            if (m_text) {
+                m_para.append(Run{QString(), QTextCharFormat(), true});
+                m_contentSeen = true;
+                return;
+            }
             const QString name = QStringLiteral("rtfimage://%1").arg(imageCounter.fetchAndAddRelaxed(1));
             m_cursor.document()->addResource(QTextDocument::ImageResource, QUrl(name), RtfPicture::placeholder(size));
             QTextImageFormat format;
@@ -1712,6 +1840,13 @@ void RtfBuilder::insertPicture()
     m_pictBinary.clear();
     if (data.isEmpty())
         return;
+    if (m_text) {
+        // Text has no place for a picture: only that there is one counts.
+        flushRun();
+        m_para.append(Run{QString(), QTextCharFormat(), true});
+        m_contentSeen = true;
+        return;
+    }
     using RtfPicture::Kind;
     // Past the budget a picture shows as a frame; its bytes are kept all the same.
     const QImage image = RtfPicture::decode(m_pictType, data, RtfLimits::MaxDecodedPictureBytes - m_decodedBytes);

@@ -17,6 +17,7 @@
 #include <memory>
 #include <utility>
 
+class QTextDocument;
 class QTextList;
 class RtfCodePage;
 
@@ -33,6 +34,10 @@ public:
     // block takes the first paragraph's format. Otherwise content is pasted
     // at the cursor and the surrounding paragraphs keep their formats.
     RtfBuilder(QTextCursor &cursor, bool replaceDocument);
+    // Text only: no document is built. `text` receives what a plain text
+    // save of the document would hold (list labels included), paragraphs
+    // ended by lineEnd, table cells by tabs. Pictures are not decoded.
+    RtfBuilder(QString &text, const QString &lineEnd);
     ~RtfBuilder();
     RtfBuilder(const RtfBuilder &) = delete;
     RtfBuilder &operator=(const RtfBuilder &) = delete;
@@ -234,6 +239,13 @@ private:
     void endParagraph(bool terminated, int level = -1);
     void placeParagraph(Para &&para, int level, bool terminated);
     void emitParagraph(const Para &para, bool terminated);
+    void emitParagraphText(const Para &para);
+    // Text only: ends the paragraph being written with `end`, or, when it
+    // stands before a table, with what a save writes there.
+    void endTextParagraph(const QString &end);
+    void endTextParagraphBeforeTable();
+    // Where lists are made: the document, or in text only the list document.
+    QTextCursor &listCursor();
     void ensureTables(int level);
     void closeTablesTo(int level);
     void endCell(int level);
@@ -253,7 +265,18 @@ private:
     QTextBlockFormat blockFormat(const ParaState &para);
     QString fontName(int font) const;
 
+    QTextCursor m_noCursor;   // text only: a cursor in no document
     QTextCursor &m_cursor;
+    // Text only: the text written so far, and the document that holds the
+    // lists, so labels number as they would in the document.
+    QString *m_text = nullptr;
+    QString m_lineEnd;
+    std::unique_ptr<QTextDocument> m_listDocument;
+    QTextCursor m_listCursor;
+    bool m_textParagraphEmpty = true;   // the paragraph being written holds nothing yet
+    // ... and it is the first of the document or of a cell, or follows a
+    // table: empty there, it is one Qt keeps before a table and a save skips.
+    bool m_textParagraphFirst = true;
     const bool m_replace;
     QTextBlockFormat m_tailBlockFormat;
     bool m_startedAtBlockStart = false;

@@ -8,10 +8,9 @@
 #include <QTextDocument>
 
 namespace {
-RtfReader::Result parse(const QByteArray &rtf, QTextCursor &cursor, bool replace)
+RtfReader::Result parse(const QByteArray &rtf, RtfBuilder &builder)
 {
     RtfReader::Result result;
-    RtfBuilder builder(cursor, replace);
     builder.setSource(rtf);
     const bool header = RtfReader::isRtf(rtf);
     if (rtf.trimmed().isEmpty())
@@ -83,17 +82,29 @@ RtfReader::Result RtfReader::read(const QByteArray &rtf, QTextDocument &document
     document.clear();
     QTextCursor cursor(&document);
     cursor.beginEditBlock();
-    const Result result = parse(rtf, cursor, true);
+    RtfBuilder builder(cursor, true);
+    const Result result = parse(rtf, builder);
     cursor.endEditBlock();
     document.setUndoRedoEnabled(undo);
     return result;
+}
+
+RtfReader::Result RtfReader::readText(const QByteArray &rtf, const QString &lineEnd, QString &text)
+{
+    text.clear();
+    // Text is rarely longer than the RTF that holds it; reserving that much
+    // spares copying it as it grows, and takes memory only as it is written.
+    text.reserve(rtf.size());
+    RtfBuilder builder(text, lineEnd);
+    return parse(rtf, builder);
 }
 
 RtfReader::Result RtfReader::insert(const QByteArray &rtf, QTextCursor &cursor)
 {
     cursor.beginEditBlock();
     cursor.removeSelectedText();
-    const Result result = parse(rtf, cursor, false);
+    RtfBuilder builder(cursor, false);
+    const Result result = parse(rtf, builder);
     cursor.endEditBlock();
     return result;
 }

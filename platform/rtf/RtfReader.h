@@ -23,6 +23,9 @@ public:
 
     // Replaces the whole document with the RTF content.
     static Result read(const QByteArray &rtf, QTextDocument &document);
+    // The plain text a read and then a text save with lineEnd would give,
+    // list labels included, without building a document.
+    static Result readText(const QByteArray &rtf, const QString &lineEnd, QString &text);
     // Inserts the RTF content at the cursor (replacing its selection).
     static Result insert(const QByteArray &rtf, QTextCursor &cursor);
     // True when the bytes start (after white space) with "{\rtf".
