@@ -1,6 +1,7 @@
 #include "RichTextBox.h"
 
 #include "DocumentFile.h"
+#include "InPlaceLayout.h"
 #include "DocumentText.h"
 #include "FileWriter.h"
 #include "LayoutBound.h"
@@ -214,6 +215,7 @@ RichTextBox::RichTextBox(QWidget *parent)
     // margin keeps the bullets of paragraphs that start at the left edge in
     // view (RTF lists usually hang their bullet at indent 0).
     document()->setDocumentMargin(BulletRoom);
+    document()->setDocumentLayout(new InPlaceLayout(document()));
     setAcceptRichText(true);
     setTabChangesFocus(false);
 
@@ -962,6 +964,8 @@ void RichTextBox::adoptDocument(QTextDocument *doc)
             setWordWrapMode(wrap);
         }
         DocumentFile::setLeftToRight(*doc);
+        if (!qobject_cast<InPlaceLayout *>(doc->documentLayout()))
+            doc->setDocumentLayout(new InPlaceLayout(doc));
         setDocument(doc);
         watchDocument(doc);
         setTextCursor(QTextCursor(doc));
