@@ -104,8 +104,9 @@ void openIntoWindow(benchmark::State &state, int paragraphs)
 void BM_OpenIntoWindow1MB(benchmark::State &state) { openIntoWindow(state, 2000); }
 void BM_OpenIntoWindow10MB(benchmark::State &state) { openIntoWindow(state, 20000); }
 
-// One character typed in the middle of the document, statistics included.
-void keystroke(benchmark::State &state, int paragraphs)
+// One character typed in the middle of the document, statistics included;
+// or, with `removal`, one taken away with Backspace.
+void keystroke(benchmark::State &state, int paragraphs, bool removal = false)
 {
     auto main = std::make_unique<frmMain>();
     main->MDIForm_Load();
@@ -121,17 +122,24 @@ void keystroke(benchmark::State &state, int paragraphs)
     doc->rtf1->setTextCursor(middle);
     for (auto _ : state) {
         QElapsedTimer timer;
-        timer.start();
-        typeKey(doc->rtf1, Qt::Key_A, QStringLiteral("a"));
+        if (removal) {
+            doc->rtf1->textCursor().insertText(QStringLiteral("a"));
+            timer.start();
+            typeKey(doc->rtf1, Qt::Key_Backspace, QString(QChar(8)));
+        } else {
+            timer.start();
+            typeKey(doc->rtf1, Qt::Key_A, QStringLiteral("a"));
+        }
         state.SetIterationTime(double(timer.nsecsElapsed()) / 1e9);
-        QTextCursor c = doc->rtf1->textCursor();
-        c.deletePreviousChar();
+        if (!removal)
+            doc->rtf1->textCursor().deletePreviousChar();
     }
     doc->bChanged = false;
 }
 
 void BM_Keystroke1MB(benchmark::State &state) { keystroke(state, 2000); }
 void BM_Keystroke10MB(benchmark::State &state) { keystroke(state, 20000); }
+void BM_Backspace10MB(benchmark::State &state) { keystroke(state, 20000, true); }
 
 #ifdef QUILLET_CONVERT_PATH
 // The converter as a whole process, 10 MB of formatted RTF to text, with the
@@ -207,6 +215,7 @@ BENCHMARK(BM_OpenIntoWindow1MB)->Unit(benchmark::kMillisecond)->Iterations(3)->U
 BENCHMARK(BM_OpenIntoWindow10MB)->Unit(benchmark::kMillisecond)->Iterations(3)->UseManualTime();
 BENCHMARK(BM_Keystroke1MB)->Unit(benchmark::kMicrosecond)->Iterations(200)->UseManualTime();
 BENCHMARK(BM_Keystroke10MB)->Unit(benchmark::kMicrosecond)->Iterations(200)->UseManualTime();
+BENCHMARK(BM_Backspace10MB)->Unit(benchmark::kMicrosecond)->Iterations(100)->UseManualTime();
 BENCHMARK(BM_LongParagraphLetters)->Arg(50000)->Arg(100000)->Arg(200000)
         ->Unit(benchmark::kMillisecond)->Iterations(1)->UseManualTime();
 BENCHMARK(BM_LongParagraphBoldRuns)->Arg(50000)->Arg(100000)->Arg(200000)

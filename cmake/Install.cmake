@@ -40,6 +40,9 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION editors)
 # dpkg-shlibdeps works out the Qt and Hunspell libraries from the binaries.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# The editing control's layout derives from a class of Qt's private
+# interface, which holds only for the Qt release it was built against.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-base-abi (= ${Qt6Gui_VERSION})")
 # A dictionary, so spell checking works out of the box.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "hunspell-en-us | hunspell-dictionary")
 # The summary is the synopsis line; this is the long description under it.

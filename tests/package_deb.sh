@@ -18,6 +18,7 @@ done
 control=$(dpkg-deb -f "$deb")
 grep -q '^Package: quillet$' <<<"$control" || fail "package name"
 grep -q '^Depends: .*libqt6widgets6' <<<"$control" || fail "Qt is not among the dependencies"
+grep -q '^Depends: .*qt6-base-abi (= ' <<<"$control" || fail "the Qt release built against is not a dependency"
 # The programs inside run: unpack and ask them their version, no display.
 dpkg-deb -x "$deb" "$out/root"
 "$out/root/usr/bin/quillet-convert" --version | grep -q '^quillet-convert ' || fail "packaged converter"
