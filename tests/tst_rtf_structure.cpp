@@ -159,6 +159,8 @@ private slots:
     void lists();
     void listLabelsInPlainText();
     void documentSettingsHeadersAndNotesSurvive();
+    void floatingShapesAreKept_data();
+    void floatingShapesAreKept();
     void embeddedObjectsAreKeptWhole_data();
     void embeddedObjectsAreKeptWhole();
 };
@@ -543,6 +545,41 @@ void tst_rtf_structure::documentSettingsHeadersAndNotesSurvive()
     QTextCursor all(&first);
     all.select(QTextCursor::Document);
     QVERIFY(!RtfWriter::write(all).contains("\\paperw"));
+}
+
+void tst_rtf_structure::floatingShapesAreKept_data()
+{
+    QTest::addColumn<QByteArray>("body");
+    QTest::addColumn<QString>("text");   // what shows
+
+    const QByteArray box = "{\\shp{\\*\\shpinst\\shpleft0\\shptop0\\shpright2000\\shpbottom1000"
+                           "{\\sp{\\sn shapeType}{\\sv 202}}{\\shptxt \\pard Words in a box\\par}}"
+                           "{\\shprslt{\\*\\do\\dobxcolumn\\dptxbx{\\dptxbxtext\\pard Words in a box\\par}}}}";
+    QTest::newRow("after the text anchoring it") << "\\pard Anchor" + box + " goes on\\par" << "Anchor goes on";
+    QTest::newRow("first in its paragraph") << "\\pard " + box + "Then text\\par" << "Then text";
+    QTest::newRow("after the last text") << "\\pard Text\\par " + box << "Text";
+    QTest::newRow("an old drawing object")
+        << QByteArray("\\pard Before{\\*\\do\\dobxcolumn\\dptxbx{\\dptxbxtext\\pard Old box\\par}} after\\par")
+        << "Before after";
+}
+
+void tst_rtf_structure::floatingShapesAreKept()
+{
+    QFETCH(QByteArray, body);
+    QFETCH(QString, text);
+    // Not shown, but never lost on a save: a text box's words are the user's.
+    const QByteArray rtf = "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Arial;}}" + body + "}";
+    QTextDocument first;
+    RtfReader::read(rtf, first);
+    QCOMPARE(RtfTestSupport::plainText(first), text);
+    const QByteArray written = RtfWriter::write(first);
+    const qsizetype at = body.indexOf("{\\shp") >= 0 ? body.indexOf("{\\shp") : body.indexOf("{\\*\\do");
+    const QByteArray shape = body.mid(at, body.lastIndexOf('}') - at + 1);
+    QVERIFY2(written.contains(shape), written.constData());
+    QTextDocument again;
+    RtfReader::read(written, again);
+    QCOMPARE(RtfTestSupport::plainText(again), text);
+    QCOMPARE(rewrite(written), written);
 }
 
 void tst_rtf_structure::embeddedObjectsAreKeptWhole_data()

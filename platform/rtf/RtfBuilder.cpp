@@ -196,6 +196,11 @@ void RtfBuilder::setDestination(A action)
         if (current == Dest::Normal)
             g.keep = action == A::DestKeepNote ? 2 : 1;
         break;
+    case A::DestKeepShape:
+        next = Dest::Skip;
+        if (current == Dest::Normal)
+            g.keep = 4;
+        break;
     case A::DestPass: break;
     case A::DestHold: next = current == Dest::Normal ? Dest::Hold : Dest::Skip; break;
     case A::DestObject:
@@ -943,8 +948,11 @@ void RtfBuilder::flushRun()
         m_run.append(QChar(QChar::ReplacementCharacter));
         m_highSurrogate = 0;
     }
-    if (m_runOpen && !m_run.isEmpty())
+    if (m_runOpen && !m_run.isEmpty()) {
         m_para.append(Run{m_run, charFormat(m_runState), false});
+        if (!m_pendingShapes.isEmpty())
+            m_para.last().format.setProperty(RtfProperties::Shapes, std::exchange(m_pendingShapes, {}));
+    }
     m_run.clear();
     m_runOpen = false;
 }
@@ -1718,6 +1726,11 @@ void RtfBuilder::finish()
     }
     // A trailing \par ends the last paragraph; it does not open an empty one.
 
+    // Shapes that no text followed stay after the last text there is.
+    if (m_replace && !m_text && !m_pendingShapes.isEmpty() && !anchorAtLastText(m_pendingShapes))
+        m_headers += m_pendingShapes + '\n';
+    m_pendingShapes.clear();
+
     if (m_replace && !m_text && (!m_styles.isEmpty() || !m_headers.isEmpty() || !m_settings.isEmpty())) {
         QTextFrame *root = m_cursor.document()->rootFrame();
         QTextFrameFormat f = root->frameFormat();
@@ -1732,6 +1745,29 @@ void RtfBuilder::finish()
             f.setProperty(RtfProperties::DocumentHeaders, m_headers);
         root->setFrameFormat(f);
     }
+}
+
+bool RtfBuilder::anchorAtLastText(const QByteArray &shapes)
+{
+    QTextDocument *document = m_cursor.document();
+    for (QTextBlock block = document->lastBlock(); block.isValid(); block = block.previous()) {
+        QTextFragment last;
+        for (QTextBlock::iterator it = block.begin(); !it.atEnd(); ++it) {
+            if (it.fragment().charFormat().objectType() == QTextFormat::NoObject)
+                last = it.fragment();
+        }
+        if (!last.isValid())
+            continue;
+        // The whole run, as a run read with a shape after it would be.
+        QTextCursor c(document);
+        c.setPosition(last.position());
+        c.setPosition(last.position() + last.length(), QTextCursor::KeepAnchor);
+        QTextCharFormat f;
+        f.setProperty(RtfProperties::Shapes, last.charFormat().property(RtfProperties::Shapes).toByteArray() + shapes);
+        c.mergeCharFormat(f);
+        return true;
+    }
+    return false;
 }
 
 void RtfBuilder::appendInstruction(const QString &text)
@@ -1781,6 +1817,19 @@ void RtfBuilder::keepGroup(const Group &closed, qsizetype end)
         } else {
             // A result of text (or of more than one piece) is kept as its text.
             m_keptBytes -= bytes.size();
+        }
+        return;
+    }
+    if (closed.keep == 4) {
+        // A floating shape is not shown, but kept: after the text that
+        // anchors it, or with the next text when none came before.
+        flushMultiByte();
+        flushRun();
+        if (!m_para.isEmpty() && !m_para.last().image) {
+            QTextCharFormat &f = m_para.last().format;
+            f.setProperty(RtfProperties::Shapes, f.property(RtfProperties::Shapes).toByteArray() + bytes.toByteArray());
+        } else {
+            m_pendingShapes += bytes.toByteArray();
         }
         return;
     }

@@ -164,7 +164,7 @@ private:
     {
         Dest dest = Dest::Normal;
         bool ownsDest = false;   // this group named the destination
-        quint8 keep = 0;         // 1: kept for the document, 2: a footnote, 3: an object, kept in place
+        quint8 keep = 0;         // 1: kept for the document, 2: a footnote, 3: an object, kept in place, 4: a shape
         qsizetype runsBefore = 0;   // of an object: runs of the paragraph before its result
         qsizetype start = 0;     // offset of its '{'
         int field = -1;          // the \field this group is in
@@ -256,6 +256,9 @@ private:
     void applyTable(RtfControlTable::Action action, int value);
     void insertPicture();
     void keepGroup(const Group &closed, qsizetype end);
+    // Adds floating shapes after the document's last run of text; false
+    // when it has none.
+    bool anchorAtLastText(const QByteArray &shapes);
     void finishFontEntry();
     void appendInstruction(const QString &text);
     void decodeFontName();
@@ -299,6 +302,7 @@ private:
     QByteArrayView m_source;
     QByteArray m_styles;     // the style sheet, as read
     QByteArray m_headers;    // headers and footers (and notes with no place), as read
+    QByteArray m_pendingShapes;   // floating shapes waiting for text to anchor them
     QMap<int, QByteArray> m_settings;   // document settings by RtfControlTable::documentWords index
     qsizetype m_keptBytes = 0;
     int m_objectWidth = 0, m_objectHeight = 0;   // \objw, \objh of the object being read

@@ -20,7 +20,7 @@ public:
         // destinations
         DestFontTable, DestColorTable, DestSkip, DestPass, DestPicture, DestHold, DestResume,
         DestPn, DestField, DestFieldInst, DestFieldResult, DestListTable, DestList, DestListLevel, DestLevelText, DestListOverrideTable, DestListOverride,
-        DestKeep, DestKeepNote, DestObject,
+        DestKeep, DestKeepNote, DestKeepShape, DestObject,
         // text structure
         Par, Sect, Page, Cell, Row, Char, FootnoteMark,
         // document

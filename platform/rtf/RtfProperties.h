@@ -40,5 +40,8 @@ enum : int {
     Footnote,
     // An embedded object (\object group) kept as read, by resource name.
     ObjectData,
+    // Characters that anchor floating shapes (\shp, \do): the shapes'
+    // groups as read (QByteArray), written after them. Not shown.
+    Shapes,
 };
 }

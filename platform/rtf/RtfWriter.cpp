@@ -576,6 +576,8 @@ private:
                 appendText(out, piece);
             if (!note.isEmpty() && to == fe)
                 out.append(note);
+            if (to == fe && f.hasProperty(RtfProperties::Shapes))
+                out.append(f.property(RtfProperties::Shapes).toByteArray());
             out.append('}');
         }
         if (!field.isEmpty())
