@@ -296,6 +296,14 @@ void tst_rtf_structure::fields_data()
     QTest::newRow("a page number keeps its result and its instruction")
         << doc(R"(page {\field{\*\fldinst  PAGE \\* MERGEFORMAT }{\fldrslt 3}} of 9\par)")
         << QStringList{} << QStringList{R"(PAGE \\* MERGEFORMAT)"};
+    // Written once per paragraph, a table of contents would come back as
+    // one table per entry when the fields are brought up to date.
+    QTest::newRow("a result over paragraphs stays one field")
+        << doc(R"(before\par {\field{\*\fldinst TOC \\o "1-3"}{\fldrslt \pard One\tab 1\par \pard Two\tab 2\par \pard Three}}\par after\par)")
+        << QStringList{} << QStringList{R"(TOC \\o "1-3")"};
+    QTest::newRow("a link over two paragraphs, then another")
+        << doc(R"({\field{\*\fldinst HYPERLINK "x"}{\fldrslt one\par two}}{\field{\*\fldinst HYPERLINK "x"}{\fldrslt three}}\par)")
+        << QStringList{"one|x", "two|x", "three|x"} << QStringList{R"(HYPERLINK "x")", R"(HYPERLINK "x")"};
 }
 
 void tst_rtf_structure::fields()

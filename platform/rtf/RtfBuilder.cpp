@@ -587,10 +587,14 @@ void RtfBuilder::applyCharacter(A action, bool on, int value)
 {
     CharState &c = top().chars;
     switch (action) {
-    case A::Plain:
+    case A::Plain: {
         flushMultiByte();
+        // Plain text inside a field's result is still that result.
+        const int field = c.field;
         c = CharState();
+        c.field = field;
         return;
+    }
     case A::FontSize:
         c.halfPoints = qBound(2, value, RtfLimits::MaxHalfPoints);
         return;

@@ -528,8 +528,8 @@ private:
         if (QTextList *list = block.textList())
             writeListParagraph(out, list, block);
 
-        QString field;
-        int fieldNumber = -1;
+        QString &field = m_field;
+        int &fieldNumber = m_fieldNumber;
         const int blockStart = block.position();
         const int blockTextEnd = blockStart + block.length() - 1;
         for (QTextBlock::iterator it = block.begin(); !it.atEnd(); ++it) {
@@ -580,11 +580,16 @@ private:
                 out.append(f.property(RtfProperties::Shapes).toByteArray());
             out.append('}');
         }
-        if (!field.isEmpty())
-            out.append("}}");
-
         // The paragraph mark itself belongs to the range when the range goes past it.
-        if (m_whole || m_inTable || blockTextEnd < m_end) {
+        const bool mark = m_whole || m_inTable || blockTextEnd < m_end;
+        // A result that goes on into the next paragraph (a table of contents)
+        // stays one field, with the paragraph mark inside it.
+        if (!field.isEmpty() && !(mark && level == 0 && fieldGoesOn(block))) {
+            out.append("}}");
+            field.clear();
+            fieldNumber = -1;
+        }
+        if (mark) {
             out.append("\\plain");
             const QTextCharFormat mark = block.charFormat();
             out.append("\\f");
@@ -597,6 +602,22 @@ private:
             out.append(terminator ? terminator : "\\par");
             out.append('\n');
         }
+    }
+
+    // Whether the paragraph after `block`, in the same flow and in the range,
+    // starts with the field now open.
+    bool fieldGoesOn(const QTextBlock &block) const
+    {
+        const QTextBlock next = block.next();
+        if (!next.isValid() || next.position() >= m_end || m_doc.frameAt(next.position()) != m_doc.rootFrame()
+            || m_doc.frameAt(block.position()) != m_doc.rootFrame())
+            return false;
+        const QTextBlock::iterator first = next.begin();
+        if (first.atEnd())
+            return false;
+        const QTextCharFormat f = first.fragment().charFormat();
+        const int number = f.hasProperty(RtfProperties::FieldNumber) ? f.intProperty(RtfProperties::FieldNumber) : -1;
+        return fieldInstruction(f) == m_field && number == m_fieldNumber;
     }
 
     void writeListParagraph(QByteArray &out, QTextList *list, const QTextBlock &block)
@@ -765,6 +786,10 @@ private:
     const int m_end;
     const bool m_whole;
     bool m_inTable = false;   // writing whole table rows, whatever the range
+    // The field group left open at the end of the last paragraph, because
+    // its result goes on into the next one.
+    QString m_field;
+    int m_fieldNumber = -1;
     QString m_defaultFamily;
     qreal m_defaultSize = 12.0;
     QStringList m_fonts;
