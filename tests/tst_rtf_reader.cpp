@@ -320,6 +320,9 @@ void tst_rtf_reader::textOnly_data()
         << doc(lists + "\\pard\\ls2 one\\par\\pard\\ls2\\ilvl1 sub\\par\\pard\\ls2 two\\par"
                "\\pard{\\*\\pn\\pnlvlblt{\\pntxtb\\'b7}}dot\\par")
         << "1.\tone\r\n1.i.\tsub\r\n2.\ttwo\r\n\u2022\tdot";
+    QTest::newRow("an empty last item has no label, an empty one before does")
+        << doc(lists + "\\pard\\ls2 one\\par\\pard\\ls2\\par\\pard\\ls2 three\\par\\pard\\ls2\\par\\pard\\ls2 ")
+        << "1.\tone\r\n2.\t\r\n3.\tthree\r\n";
     QTest::newRow("right to left item") << doc(lists + "\\pard\\rtlpar\\ls2 one\\par") << ".1\tone";
     QTest::newRow("list in a cell")
         << doc(lists + "\\trowd\\cellx1000\\pard\\intbl\\ls2 in\\cell\\row\\pard\\ls2 out\\par")

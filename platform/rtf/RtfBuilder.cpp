@@ -1230,8 +1230,9 @@ void RtfBuilder::emitParagraphText(const Para &para)
         if (QTextList *list = listFor(para.state)) {
             if (para.state.listOverride == 0)
                 pnList = list;
-            out += ListLabel::of(*list, m_listCursor.block());
-            out += u'\t';
+            // Written once the item holds something or another paragraph
+            // follows it: a save leaves out the label of an empty last item.
+            m_pendingLabel = ListLabel::of(*list, m_listCursor.block()) + u'\t';
         }
     }
     m_lastPnList = pnList;
@@ -1239,6 +1240,7 @@ void RtfBuilder::emitParagraphText(const Para &para)
 
     for (const Run &run : para.runs) {
         m_textParagraphEmpty = false;
+        out += std::exchange(m_pendingLabel, {});
         if (run.image)
             continue;
         qsizetype start = 0;
@@ -1255,11 +1257,13 @@ void RtfBuilder::emitParagraphText(const Para &para)
 
 void RtfBuilder::endTextParagraph(const QString &end)
 {
+    *m_text += std::exchange(m_pendingLabel, {});
     *m_text += end;
 }
 
 void RtfBuilder::endTextParagraphBeforeTable()
 {
+    *m_text += std::exchange(m_pendingLabel, {});
     if (!(m_textParagraphEmpty && m_textParagraphFirst))
         endTextParagraph(m_lineEnd);
 }
@@ -1633,6 +1637,10 @@ void RtfBuilder::emitTable(PendingTable &t)
     QTextTable *table = m_cursor.insertTable(rowCount, columns, format);
     // Cells follow one another as blocks, so one cursor walks them in order;
     // asking the table for each cell would rebuild its grid every time.
+    const bool merges = std::any_of(placed.cbegin(), placed.cend(),
+                                    [](const Placed &p) { return p.rowSpan > 1 || p.colSpan > 1; });
+    // Each cell's last paragraph format, which a merge can take from it.
+    QList<QTextBlockFormat> lastFormats(merges ? placed.size() : 0);
     for (int r = 0; r < rowCount; ++r) {
         for (int c = 0; c < columns; ++c) {
             const int index = at.at(qsizetype(r) * columns + c);
@@ -1640,6 +1648,8 @@ void RtfBuilder::emitTable(PendingTable &t)
                 m_freshBlock = true;
                 for (const PendingCell *part : std::as_const(placed.at(index).parts))
                     emitItems(part->items);
+                if (merges)
+                    lastFormats[index] = m_cursor.blockFormat();
             }
             m_cursor.movePosition(QTextCursor::NextBlock);
         }
@@ -1694,6 +1704,14 @@ void RtfBuilder::emitTable(PendingTable &t)
     for (const Placed &p : std::as_const(placed)) {
         if (p.rowSpan > 1 || p.colSpan > 1)
             table->mergeCells(p.row, p.col, p.rowSpan, p.colSpan);
+    }
+    // A merge removes the mark that ends a cell; the paragraph before it
+    // then takes the format of the one after (alignment, indents, list).
+    // (Its character format is the cell's own, which holds the spans.)
+    for (qsizetype i = 0; merges && i < placed.size(); ++i) {
+        QTextCursor end = table->cellAt(placed.at(i).row, placed.at(i).col).lastCursorPosition();
+        if (end.blockFormat() != lastFormats.at(i))
+            end.setBlockFormat(lastFormats.at(i));
     }
     --m_emitDepth;
     m_cursor.setPosition(table->lastPosition() + 1);

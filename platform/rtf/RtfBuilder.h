@@ -276,6 +276,7 @@ private:
     QString m_lineEnd;
     std::unique_ptr<QTextDocument> m_listDocument;
     QTextCursor m_listCursor;
+    QString m_pendingLabel;   // list label of the paragraph being written, not written yet
     bool m_textParagraphEmpty = true;   // the paragraph being written holds nothing yet
     // ... and it is the first of the document or of a cell, or follows a
     // table: empty there, it is one Qt keeps before a table and a save skips.

@@ -1,6 +1,8 @@
-// Feeds arbitrary bytes to the Rich Text reader, as a load and as a paste,
-// and writes back what it read. Any crash, leak, sanitizer report or hang is
-// a bug.
+// Feeds arbitrary bytes to the Rich Text reader, as a load, as a paste and
+// straight to text, and writes back what it read. Any crash, leak, sanitizer
+// report or hang is a bug, and so is text read straight that differs from
+// the text of the document read.
+#include "DocumentText.h"
 #include "RtfReader.h"
 #include "RtfWriter.h"
 
@@ -9,6 +11,8 @@
 #include <QTextDocument>
 
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 
 extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
 {
@@ -23,8 +27,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QByteArray bytes(reinterpret_cast<const char *>(data), qsizetype(size));
 
     QTextDocument document;
+    // As the editor's documents: paragraphs left to right unless marked.
+    QTextOption option = document.defaultTextOption();
+    option.setTextDirection(Qt::LeftToRight);
+    document.setDefaultTextOption(option);
     RtfReader::read(bytes, document);
     const QByteArray written = RtfWriter::write(document);
+
+    const QString lineEnd = QStringLiteral("\r\n");
+    QString direct;
+    RtfReader::readText(bytes, lineEnd, direct);
+    if (direct != DocumentText::plain(&document, 0, DocumentText::length(&document), lineEnd, true)) {
+        std::fprintf(stderr, "text read straight differs from the document's text\n");
+        std::abort();
+    }
 
     QTextDocument again;
     RtfReader::read(written, again);
