@@ -1769,6 +1769,17 @@ void RtfBuilder::finish()
     }
 }
 
+bool RtfBuilder::keepAfterText(int property, QByteArrayView bytes)
+{
+    flushMultiByte();
+    flushRun();
+    if (m_para.isEmpty() || m_para.last().image)
+        return false;
+    QTextCharFormat &f = m_para.last().format;
+    f.setProperty(property, f.property(property).toByteArray() + bytes.toByteArray());
+    return true;
+}
+
 bool RtfBuilder::anchorAtLastText(const QByteArray &shapes)
 {
     QTextDocument *document = m_cursor.document();
@@ -1845,25 +1856,14 @@ void RtfBuilder::keepGroup(const Group &closed, qsizetype end)
     if (closed.keep == 4) {
         // A floating shape is not shown, but kept: after the text that
         // anchors it, or with the next text when none came before.
-        flushMultiByte();
-        flushRun();
-        if (!m_para.isEmpty() && !m_para.last().image) {
-            QTextCharFormat &f = m_para.last().format;
-            f.setProperty(RtfProperties::Shapes, f.property(RtfProperties::Shapes).toByteArray() + bytes.toByteArray());
-        } else {
+        if (!keepAfterText(RtfProperties::Shapes, bytes))
             m_pendingShapes += bytes.toByteArray();
-        }
         return;
     }
     if (closed.keep == 2) {
         // A note stays after the text that refers to it (its mark).
-        flushMultiByte();
-        flushRun();
-        if (!m_para.isEmpty() && !m_para.last().image) {
-            QTextCharFormat &f = m_para.last().format;
-            f.setProperty(RtfProperties::Footnote, f.property(RtfProperties::Footnote).toByteArray() + bytes.toByteArray());
+        if (keepAfterText(RtfProperties::Footnote, bytes))
             return;
-        }
         if (!m_replace)
             return;   // a pasted note with nothing before it has no place to go
     }

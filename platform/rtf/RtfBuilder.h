@@ -256,6 +256,9 @@ private:
     void applyTable(RtfControlTable::Action action, int value);
     void insertPicture();
     void keepGroup(const Group &closed, qsizetype end);
+    // Adds a kept group to the format property of the paragraph's last run
+    // of text so far; false when there is none.
+    bool keepAfterText(int property, QByteArrayView bytes);
     // Adds floating shapes after the document's last run of text; false
     // when it has none.
     bool anchorAtLastText(const QByteArray &shapes);
