@@ -54,6 +54,17 @@ QByteArray load(const QString &path, int type, QString &error)
     return bytes;
 }
 
+// A plain text file's content into `doc`, and how to write it back.
+void readPlainText(const QByteArray &bytes, QTextDocument &doc, DocumentFile::ReadResult &result)
+{
+    const TextFile::Decoded decoded = TextFile::decode(bytes);
+    QTextCursor cursor(&doc);
+    cursor.insertText(decoded.text);
+    result.lineEnd = decoded.lineEnd;
+    result.encoding = decoded.encoding;
+    result.strayBytes = decoded.strayBytes;
+}
+
 QString rtfFailure(const QString &path, const RtfReader::Result &read)
 {
     return QStringLiteral("Cannot read \"%1\": %2")
@@ -80,12 +91,7 @@ DocumentFile::ReadResult DocumentFile::read(const QString &path, int type, QText
         }
         result.incomplete = read.incomplete;
     } else {
-        const TextFile::Decoded decoded = TextFile::decode(bytes);
-        QTextCursor cursor(&doc);
-        cursor.insertText(decoded.text);
-        result.lineEnd = decoded.lineEnd;
-        result.encoding = decoded.encoding;
-        result.strayBytes = decoded.strayBytes;
+        readPlainText(bytes, doc, result);
     }
     doc.setUndoRedoEnabled(undo);
     result.ok = true;
@@ -112,9 +118,10 @@ DocumentFile::ReadResult DocumentFile::readText(const QString &path, int type, Q
     }
     // Plain text in, plain text out: the document decides how its lines end.
     QTextDocument doc;
-    result = read(path, type, doc);
-    if (result.ok)
-        text = DocumentText::plain(&doc, 0, DocumentText::length(&doc), TextFile::lineEndText(result.lineEnd), true);
+    doc.setUndoRedoEnabled(false);
+    readPlainText(bytes, doc, result);
+    text = DocumentText::plain(&doc, 0, DocumentText::length(&doc), TextFile::lineEndText(result.lineEnd), true);
+    result.ok = true;
     return result;
 }
 
