@@ -2,6 +2,7 @@
 
 #include "documents/frmDoc.h"
 #include "documents/modDocument.h"
+#include "documents/modRecovery.h"
 #include "platform/CommonDialog.h"
 #include "platform/RichTextBox.h"
 #include "platform/SystemMessageBox.h"
@@ -236,6 +237,7 @@ bool WriteDocument(frmDoc *doc, const QString &path, int fileType)
         reason = QStringLiteral("A file name may not end in the change mark \"*\".");
     } else if (doc->rtf1->SaveFile(path, fileType)) {
         doc->SetFile(path, fileType);
+        modRecovery::DocumentWritten(doc);
         return true;
     } else {
         reason = doc->rtf1->LastError();

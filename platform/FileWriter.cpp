@@ -1,13 +1,17 @@
 #include "FileWriter.h"
 
+#include <QDateTime>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QRandomGenerator>
 #include <atomic>
 #include <cerrno>
 #include <cstring>
 
 #ifdef Q_OS_UNIX
+#include <csignal>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -72,11 +76,110 @@ bool writeAll(int fd, const char *data, qint64 size, int *error)
     return true;
 }
 
-bool writePosix(const QString &path, const QByteArray &bytes, qint64 budget, QString *cause)
+// A temporary of ours: "<target>.quillet-<pid>-<random>". The PID tells a
+// later save whether the process that made it is gone.
+QByteArray temporaryName(const QByteArray &targetName)
+{
+    return targetName + ".quillet-" + QByteArray::number(qint64(::getpid())) + '-'
+        + QByteArray::number(QRandomGenerator::global()->generate(), 36);
+}
+
+// Removes the temporaries a killed save left beside target: those whose
+// process has ended, and those of the older naming without a PID once they
+// are an hour old (no save takes that long). Others may be a save going on
+// in another Quillet right now and stay.
+void removeStaleTemporaries(const QString &target)
+{
+    const QFileInfo info(target);
+    const QDir folder = info.absoluteDir();
+    const QString prefix = info.fileName() + QStringLiteral(".quillet-");
+    const QStringList names = folder.entryList({prefix + QLatin1Char('*')}, QDir::Files | QDir::Hidden | QDir::System);
+    static const QRegularExpression withPid(QStringLiteral("^(\\d+)-[0-9a-z]+$"));
+    static const QRegularExpression withoutPid(QStringLiteral("^[0-9a-z]+$"));
+    for (const QString &name : names) {
+        const QString rest = name.mid(prefix.size());
+        const QString path = folder.filePath(name);
+        bool stale = false;
+        if (const QRegularExpressionMatch m = withPid.match(rest); m.hasMatch()) {
+            const qint64 pid = m.captured(1).toLongLong();
+            stale = pid > 0 && pid != ::getpid() && ::kill(pid_t(pid), 0) != 0 && errno == ESRCH;
+        } else if (withoutPid.match(rest).hasMatch()) {
+            stale = QFileInfo(path).lastModified().secsTo(QDateTime::currentDateTime()) > 3600;
+        }
+        if (stale)
+            ::unlink(QFile::encodeName(path).constData());
+    }
+}
+
+std::atomic<bool> namelessAllowed{true};
+
+// Opens a temporary in the target's folder. Where the file system allows,
+// it has no name at all until it is complete (O_TMPFILE), so a save killed
+// part-way leaves nothing behind; else it gets one of our names.
+int openTemporary(const QByteArray &targetName, bool nameless, TemporaryFile &temp, int *error)
+{
+#ifdef O_TMPFILE
+    if (nameless) {
+        const QByteArray folder = QFile::encodeName(QFileInfo(QFile::decodeName(targetName)).absolutePath());
+        // 0666 less the umask, as a new file would get; a replaced file gets
+        // its own bits later.
+        temp.fd = ::open(folder.constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+        if (temp.fd >= 0)
+            return temp.fd;
+        // Not every file system has them; a named temporary does the same job.
+    }
+#else
+    Q_UNUSED(nameless);
+#endif
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const QByteArray name = temporaryName(targetName);
+        temp.fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (temp.fd >= 0) {
+            temp.name = name;
+            return temp.fd;
+        }
+        if (errno != EEXIST) {
+            *error = errno;
+            return -1;
+        }
+    }
+    *error = EEXIST;
+    return -1;
+}
+
+// Gives a nameless temporary a name of ours, for the rename that puts it in
+// place: the name lives only for that instant.
+bool nameTemporary(const QByteArray &targetName, TemporaryFile &temp, int *error)
+{
+    const QByteArray procPath = "/proc/self/fd/" + QByteArray::number(temp.fd);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const QByteArray name = temporaryName(targetName);
+        int result = ::linkat(AT_FDCWD, procPath.constData(), AT_FDCWD, name.constData(), AT_SYMLINK_FOLLOW);
+#ifdef AT_EMPTY_PATH
+        // Without /proc, the descriptor itself (allowed to privileged users).
+        if (result != 0 && errno == ENOENT)
+            result = ::linkat(temp.fd, "", AT_FDCWD, name.constData(), AT_EMPTY_PATH);
+#endif
+        if (result == 0) {
+            temp.name = name;
+            return true;
+        }
+        if (errno != EEXIST) {
+            *error = errno;
+            return false;
+        }
+    }
+    *error = EEXIST;
+    return false;
+}
+
+enum class Outcome { Written, Failed, RetryNamed };
+
+Outcome writePosix(const QString &path, const QByteArray &bytes, qint64 budget, bool nameless, QString *cause)
 {
     auto failWith = [&](int error) {
         *cause = errnoText(error);
-        return false;
+        return Outcome::Failed;
     };
 
     // Write through a link to the file it names, so the link survives.
@@ -89,23 +192,14 @@ bool writePosix(const QString &path, const QByteArray &bytes, qint64 budget, QSt
     struct stat old {};
     const bool replacing = ::stat(targetName.constData(), &old) == 0;
 
+    removeStaleTemporaries(target);
+
     TemporaryFile temp;
-    for (int attempt = 0; attempt < 100 && temp.fd < 0; ++attempt) {
-        const QByteArray name = targetName + ".quillet-"
-            + QByteArray::number(QRandomGenerator::global()->generate(), 36);
-        // 0666 less the umask, as a new file would get; a replaced file
-        // gets its own bits below.
-        temp.fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (temp.fd >= 0)
-            temp.name = name;
-        else if (errno != EEXIST)
-            return failWith(errno);
-    }
-    if (temp.fd < 0)
-        return failWith(EEXIST);
+    int error = 0;
+    if (openTemporary(targetName, nameless, temp, &error) < 0)
+        return failWith(error);
 
     qint64 written = 0;
-    int error = 0;
     while (written < bytes.size()) {
         qint64 chunk = qMin(ChunkSize, bytes.size() - written);
         const bool stopsHere = budget >= 0 && written + chunk > budget;
@@ -132,6 +226,8 @@ bool writePosix(const QString &path, const QByteArray &bytes, qint64 budget, QSt
     // allocation failure shows up here, not in write().
     if (::fsync(temp.fd) != 0)
         return failWith(errno);
+    if (temp.name.isEmpty() && !nameTemporary(targetName, temp, &error))
+        return Outcome::RetryNamed;
     const int fd = temp.fd;
     temp.fd = -1;
     if (::close(fd) != 0)
@@ -149,7 +245,7 @@ bool writePosix(const QString &path, const QByteArray &bytes, qint64 budget, QSt
         ::fsync(dirFd);
         ::close(dirFd);
     }
-    return true;
+    return Outcome::Written;
 }
 
 #else
@@ -197,6 +293,15 @@ void FileWriter::injectFailure(qint64 afterBytes)
     failureBudget = afterBytes < 0 ? -1 : afterBytes;
 }
 
+void FileWriter::allowNamelessTemporaries(bool allowed)
+{
+#ifdef Q_OS_UNIX
+    namelessAllowed = allowed;
+#else
+    Q_UNUSED(allowed);
+#endif
+}
+
 bool FileWriter::write(const QString &path, const QByteArray &bytes, QString *errorText)
 {
     auto fail = [&](const QString &cause) {
@@ -217,7 +322,12 @@ bool FileWriter::write(const QString &path, const QByteArray &bytes, QString *er
 
     QString cause;
 #ifdef Q_OS_UNIX
-    const bool ok = writePosix(path, bytes, budget, &cause);
+    Outcome outcome = writePosix(path, bytes, budget, namelessAllowed, &cause);
+    // A nameless temporary that could not be given a name (no /proc, say)
+    // is written again under a name.
+    if (outcome == Outcome::RetryNamed)
+        outcome = writePosix(path, bytes, budget, false, &cause);
+    const bool ok = outcome == Outcome::Written;
 #else
     const bool ok = writePortable(path, bytes, budget, &cause);
 #endif

@@ -9,6 +9,11 @@
 // too), and only then does it replace the target. A file written over keeps
 // its permission bits and, where the process may set them, its owner and
 // group. A symbolic link stays a link: the file it points to is replaced.
+//
+// On Linux the temporary has no name until it is complete (O_TMPFILE), so a
+// save killed part-way leaves nothing beside the file; where that is not
+// possible it is named "<file>.quillet-<pid>-<random>", and the next save to
+// the same file removes the ones whose process has ended.
 class FileWriter
 {
 public:
@@ -19,4 +24,7 @@ public:
     // Test seam: the next write stops after this many bytes, as a full disk
     // would stop it; -1 switches it off.
     static void injectFailure(qint64 afterBytes);
+    // Test seam: false makes every temporary a named one, as on a file
+    // system without O_TMPFILE.
+    static void allowNamelessTemporaries(bool allowed);
 };

@@ -976,6 +976,40 @@ void RichTextBox::adoptDocument(QTextDocument *doc)
     emit DocumentReplaced(doc);
 }
 
+std::unique_ptr<QTextDocument> RichTextBox::wholeDocument(bool withTail) const
+{
+    // The shown part, as edited, and then the part kept aside, as read.
+    std::unique_ptr<QTextDocument> whole(document()->clone());
+    whole->setDefaultFont(document()->defaultFont());
+    if (!d->tail || !withTail)
+        return whole;
+    QTextCursor end(whole.get());
+    end.movePosition(QTextCursor::End);
+    // List membership is the tail's own object; the fragment carries it.
+    QTextBlockFormat first = d->tail->begin().blockFormat();
+    first.clearProperty(QTextFormat::ObjectIndex);
+    if (d->tailJoinsLastBlock)
+        end.setBlockFormat(first);
+    else
+        end.insertBlock(first, d->tail->begin().charFormat());
+    end.insertFragment(QTextDocumentFragment(d->tail.get()));
+    return whole;
+}
+
+QByteArray RichTextBox::FileBytes(int fileType) const
+{
+    if (!d->tail)
+        return DocumentFile::bytes(*document(), fileType, d->lineEnd, d->encoding);
+    if (fileType == rtfText) {
+        const QString lineEnd = TextFile::lineEndText(d->lineEnd);
+        const QString join = d->tailJoinsLastBlock ? QString() : lineEnd;
+        return TextFile::encode(plainText(document(), 0, documentLength(document()), lineEnd) + join
+                                    + plainText(d->tail.get(), 0, documentLength(d->tail.get()), lineEnd),
+                                d->encoding);
+    }
+    return DocumentFile::bytes(*wholeDocument(), fileType, d->lineEnd, d->encoding);
+}
+
 bool RichTextBox::SaveFile(const QString &path, int fileType)
 {
     d->lastError.clear();
@@ -983,31 +1017,23 @@ bool RichTextBox::SaveFile(const QString &path, int fileType)
         d->lastError = QStringLiteral("Cannot save \"%1\": unknown file type %2").arg(path).arg(fileType);
         return false;
     }
-    QByteArray bytes;
-    if (!d->tail) {
-        bytes = DocumentFile::bytes(*document(), fileType, d->lineEnd, d->encoding);
-    } else if (fileType == rtfText) {
-        const QString lineEnd = TextFile::lineEndText(d->lineEnd);
-        const QString join = d->tailJoinsLastBlock ? QString() : lineEnd;
-        bytes = TextFile::encode(plainText(document(), 0, documentLength(document()), lineEnd) + join
-                                         + plainText(d->tail.get(), 0, documentLength(d->tail.get()), lineEnd),
-                                 d->encoding);
-    } else {
-        // The shown part, as edited, and then the part kept aside, as read.
-        std::unique_ptr<QTextDocument> whole(document()->clone());
-        QTextCursor end(whole.get());
-        end.movePosition(QTextCursor::End);
-        // List membership is the tail's own object; the fragment carries it.
-        QTextBlockFormat first = d->tail->begin().blockFormat();
-        first.clearProperty(QTextFormat::ObjectIndex);
-        if (d->tailJoinsLastBlock)
-            end.setBlockFormat(first);
-        else
-            end.insertBlock(first, d->tail->begin().charFormat());
-        end.insertFragment(QTextDocumentFragment(d->tail.get()));
-        bytes = DocumentFile::bytes(*whole, fileType, d->lineEnd, d->encoding);
-    }
-    return FileWriter::write(path, bytes, &d->lastError);
+    return FileWriter::write(path, FileBytes(fileType), &d->lastError);
+}
+
+TextFile::LineEnd RichTextBox::TextLineEnd() const
+{
+    return d->lineEnd;
+}
+
+TextFile::Encoding RichTextBox::TextEncoding() const
+{
+    return d->encoding;
+}
+
+void RichTextBox::SetTextFileFormat(TextFile::LineEnd lineEnd, TextFile::Encoding encoding)
+{
+    d->lineEnd = lineEnd;
+    d->encoding = encoding;
 }
 
 QString RichTextBox::LastError() const
@@ -1221,12 +1247,16 @@ bool RichTextBox::SelPrint(QPrinter *printer)
         return false;
     }
     const QTextCursor selected = selection();
-    std::unique_ptr<QTextDocument> copy(document()->clone());
-    copy->setDefaultFont(document()->defaultFont());
+    // A selection that runs to the end of the shown part runs on through the
+    // part kept aside: Select All and Print print the whole document.
+    const bool toEnd = selected.selectionEnd() >= documentLength(document());
+    std::unique_ptr<QTextDocument> copy = wholeDocument(toEnd);
     QTextCursor trim(copy.get());
-    trim.setPosition(selected.selectionEnd());
-    trim.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
-    trim.removeSelectedText();
+    if (!toEnd) {
+        trim.setPosition(selected.selectionEnd());
+        trim.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
+        trim.removeSelectedText();
+    }
     trim.setPosition(0);
     trim.setPosition(selected.selectionStart(), QTextCursor::KeepAnchor);
     trim.removeSelectedText();

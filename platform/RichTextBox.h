@@ -1,5 +1,7 @@
 #pragma once
 
+#include "TextFile.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QTextEdit>
@@ -113,6 +115,14 @@ public:
     // read. LoadNotice then says so in words for the user (empty otherwise).
     bool LoadFile(const QString &path, int fileType = rtfRTF);
     bool SaveFile(const QString &path, int fileType = rtfRTF);
+    // The bytes SaveFile writes: the whole document, the part kept aside too.
+    QByteArray FileBytes(int fileType = rtfRTF) const;
+    // How a plain text save writes the text: the line ends and encoding of
+    // the file last loaded, unless set otherwise (a document brought back
+    // from elsewhere that is to be saved as its own file was).
+    TextFile::LineEnd TextLineEnd() const;
+    TextFile::Encoding TextEncoding() const;
+    void SetTextFileFormat(TextFile::LineEnd lineEnd, TextFile::Encoding encoding);
     QString LastError() const;
     // The last plain-text load met bytes that were not valid UTF-8 and read
     // them as Windows-1252; saving writes them as UTF-8.
@@ -183,6 +193,8 @@ protected:
 
 private:
     void adoptDocument(QTextDocument *doc);
+    // A copy of the shown text, and with withTail the part kept aside after it.
+    std::unique_ptr<QTextDocument> wholeDocument(bool withTail = true) const;
     // Cuts `doc` at `position`, returning what followed.
     std::unique_ptr<QTextDocument> splitOff(QTextDocument &doc, int position);
     qreal currentWrapWidth() const;

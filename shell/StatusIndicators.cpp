@@ -44,8 +44,8 @@ StatusIndicators::StatusIndicators(frmMain *main)
 
 void StatusIndicators::followEditor(RichTextBox *editor)
 {
-    if (m_editorConnection)
-        disconnect(m_editorConnection);
+    disconnect(m_editorConnection);
+    disconnect(m_destroyedConnection);
     m_editor = editor;
     m_overwrite = editor && editor->overwriteMode();
     if (editor) {
@@ -54,9 +54,12 @@ void StatusIndicators::followEditor(RichTextBox *editor)
                                          m_overwrite = overwrite;
                                          show();
                                      });
-        // The last document closed: back to the insert mode a new one starts in.
-        connect(editor, &QObject::destroyed, this, [this, editor] {
-            if (m_editor == editor || !m_editor) {
+        // The document closed: back to the insert mode a new one starts in.
+        // By now only its QObject part is left, so it is told by address,
+        // never looked at as the control it was.
+        m_destroyedConnection = connect(editor, &QObject::destroyed, this, [this](QObject *gone) {
+            if (gone == m_editor) {
+                m_editor = nullptr;
                 m_overwrite = false;
                 show();
             }

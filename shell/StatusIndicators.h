@@ -46,8 +46,11 @@ private:
     QPointer<QLabel> m_ins;
     QPointer<QLabel> m_clockPanel;
     QTimer *m_clock;
-    QPointer<RichTextBox> m_editor;
+    // The control followed, only ever compared: it may be half destroyed
+    // when its end is reported.
+    const QObject *m_editor = nullptr;
     QMetaObject::Connection m_editorConnection;
+    QMetaObject::Connection m_destroyedConnection;
     bool m_numLock = true;
     bool m_capsLock = false;
     bool m_overwrite = false;

@@ -641,6 +641,7 @@ QMdiSubWindow *frmMain::AddDocument(frmDoc *doc)
     freeReservedKeys(sub);
     sub->show();
     mdiArea->setActiveSubWindow(sub);
+    emit documentAdded(doc);
     return sub;
 }
 

@@ -165,6 +165,11 @@ public:
     void MDIForm_OLEDragOver(QDragMoveEvent *event);
     void MDIForm_OLEDragDrop(QDropEvent *event);
 
+signals:
+    // A document window was put into the MDI area (AddDocument).
+    void documentAdded(frmDoc *doc);
+
+public:
     // Close reasons passed to MDIForm_QueryUnload.
     enum UnloadReason { vbFormControlMenu = 0, vbFormCode = 1 };
 

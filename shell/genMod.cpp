@@ -1,6 +1,7 @@
 #include "shell/genMod.h"
 
 #include "documents/frmDoc.h"
+#include "documents/modRecovery.h"
 #include "shell/frmMain.h"
 #include "shell/frmSplash.h"
 #include "shell/modApi.h"
@@ -61,6 +62,10 @@ void Main()
         main = new frmMain;
     main->setAttribute(Qt::WA_DeleteOnClose);
     main->MDIForm_Load();
+    // Unsaved work is kept from the first document on; what an earlier run
+    // left is offered once the window is there to show it over.
+    modRecovery::Start(main);
+    main->WhenShown(&modRecovery::OfferRecovery);
 
     stepProgress(splash);
     QCoreApplication::processEvents();

@@ -42,9 +42,11 @@ inline const QString noState = QStringLiteral("unset");
 // answer. Once per test program, before anything reads settings.
 inline void isolate()
 {
-    static QTemporaryDir config, logs;
-    QVERIFY(config.isValid() && logs.isValid());
+    static QTemporaryDir config, logs, data;
+    QVERIFY(config.isValid() && logs.isValid() && data.isValid());
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path()));
+    // Recovery files and the personal word list too.
+    qputenv("XDG_DATA_HOME", QFile::encodeName(data.path()));
     modMessageError::SetLogFolder(logs.path());
     ModalSeam::setStrict(true);
     modRegistry::CreateSettingsKey(modRegistry::HKEY_LOCAL_MACHINE, modRegistry::QuilletKey);
