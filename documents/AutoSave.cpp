@@ -131,10 +131,15 @@ void AutoSave::writeNow()
     m_pending = describe();
     m_writingAt = m_changes;
     RichTextBox *rtf = m_doc->rtf1;
-    // Runs on the snapshot, not on the live window.
-    const SnapshotWriter::Producer produce = [rtf] { return rtf->FileBytes(RichTextBox::rtfRTF); };
+    // Made from the snapshot, not from the live window; the index follows
+    // its document, so it never describes one that is not all there.
+    const QByteArray index = RecoveryFolder::indexBytes(m_pending);
+    const QList<SnapshotWriter::Output> outputs = {
+        {m_entry.rtfPath, [rtf] { return rtf->FileBytes(RichTextBox::rtfRTF); }},
+        {m_pending.indexPath(), [index] { return index; }},
+    };
     QString reason;
-    if (!m_writer->start(m_entry.rtfPath, produce, &reason)) {
+    if (!m_writer->start(outputs, &reason)) {
         emit writeFailed(QStringLiteral("Cannot save \"%1\": %2").arg(m_entry.rtfPath, reason));
         m_latest->start(latestDelayMs);
     }
@@ -151,12 +156,6 @@ void AutoSave::finished(bool ok, const QString &errorText)
     // Saved while the snapshot was being written: the file has all of it.
     if (m_savedAt >= m_writingAt) {
         removeFile();
-        return;
-    }
-    QString reason;
-    if (!RecoveryFolder::writeIndex(m_pending, &reason)) {
-        emit writeFailed(reason);
-        m_latest->start(latestDelayMs);
         return;
     }
     m_entry = m_pending;

@@ -233,6 +233,11 @@ bool RecoveryFolder::moveEntry(RecoveryEntry &entry, const QString &rtfPath)
 
 bool RecoveryFolder::writeIndex(const RecoveryEntry &entry, QString *errorText)
 {
+    return FileWriter::write(entry.indexPath(), indexBytes(entry), errorText);
+}
+
+QByteArray RecoveryFolder::indexBytes(const RecoveryEntry &entry)
+{
     QJsonObject index;
     index.insert(QStringLiteral("version"), 1);
     index.insert(QStringLiteral("path"), entry.originalPath);
@@ -242,7 +247,7 @@ bool RecoveryFolder::writeIndex(const RecoveryEntry &entry, QString *errorText)
     index.insert(QStringLiteral("lineEnd"), nameOf(lineEndNames(), entry.lineEnd));
     index.insert(QStringLiteral("saved"), entry.saved.toUTC().toString(Qt::ISODateWithMs));
     index.insert(QStringLiteral("firstWords"), entry.firstWords);
-    return FileWriter::write(entry.indexPath(), QJsonDocument(index).toJson(), errorText);
+    return QJsonDocument(index).toJson();
 }
 
 std::optional<RecoveryEntry> RecoveryFolder::readEntry(const QString &rtfPath)

@@ -71,6 +71,8 @@ public:
     static bool moveEntry(RecoveryEntry &entry, const QString &rtfPath);
 
     static bool writeIndex(const RecoveryEntry &entry, QString *errorText);
+    // The bytes writeIndex writes.
+    static QByteArray indexBytes(const RecoveryEntry &entry);
     // nullopt when the index cannot be read; a missing or damaged index of a
     // file that is there still gives an entry, named as untitled.
     static std::optional<RecoveryEntry> readEntry(const QString &rtfPath);

@@ -869,7 +869,7 @@ bool RichTextBox::LoadFile(const QString &path, int fileType)
     }
     if (fit.cutPosition >= 0) {
         const int paragraphs = doc->blockCount();
-        tail = splitOff(*doc, fit.cutPosition);
+        tail = splitOff(*doc, fit.cutPosition, &d->tailJoinsLastBlock);
         if (!notice.isEmpty())
             notice += QStringLiteral("\r\n\r\n");
         notice += QStringLiteral("\"%1\" is too long to be shown whole: the first %2 of its %3 paragraphs "
@@ -897,7 +897,7 @@ bool RichTextBox::LoadFile(const QString &path, int fileType)
     return true;
 }
 
-std::unique_ptr<QTextDocument> RichTextBox::splitOff(QTextDocument &doc, int position)
+std::unique_ptr<QTextDocument> RichTextBox::splitOff(QTextDocument &doc, int position, bool *joinsLastBlock)
 {
     std::unique_ptr<QTextDocument> tail(doc.clone());
     tail->setUndoRedoEnabled(false);
@@ -918,7 +918,8 @@ std::unique_ptr<QTextDocument> RichTextBox::splitOff(QTextDocument &doc, int pos
     QTextCursor rest(&doc);
     const bool markBefore = position > 0 && doc.characterAt(position - 1) == QChar::ParagraphSeparator
             && doc.frameAt(position - 1) == doc.rootFrame();
-    d->tailJoinsLastBlock = !markBefore;
+    if (joinsLastBlock)
+        *joinsLastBlock = !markBefore;
     rest.setPosition(markBefore ? position - 1 : position);
     rest.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
     rest.removeSelectedText();
@@ -1267,15 +1268,50 @@ bool RichTextBox::SelPrint(QPrinter *printer)
         return false;
     }
     // Laid out at the printer's resolution; the layout scales indents and
-    // the 2 cm margins (given at screen resolution) to it.
-    copy->documentLayout()->setPaintDevice(printer);
-    QTextFrameFormat frame = copy->rootFrame()->frameFormat();
-    frame.setMargin(2 / 2.54 * Twips::PixelsPerInch);
-    copy->rootFrame()->setFrameFormat(frame);
+    // the 2 cm margins (given at screen resolution) to it. A document taller
+    // than one layout can hold (a long one at a printer's resolution) is
+    // laid out in parts, each of whole paragraphs and starting a new page.
+    const qreal margin = 2 / 2.54 * Twips::PixelsPerInch;
     const QSizeF body(printer->width(), printer->height());
-    copy->setPageSize(body);
+    const qreal lineWidth = body.width() - 2 * margin * printer->logicalDpiX() / Twips::PixelsPerInch;
+    struct Part
+    {
+        std::unique_ptr<QTextDocument> doc;
+        int pages = 0;
+    };
+    std::vector<Part> parts;
+    int pageCount = 0;
+    for (std::unique_ptr<QTextDocument> rest = std::move(copy); rest;) {
+        // Cut before anything is laid out: copying a laid-out document lays
+        // all of it out first.
+        std::unique_ptr<QTextDocument> next;
+        const LayoutBound::Result fit = LayoutBound(*rest, qMax<qreal>(1, lineWidth), printer).measure();
+        int cut = fit.cutPosition;
+        // One paragraph too tall on its own still goes alone.
+        if (cut == 0 && rest->blockCount() > 1)
+            cut = rest->begin().next().position();
+        if (cut > 0)
+            next = splitOff(*rest, cut, nullptr);
+        rest->documentLayout()->setPaintDevice(printer);
+        QTextFrameFormat frame = rest->rootFrame()->frameFormat();
+        frame.setMargin(margin);
+        rest->rootFrame()->setFrameFormat(frame);
+        rest->setPageSize(body);
+        const int pages = rest->pageCount();
+        pageCount += pages;
+        parts.push_back({std::move(rest), pages});
+        rest = std::move(next);
+    }
+    // The part and its own page number of a page of the whole job.
+    auto pageAt = [&parts](int page) {
+        for (const Part &part : parts) {
+            if (page <= part.pages)
+                return std::pair<QTextDocument *, int>(part.doc.get(), page);
+            page -= part.pages;
+        }
+        return std::pair<QTextDocument *, int>(parts.back().doc.get(), parts.back().pages);
+    };
 
-    const int pageCount = copy->pageCount();
     int from = printer->fromPage();
     int to = printer->toPage();
     if (from == 0 && to == 0) {
@@ -1304,7 +1340,8 @@ bool RichTextBox::SelPrint(QPrinter *printer)
                     return false;
                 }
                 first = false;
-                printPage(painter, copy.get(), page, body);
+                const auto [part, partPage] = pageAt(page);
+                printPage(painter, part, partPage, body);
             }
         }
     }

@@ -195,8 +195,9 @@ private:
     void adoptDocument(QTextDocument *doc);
     // A copy of the shown text, and with withTail the part kept aside after it.
     std::unique_ptr<QTextDocument> wholeDocument(bool withTail = true) const;
-    // Cuts `doc` at `position`, returning what followed.
-    std::unique_ptr<QTextDocument> splitOff(QTextDocument &doc, int position);
+    // Cuts `doc` at `position`, returning what followed; joinsLastBlock
+    // tells whether the first paragraph of it continues the last one left.
+    std::unique_ptr<QTextDocument> splitOff(QTextDocument &doc, int position, bool *joinsLastBlock);
     qreal currentWrapWidth() const;
     // Line wrap from the right margin, never narrower than the floor.
     void applyWrap();

@@ -14,6 +14,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 #else
+#include <QCoreApplication>
 #include <QPointer>
 #include <thread>
 #endif
@@ -41,16 +42,20 @@ void writeReport(int fd, const QByteArray &report)
     }
 }
 
-QByteArray produceAndWrite(const QString &path, const SnapshotWriter::Producer &produce)
+QByteArray produceAndWrite(const QList<SnapshotWriter::Output> &outputs)
 {
-    QString error;
-    bool ok = false;
-    try {
-        ok = FileWriter::write(path, produce(), &error);
-    } catch (const std::bad_alloc &) {
-        error = QStringLiteral("Cannot save \"%1\": not enough memory").arg(path);
+    for (const SnapshotWriter::Output &output : outputs) {
+        QString error;
+        bool ok = false;
+        try {
+            ok = FileWriter::write(output.path, output.produce(), &error);
+        } catch (const std::bad_alloc &) {
+            error = QStringLiteral("Cannot save \"%1\": not enough memory").arg(output.path);
+        }
+        if (!ok)
+            return Failed + error.toUtf8();
     }
-    return ok ? QByteArray(1, Written) : Failed + error.toUtf8();
+    return QByteArray(1, Written);
 }
 
 } // namespace
@@ -76,9 +81,14 @@ bool SnapshotWriter::busy() const
     return m_child >= 0;
 }
 
+bool SnapshotWriter::start(const QString &path, const Producer &produce, QString *errorText)
+{
+    return start(QList<Output>{{path, produce}}, errorText);
+}
+
 #ifdef Q_OS_UNIX
 
-bool SnapshotWriter::start(const QString &path, const Producer &produce, QString *errorText)
+bool SnapshotWriter::start(const QList<Output> &outputs, QString *errorText)
 {
     auto fail = [&](const QString &reason) {
         if (errorText)
@@ -102,7 +112,10 @@ bool SnapshotWriter::start(const QString &path, const Producer &produce, QString
         // exit handler or destructor of the parent's objects.
         ::close(fds[0]);
         ::signal(SIGPIPE, SIG_IGN);
-        writeReport(fds[1], produceAndWrite(path, produce));
+        // Behind the window on a busy machine: typing comes first.
+        if (::nice(10) == -1) {
+        }
+        writeReport(fds[1], produceAndWrite(outputs));
         ::_exit(0);
     }
     ::close(fds[1]);
@@ -187,7 +200,7 @@ void SnapshotWriter::stopChild()
 
 // Without fork the bytes are made here, which costs the caller their making,
 // and written on a worker thread.
-bool SnapshotWriter::start(const QString &path, const Producer &produce, QString *errorText)
+bool SnapshotWriter::start(const QList<Output> &outputs, QString *errorText)
 {
     if (busy()) {
         if (errorText)
@@ -195,12 +208,19 @@ bool SnapshotWriter::start(const QString &path, const Producer &produce, QString
         return false;
     }
     m_child = 0;
-    QByteArray bytes = produce();
+    QList<std::pair<QString, QByteArray>> files;
+    for (const Output &output : outputs)
+        files.append({output.path, output.produce()});
     QPointer<SnapshotWriter> self(this);
-    std::thread([self, path, bytes] {
+    std::thread([self, files] {
         QString error;
-        const bool ok = FileWriter::write(path, bytes, &error);
-        QMetaObject::invokeMethod(self.data(), [self, ok, error] {
+        bool ok = true;
+        for (const auto &[path, bytes] : files) {
+            ok = FileWriter::write(path, bytes, &error);
+            if (!ok)
+                break;
+        }
+        QMetaObject::invokeMethod(qApp, [self, ok, error] {
             if (!self)
                 return;
             self->m_child = -1;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QObject>
 #include <QString>
 #include <functional>
@@ -32,9 +33,19 @@ public:
     // stays as it was.
     ~SnapshotWriter() override;
 
+    // One file to write and what goes into it.
+    struct Output
+    {
+        QString path;
+        Producer produce;
+    };
+
     // False, with the reason in *errorText, when a write is still going on
     // or none could be started.
     bool start(const QString &path, const Producer &produce, QString *errorText = nullptr);
+    // Writes the files in order, stopping at the first that fails, so a
+    // later one (an index, say) is only there when those before it are.
+    bool start(const QList<Output> &outputs, QString *errorText = nullptr);
     bool busy() const;
     // Waits until the write going on (if any) has finished and was reported.
     void waitForFinished();

@@ -13,6 +13,10 @@
 #include <QBuffer>
 #include <QImage>
 #include <QLabel>
+#include <QPrinter>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
 #include <QTextBlock>
 #include <QTextDocument>
 
@@ -103,6 +107,7 @@ private slots:
     void opensAsFarAsItCanBeShown_data();
     void opensAsFarAsItCanBeShown();
     void lineCountFollowsWhileTyping();
+    void printsThePartKeptAside();
     void refusesFilesPastTheSizeLimit_data();
     void refusesFilesPastTheSizeLimit();
     void longRunsWithoutBreaksLayOutInTime();
@@ -166,6 +171,47 @@ void tst_big_documents::opensAsFarAsItCanBeShown()
         }
     }
     doc->bChanged = false;
+}
+
+void tst_big_documents::printsThePartKeptAside()
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
+        QSKIP("poppler-utils (pdftotext) is not installed");
+    // Short lines at 100 pt: too tall to show whole, yet quick to lay out.
+    QByteArray rtfBytes = "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Verdana;}}\\fs200\n";
+    for (int i = 0; i < 60000; ++i)
+        rtfBytes += "line " + QByteArray::number(i) + "\\par\n";
+    QVERIFY(writeFile(path("tall.rtf"), rtfBytes + "}"));
+    Watchdog watchdog("print the end of a document too long to show", 180);
+    ModalSeam::queue(QStringLiteral("OK"));
+    QVERIFY(fileMod::OpenFile(path("tall.rtf")));
+    RichTextBox *box = rtf();
+    QVERIFY(box->HasHiddenTail());
+    QVERIFY(!box->Text().contains(QLatin1String("line 59999")));
+
+    // Select All and print: the last page holds the document's last line,
+    // which was never shown.
+    box->SetSelStart(0);
+    box->SetSelLength(int(box->document()->characterCount()));
+    // At a printer's resolution the whole is far taller than one layout
+    // can hold: it is printed in parts.
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    const QString pdf = path("tall.pdf");
+    printer.setOutputFileName(pdf);
+    printer.setFromTo(1'000'000, 1'000'000);
+    QVERIFY(!box->SelPrint(&printer));
+    const QRegularExpressionMatch count = QRegularExpression(QStringLiteral("it has (\\d+)")).match(box->LastError());
+    QVERIFY2(count.hasMatch(), qPrintable(box->LastError()));
+    const int pages = count.captured(1).toInt();
+    printer.setFromTo(pages, pages);
+    QVERIFY2(box->SelPrint(&printer), qPrintable(box->LastError()));
+    QProcess text;
+    text.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
+    QVERIFY(text.waitForFinished(60000));
+    const QByteArray printed = text.readAllStandardOutput().simplified();
+    QVERIFY2(printed.endsWith("line 59999"), printed.right(200).constData());
+    doc()->bChanged = false;
 }
 
 void tst_big_documents::lineCountFollowsWhileTyping()

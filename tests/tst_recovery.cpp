@@ -408,20 +408,33 @@ void tst_recovery::killedSaveLeavesOnlyTheFile()
     QVERIFY(QDir().mkpath(folder));
     const QString target = QDir(folder).filePath(QStringLiteral("big.txt"));
     const QByteArray before(1 << 20, 'a');
-    const QByteArray after(6 << 20, 'b');
+    const QByteArray after(16 << 20, 'b');
     QVERIFY(writeFile(target, before));
 
-    int killedMidway = 0;
-    int leftNamed = 0;
-    for (int round = 0; round < 12; ++round) {
+    // How long a whole save takes here, so the kills land inside one.
+    auto save = [&] {
         const pid_t pid = ::fork();
-        QVERIFY(pid >= 0);
         if (pid == 0) {
             FileWriter::allowNamelessTemporaries(nameless);
             FileWriter::write(target, after, nullptr);
             ::_exit(0);
         }
-        ::usleep(useconds_t(QRandomGenerator::global()->bounded(2000, 40000)));
+        return pid;
+    };
+    QElapsedTimer clock;
+    clock.start();
+    const pid_t timed = save();
+    QVERIFY(timed > 0);
+    ::waitpid(timed, nullptr, 0);
+    const qint64 saveUs = qMax<qint64>(200, clock.nsecsElapsed() / 1000);
+    QVERIFY(FileWriter::write(target, before, nullptr));
+
+    int killedMidway = 0;
+    int leftNamed = 0;
+    for (int round = 0; round < 12; ++round) {
+        const pid_t pid = save();
+        QVERIFY(pid > 0);
+        ::usleep(useconds_t(QRandomGenerator::global()->bounded(saveUs * 9 / 10)));
         ::kill(pid, SIGKILL);
         int status = 0;
         ::waitpid(pid, &status, 0);
