@@ -291,7 +291,7 @@ void SpellMarks::markDirty(int from, int to)
     m_hints.append(from);
 }
 
-bool SpellMarks::checkBlock(const QTextBlock &block, bool *done)
+bool SpellMarks::checkBlock(const QTextBlock &block, bool *done, QPair<int, int> *checked)
 {
     if (done)
         *done = true;
@@ -375,16 +375,25 @@ bool SpellMarks::checkBlock(const QTextBlock &block, bool *done)
     }
     if (done)
         *done = !partial;
+    if (checked)
+        *checked = {from, stop};
     return changed;
 }
 
-void SpellMarks::repaintBlock(const QTextBlock &block)
+void SpellMarks::repaintText(const QTextBlock &block, int from, int to)
 {
     if (!m_box || !m_document)
         return;
-    const QRectF r = m_document->documentLayout()->blockBoundingRect(block);
+    QRectF r = m_document->documentLayout()->blockBoundingRect(block);
+    // Only the lines that hold the text: a whole paragraph drawn again for
+    // one word would cost more than checking it.
+    const QTextLayout *layout = block.layout();
+    const QTextLine first = layout ? layout->lineForTextPosition(from) : QTextLine();
+    const QTextLine last = layout ? layout->lineForTextPosition(to) : QTextLine();
+    if (first.isValid() && last.isValid())
+        r = QRectF(r.left(), r.top() + first.y(), r.width(), last.y() + last.height() - first.y());
     const QPoint offset(m_box->horizontalScrollBar()->value(), m_box->verticalScrollBar()->value());
-    // A little below the paragraph too: the wave of its last line hangs low.
+    // A little below too: the wave of the last line hangs low.
     m_box->viewport()->update(r.adjusted(-2, -2, 2, 4).translated(-offset).toAlignedRect());
 }
 
@@ -418,8 +427,9 @@ void SpellMarks::pass()
     for (const int position : hints) {
         const QTextBlock block = m_document->findBlock(position);
         bool done = true;
-        if (checkBlock(block, &done))
-            repaintBlock(block);
+        QPair<int, int> checked;
+        if (checkBlock(block, &done, &checked))
+            repaintText(block, checked.first, checked.second);
         if (!done)
             m_visiblePending = true;
     }
@@ -429,8 +439,9 @@ void SpellMarks::pass()
         for (QTextBlock b = m_document->findBlockByNumber(first); b.isValid() && b.blockNumber() <= last;
              b = b.next()) {
             bool done = true;
-            if (checkBlock(b, &done))
-                repaintBlock(b);
+            QPair<int, int> checked;
+            if (checkBlock(b, &done, &checked))
+                repaintText(b, checked.first, checked.second);
             if (!done || clock.elapsed() > PassMs) {
                 // The rest of the screen next time round.
                 m_visiblePending = true;
@@ -475,6 +486,12 @@ void SpellMarks::sweepSlice()
     m_sweepBlock = 0;
     if (!std::exchange(m_sweepFoundWork, false))
         m_sweep.stop();
+}
+
+void SpellMarks::CheckNow()
+{
+    m_pass.stop();
+    pass();
 }
 
 bool SpellMarks::Pending() const
@@ -555,7 +572,7 @@ void SpellMarks::Recheck(const QString &word)
             return m_language->IsCorrect(text->mid(mark.first, mark.first + mark.second));
         });
         if (data->marks.size() != before)
-            repaintBlock(b);
+            repaintText(b, 0, b.length() - 1);
     }
 }
 
@@ -564,11 +581,13 @@ const QPixmap &SpellMarks::wave()
     const qreal ratio = m_box ? m_box->devicePixelRatioF() : 1.0;
     if (!m_wave.isNull() && m_waveRatio == ratio)
         return m_wave;
-    // One period of the wave: 6 pixels across, 4 high, peaks at the
-    // middle of the top and bottom rows of pixels.
+    // The wave, 6 pixels a period and 4 high with its peaks at the middle of
+    // the top and bottom rows of pixels; many periods at once, so that most
+    // words take one piece of it.
     const int period = 6;
+    const int periods = 16;
     const int height = 4;
-    m_wave = QPixmap(QSize(period, height) * ratio);
+    m_wave = QPixmap(QSize(period * periods, height) * ratio);
     m_wave.setDevicePixelRatio(ratio);
     m_wave.fill(Qt::transparent);
     QPainter p(&m_wave);
@@ -577,8 +596,11 @@ const QPixmap &SpellMarks::wave()
     const qreal middle = height / 2.0;
     QPainterPath path;
     path.moveTo(0, middle);
-    path.quadTo(period / 4.0, 1 - middle, period / 2.0, middle);
-    path.quadTo(period * 3 / 4.0, height - 1 + middle, period, middle);
+    for (int i = 0; i < periods; ++i) {
+        const qreal x = i * period;
+        path.quadTo(x + period / 4.0, 1 - middle, x + period / 2.0, middle);
+        path.quadTo(x + period * 3 / 4.0, height - 1 + middle, x + period, middle);
+    }
     p.drawPath(path);
     p.end();
     m_waveRatio = ratio;
@@ -597,7 +619,7 @@ void SpellMarks::Paint(QPainter &painter, const QRect &exposed)
     if (b.previous().isValid())
         b = b.previous();
     const QPixmap &pattern = wave();
-    const qreal period = pattern.width() / pattern.devicePixelRatio();
+    const qreal period = pattern.width() / pattern.devicePixelRatio();   // of the whole pattern
     const qreal waveHeight = pattern.height() / pattern.devicePixelRatio();
     for (; b.isValid(); b = b.next()) {
         const BlockMarks *data = marksOf(b);

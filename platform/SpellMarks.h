@@ -61,6 +61,9 @@ public:
     // True while some text still waits to be checked (the word being typed
     // aside).
     bool Pending() const;
+    // Checks what was edited, and what is on screen, now rather than from
+    // the event loop.
+    void CheckNow();
 
     // Takes away the marks of the word that are now correct, after it was
     // added to the personal list or ignored; checks nothing anew.
@@ -87,10 +90,11 @@ private:
     void pass();
     void sweepSlice();
     // Checks what is dirty in the block, up to a slice's worth; true when
-    // its marks changed. `done` says whether the block is now all checked.
-    bool checkBlock(const QTextBlock &block, bool *done = nullptr);
+    // its marks changed. `done` says whether the block is now all checked,
+    // `checked` which stretch of it (paragraph positions) was.
+    bool checkBlock(const QTextBlock &block, bool *done = nullptr, QPair<int, int> *checked = nullptr);
     void markDirty(int from, int to);
-    void repaintBlock(const QTextBlock &block);
+    void repaintText(const QTextBlock &block, int from, int to);
     QPair<int, int> visibleBlockNumbers(int margin) const;
     const QPixmap &wave();
 
