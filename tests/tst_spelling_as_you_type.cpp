@@ -16,6 +16,7 @@
 #include "spelling/modSpellCheck.h"
 
 #include <QClipboard>
+#include <QContextMenuEvent>
 #include <QListWidget>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -278,6 +279,28 @@ private slots:
         menu = menuAt(rtf(), 2);
         QVERIFY(!entries(menu.get()).contains(QStringLiteral("spellIgnoreAll")));
         QVERIFY(entries(menu.get()).contains(QStringLiteral("edit-paste")));
+    }
+
+    // A real right-click opens that menu over the word.
+    void rightClickOpensTheMenu()
+    {
+        rtf()->SetText(QStringLiteral("Hello wrold"));
+        QCOMPARE(settledMarks(rtf()), QStringList{"wrold"});
+        QVERIFY(activate(m_main));
+        QTextCursor c(rtf()->document());
+        c.setPosition(8);
+        const QPoint at = rtf()->cursorRect(c).center();
+        QStringList shown;
+        QTimer::singleShot(0, this, [&shown] {
+            if (auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget())) {
+                shown = entries(menu);
+                menu->close();
+            }
+        });
+        QContextMenuEvent click(QContextMenuEvent::Mouse, at, rtf()->viewport()->mapToGlobal(at));
+        QApplication::sendEvent(rtf()->viewport(), &click);
+        QVERIFY2(shown.contains(QStringLiteral("spellAddToDictionary")), qPrintable(shown.join(u',')));
+        QVERIFY(shown.contains(QStringLiteral("edit-copy")));
     }
 
     // Add to Dictionary: written to the personal list, unmarked in every
