@@ -43,12 +43,6 @@ std::shared_ptr<SpellLanguage> SpellLanguage::For(const QString &language, QStri
     return nullptr;
 }
 
-QString SpellLanguage::DefaultLanguage()
-{
-    const std::shared_ptr<SpellLanguage> language = For(SpellDictionarySearch::WantedLanguage());
-    return language ? language->Name() : QString();
-}
-
 QStringList SpellLanguage::Installed()
 {
     QStringList names;

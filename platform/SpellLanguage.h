@@ -21,9 +21,6 @@ public:
     // one (the language itself, another region of it, then English, then any
     // installed), or nullptr with the reasons in *error when none loads.
     static std::shared_ptr<SpellLanguage> For(const QString &language, QString *error = nullptr);
-    // The language the spelling server would check in now (see
-    // SpellDictionarySearch::WantedLanguage), or empty with no dictionary.
-    static QString DefaultLanguage();
     // The names of the installed dictionaries ("en_US"), each once.
     static QStringList Installed();
     // Tests: forget the loaded dictionaries (DICPATH may have changed).

@@ -1,6 +1,7 @@
 #include "spelling/modSpellAsYouType.h"
 
 #include "platform/RichTextBox.h"
+#include "platform/SpellDictionarySearch.h"
 #include "platform/SpellLanguage.h"
 #include "platform/SpellMarks.h"
 #include "platform/SpellWordList.h"
@@ -10,10 +11,10 @@
 
 #include <QActionGroup>
 #include <QLocale>
-#include <functional>
 #include <QMenu>
 #include <QPointer>
 #include <QTextCursor>
+#include <functional>
 
 namespace modSpellAsYouType {
 
@@ -55,9 +56,7 @@ void SetEnabled(bool on)
 bool Available(QString *why)
 {
     QString error;
-    if (SpellLanguage::For(SpellLanguage::DefaultLanguage().isEmpty() ? QStringLiteral("en_US")
-                                                                       : SpellLanguage::DefaultLanguage(),
-                           &error))
+    if (SpellLanguage::For(SpellDictionarySearch::WantedLanguage(), &error))
         return true;
     if (why)
         *why = QStringLiteral("No spelling dictionary is installed (%1).").arg(error);
@@ -70,7 +69,7 @@ void Attach(RichTextBox *box, const QString &language)
         return;
     auto *marks = new SpellMarks(box);
     marks->SetEnabled(Enabled());
-    marks->SetLanguage(SpellLanguage::For(language.isEmpty() ? SpellLanguage::DefaultLanguage() : language));
+    marks->SetLanguage(SpellLanguage::For(language.isEmpty() ? SpellDictionarySearch::WantedLanguage() : language));
     controls().append(box);
     QObject::connect(box, &RichTextBox::ContextMenuOpening, box,
                      [box](QMenu *menu, int position) { AddMenuEntries(box, menu, position); });
