@@ -28,7 +28,7 @@ bool isCapitalised(const QString &word)
 
 } // namespace
 
-SpellWordList::SpellWordList(QString file, QObject *parent) : QObject(parent), m_file(std::move(file)) {}
+SpellWordList::SpellWordList(QString file) : m_file(std::move(file)) {}
 
 SpellWordList &SpellWordList::Personal()
 {
@@ -110,8 +110,6 @@ bool SpellWordList::Add(const QString &word, QString *error)
     }
     const bool known = m_words.contains(entry);
     insert(entry);
-    if (!known)
-        emit WordAdded(entry);
     if (m_file.isEmpty() || known)
         return true;
     const QString folder = QFileInfo(m_file).absolutePath();

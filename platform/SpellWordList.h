@@ -1,8 +1,8 @@
 #pragma once
 
-#include <QObject>
 #include <QSet>
 #include <QString>
+#include <QStringList>
 
 // Words the user has said are right, beside the dictionary's own: the
 // personal word list, kept in a file of one word a line, and the words
@@ -13,10 +13,8 @@
 // The personal list is read from its file the first time it is asked, and
 // Add writes the whole list back in one piece, so a failed write leaves the
 // file as it was (the word then stays accepted until the program ends).
-class SpellWordList : public QObject
+class SpellWordList
 {
-    Q_OBJECT
-
 public:
     // The user's personal list, by default "Personal Dictionary.txt" in the
     // application's data folder; and the session's ignored words.
@@ -35,11 +33,8 @@ public:
     // Forgets every word (the file is left alone).
     void Clear();
 
-signals:
-    void WordAdded(const QString &word);
-
 private:
-    explicit SpellWordList(QString file, QObject *parent = nullptr);
+    explicit SpellWordList(QString file);
     void ensureRead() const;
     void insert(const QString &word) const;
 

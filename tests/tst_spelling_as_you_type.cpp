@@ -81,6 +81,20 @@ class tst_spelling_as_you_type : public MainWindowTest
 
     QTemporaryDir m_words;
 
+    // The entries of the menu the event opens (closed again at once).
+    QStringList shownBy(QContextMenuEvent event)
+    {
+        QStringList shown;
+        QTimer::singleShot(0, this, [&shown] {
+            if (auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget())) {
+                shown = entries(menu);
+                menu->close();
+            }
+        });
+        QApplication::sendEvent(rtf()->viewport(), &event);
+        return shown;
+    }
+
     void type(const QString &text)
     {
         QVERIFY(activate(m_main));
@@ -281,7 +295,8 @@ private slots:
         QVERIFY(entries(menu.get()).contains(QStringLiteral("edit-paste")));
     }
 
-    // A real right-click opens that menu over the word.
+    // A real right-click opens that menu over the word; so does the menu
+    // key, for the word at the caret.
     void rightClickOpensTheMenu()
     {
         rtf()->SetText(QStringLiteral("Hello wrold"));
@@ -290,17 +305,14 @@ private slots:
         QTextCursor c(rtf()->document());
         c.setPosition(8);
         const QPoint at = rtf()->cursorRect(c).center();
-        QStringList shown;
-        QTimer::singleShot(0, this, [&shown] {
-            if (auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget())) {
-                shown = entries(menu);
-                menu->close();
-            }
-        });
-        QContextMenuEvent click(QContextMenuEvent::Mouse, at, rtf()->viewport()->mapToGlobal(at));
-        QApplication::sendEvent(rtf()->viewport(), &click);
+        QWidget *viewport = rtf()->viewport();
+        QStringList shown = shownBy(QContextMenuEvent(QContextMenuEvent::Mouse, at, viewport->mapToGlobal(at)));
         QVERIFY2(shown.contains(QStringLiteral("spellAddToDictionary")), qPrintable(shown.join(u',')));
         QVERIFY(shown.contains(QStringLiteral("edit-copy")));
+
+        rtf()->SetSelStart(9);
+        shown = shownBy(QContextMenuEvent(QContextMenuEvent::Keyboard, QPoint(), viewport->mapToGlobal(QPoint())));
+        QVERIFY2(shown.contains(QStringLiteral("spellIgnoreAll")), qPrintable(shown.join(u',')));
     }
 
     // Add to Dictionary: written to the personal list, unmarked in every
