@@ -227,6 +227,26 @@ private slots:
         QCOMPARE(box->document()->availableUndoSteps(), 0);
     }
 
+    // Words in table cells are marked and drawn like any others.
+    void tableCells()
+    {
+        rtf()->SetSelRTF(QByteArrayLiteral(
+            "{\\rtf1\\ansi{\\fonttbl{\\f0 Verdana;}}\\f0 Before\\par"
+            "\\trowd\\cellx2000\\cellx4000\\intbl teh first\\cell\\intbl a secnd\\cell\\row"
+            "\\trowd\\cellx2000\\cellx4000\\intbl fine\\cell\\intbl wrold\\cell\\row After\\par}"));
+        QCOMPARE(settledMarks(rtf()), (QStringList{"teh", "secnd", "wrold"}));
+        QVERIFY(activate(m_main));
+        const QImage picture = rtf()->viewport()->grab().toImage();
+        int red = 0;
+        for (int y = 0; y < picture.height(); ++y) {
+            for (int x = 0; x < picture.width(); ++x) {
+                const QColor pixel = picture.pixelColor(x, y);
+                red += pixel.red() > 150 && pixel.green() < 110 && pixel.blue() < 110;
+            }
+        }
+        QVERIFY(red > 40);   // three words' waves
+    }
+
     // The marks are the window's alone: not in a saved file, not on the
     // clipboard, not on the undo stack.
     void marksAreNotInTheDocument()
