@@ -22,6 +22,7 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMimeData>
+#include <QRandomGenerator>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextDocument>
@@ -206,6 +207,47 @@ private slots:
         QCOMPARE(marked.first(), QStringLiteral("wrold"));
         QCOMPARE(marked.count(QStringLiteral("teh")), 3000);
         QCOMPARE(marked.last(), QStringLiteral("wrnog"));
+    }
+
+    // However the text is edited, the marks kept up edit by edit are the
+    // marks a fresh check finds.
+    void marksAfterManyEditsAreAFreshCheck()
+    {
+        rtf()->SetText(QStringLiteral("A start for the edits to work on, with teh odd wrold in it."));
+        const QStringList words{"good ", "wrold ", "teh ", "fine", "xq", "\n", "don't ", "cann't ", "9 ", "-"};
+        QRandomGenerator random(22);
+        QTextCursor c(rtf()->document());
+        for (int i = 0; i < 400; ++i) {
+            const int length = rtf()->document()->characterCount() - 1;
+            // Never at the very start, where the view's caret stays: these
+            // edits are not typing.
+            const int at = 1 + int(random.bounded(std::max(1, length)));
+            c.setPosition(std::min(at, length));
+            if (random.bounded(3) == 0) {
+                c.setPosition(std::min(length, at + 1 + int(random.bounded(12))), QTextCursor::KeepAnchor);
+                c.removeSelectedText();
+            } else {
+                const QString word = words.at(random.bounded(int(words.size())));
+                if (word == QLatin1String("\n"))
+                    c.insertBlock();
+                else
+                    c.insertText(word);
+            }
+            if (i % 7 == 0)
+                QCoreApplication::processEvents();
+        }
+        const QStringList kept = settledMarks(rtf());
+        QList<int> keptAt;
+        for (const SpellMarks::Word &w : marksOf(rtf())->Marks())
+            keptAt << w.start << w.length;
+        marksOf(rtf())->SetEnabled(false);
+        marksOf(rtf())->SetEnabled(true);
+        QCOMPARE(settledMarks(rtf()), kept);
+        QList<int> freshAt;
+        for (const SpellMarks::Word &w : marksOf(rtf())->Marks())
+            freshAt << w.start << w.length;
+        QCOMPARE(freshAt, keptAt);
+        QVERIFY(kept.size() > 20);
     }
 
     // On opening, what is on screen is marked at once and the rest while
