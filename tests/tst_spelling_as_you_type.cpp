@@ -47,6 +47,20 @@ QStringList settledMarks(RichTextBox *box)
     return marks->MarkedWords();
 }
 
+// The pixels of the marks' red inside the rectangle.
+int redPixels(const QImage &picture, const QRect &area)
+{
+    int red = 0;
+    const QRect inside = area & picture.rect();
+    for (int y = inside.top(); y <= inside.bottom(); ++y) {
+        for (int x = inside.left(); x <= inside.right(); ++x) {
+            const QColor pixel = picture.pixelColor(x, y);
+            red += pixel.red() > 150 && pixel.green() < 110 && pixel.blue() < 110;
+        }
+    }
+    return red;
+}
+
 QStringList entries(const QMenu *menu)
 {
     QStringList names;
@@ -320,14 +334,7 @@ private slots:
         QCOMPARE(settledMarks(rtf()), (QStringList{"teh", "secnd", "wrold"}));
         QVERIFY(activate(m_main));
         const QImage picture = rtf()->viewport()->grab().toImage();
-        int red = 0;
-        for (int y = 0; y < picture.height(); ++y) {
-            for (int x = 0; x < picture.width(); ++x) {
-                const QColor pixel = picture.pixelColor(x, y);
-                red += pixel.red() > 150 && pixel.green() < 110 && pixel.blue() < 110;
-            }
-        }
-        QVERIFY(red > 40);   // three words' waves
+        QVERIFY(redPixels(picture, picture.rect()) > 40);   // three words' waves
     }
 
     // The marks are the window's alone: not in a saved file, not on the
@@ -600,14 +607,7 @@ private slots:
             const int left = rtf()->cursorRect(c).left();
             c.setPosition(to);
             const QRect end = rtf()->cursorRect(c);
-            int red = 0;
-            for (int x = left; x < end.left(); ++x) {
-                for (int y = end.top(); y < end.bottom() + 4 && y < picture.height(); ++y) {
-                    const QColor pixel = picture.pixelColor(x, y);
-                    red += pixel.red() > 150 && pixel.green() < 110 && pixel.blue() < 110;
-                }
-            }
-            return red;
+            return redPixels(picture, QRect(QPoint(left, end.top()), QPoint(end.left() - 1, end.bottom() + 3)));
         };
         QVERIFY(redBelow(6, 11) > 5);
         QCOMPARE(redBelow(0, 5), 0);
