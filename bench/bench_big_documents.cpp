@@ -8,8 +8,10 @@
 #include "documents/fileMod.h"
 #include "documents/frmDoc.h"
 #include "platform/RichTextBox.h"
+#include "platform/SpellMarks.h"
 #include "shell/frmMain.h"
 #include "shell/modRegistry.h"
+#include "spelling/modSpellAsYouType.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
@@ -80,10 +82,12 @@ void typeKey(QWidget *target, Qt::Key key, const QString &text)
 }
 
 // From nothing to a main window showing the file and having taken one key
-// through the event queue.
-void openIntoWindow(benchmark::State &state, int paragraphs)
+// through the event queue; with spelling as you type on unless `checking`
+// is false.
+void openIntoWindow(benchmark::State &state, int paragraphs, bool checking = true)
 {
     const QString path = fileOf(paragraphs);
+    modSpellAsYouType::SetEnabled(checking);
     for (auto _ : state) {
         QElapsedTimer timer;
         timer.start();
@@ -103,6 +107,100 @@ void openIntoWindow(benchmark::State &state, int paragraphs)
 
 void BM_OpenIntoWindow1MB(benchmark::State &state) { openIntoWindow(state, 2000); }
 void BM_OpenIntoWindow10MB(benchmark::State &state) { openIntoWindow(state, 20000); }
+// Spelling as you type off (0) and on (1): on, the opening is no slower by
+// more than a tenth. Every word of these documents is misspelt in English,
+// so the marks are as many as they can be.
+void BM_OpenIntoWindowChecking10MB(benchmark::State &state)
+{
+    openIntoWindow(state, 20000, state.range(0) != 0);
+    modSpellAsYouType::SetEnabled(true);
+}
+
+// A window on the middle of a document whose checking as you type (on or
+// off) has gone over all of it.
+struct CheckedWindow
+{
+    std::unique_ptr<frmMain> main;
+    frmDoc *doc = nullptr;
+    SpellMarks *marks = nullptr;
+    double checkedMs = 0;
+
+    CheckedWindow(int paragraphs, bool checking)
+    {
+        modSpellAsYouType::SetEnabled(checking);
+        main = std::make_unique<frmMain>();
+        main->MDIForm_Load();
+        main->show();
+        fileMod::OpenFile(fileOf(paragraphs));
+        doc = main->ActiveForm();
+        doc->rtf1->document()->documentLayout()->documentSize();
+        QTextCursor middle(doc->rtf1->document()->findBlockByNumber(paragraphs / 2));
+        middle.movePosition(QTextCursor::NextWord);
+        doc->rtf1->setTextCursor(middle);
+        marks = SpellMarks::Of(doc->rtf1);
+        // Idle from here on: how long until all of it is checked.
+        QElapsedTimer settling;
+        settling.start();
+        while (marks && marks->Pending() && settling.elapsed() < 60000)
+            QApplication::processEvents();
+        checkedMs = double(settling.elapsed());
+        while (settling.elapsed() < 500)
+            QApplication::processEvents();
+    }
+    ~CheckedWindow()
+    {
+        doc->bChanged = false;
+        modSpellAsYouType::SetEnabled(true);
+    }
+};
+
+// One key typed in the middle and, with checking on (1), the check it
+// starts, against checking off (0); the screen is drawn afterwards, untimed,
+// as in BM_Keystroke. A space finishes the word before it, which is checked;
+// a letter starts one, which is not. Target <= 1 ms at 10 MB. Every word of
+// these documents is misspelt in English: the marks are as many as can be.
+void keystrokeChecking(benchmark::State &state, int paragraphs)
+{
+    CheckedWindow window(paragraphs, state.range(0) != 0);
+    RichTextBox *box = window.doc->rtf1;
+    bool space = false;
+    for (auto _ : state) {
+        QElapsedTimer timer;
+        timer.start();
+        if (space)
+            typeKey(box, Qt::Key_Space, QStringLiteral(" "));
+        else
+            typeKey(box, Qt::Key_A, QStringLiteral("a"));
+        if (window.marks)
+            window.marks->CheckNow();
+        state.SetIterationTime(double(timer.nsecsElapsed()) / 1e9);
+        QApplication::processEvents();
+        space = !space;
+        if (!space) {
+            box->textCursor().deletePreviousChar();
+            box->textCursor().deletePreviousChar();
+            QApplication::processEvents();
+        }
+    }
+    state.counters["marks"] = window.marks ? double(window.marks->Marks().size()) : 0;
+    state.counters["allCheckedMs"] = window.checkedMs;
+}
+
+// The whole screen drawn, with its marks (1) and without (0).
+void BM_DrawScreenChecking10MB(benchmark::State &state)
+{
+    CheckedWindow window(20000, state.range(0) != 0);
+    QWidget *viewport = window.doc->rtf1->viewport();
+    for (auto _ : state) {
+        QElapsedTimer timer;
+        timer.start();
+        viewport->repaint();
+        state.SetIterationTime(double(timer.nsecsElapsed()) / 1e9);
+    }
+}
+
+void BM_KeystrokeChecking1MB(benchmark::State &state) { keystrokeChecking(state, 2000); }
+void BM_KeystrokeChecking10MB(benchmark::State &state) { keystrokeChecking(state, 20000); }
 
 // One character typed in the middle of the document, statistics included;
 // or, with `removal`, one taken away with Backspace.
@@ -213,6 +311,14 @@ void BM_LongParagraphBoldRuns(benchmark::State &state) { layoutParagraph(state, 
 
 BENCHMARK(BM_OpenIntoWindow1MB)->Unit(benchmark::kMillisecond)->Iterations(3)->UseManualTime();
 BENCHMARK(BM_OpenIntoWindow10MB)->Unit(benchmark::kMillisecond)->Iterations(3)->UseManualTime();
+BENCHMARK(BM_OpenIntoWindowChecking10MB)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(3)
+    ->UseManualTime();
+BENCHMARK(BM_KeystrokeChecking1MB)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond)->Iterations(200)
+    ->UseManualTime();
+BENCHMARK(BM_KeystrokeChecking10MB)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond)->Iterations(200)
+    ->UseManualTime();
+BENCHMARK(BM_DrawScreenChecking10MB)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond)->Iterations(50)
+    ->UseManualTime();
 BENCHMARK(BM_Keystroke1MB)->Unit(benchmark::kMicrosecond)->Iterations(200)->UseManualTime();
 BENCHMARK(BM_Keystroke10MB)->Unit(benchmark::kMicrosecond)->Iterations(200)->UseManualTime();
 BENCHMARK(BM_Backspace10MB)->Unit(benchmark::kMicrosecond)->Iterations(100)->UseManualTime();

@@ -7,6 +7,7 @@
 #include "platform/rtf/RtfWriter.h"
 #include "shell/frmMain.h"
 #include "shell/modMessageError.h"
+#include "spelling/modSpellAsYouType.h"
 #include "spelling/progressForm.h"
 
 #include <QPointer>
@@ -38,6 +39,8 @@ void Enter(frmDoc *doc)
     progress->Advance(25);
 
     auto *screen = new frmFScreen(doc, frmMain::instance());
+    // The full-screen text is marked as its document is, in its language.
+    modSpellAsYouType::Attach(screen->FSRTB, modSpellAsYouType::LanguageOf(doc->rtf1));
     progress->Advance(25);
     screen->Form_Load();
     progress->Advance(25);

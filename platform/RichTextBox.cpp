@@ -19,7 +19,9 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QHash>
+#include <QContextMenuEvent>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QLocale>
 #include <QMimeData>
 #include <QMouseEvent>
@@ -185,6 +187,8 @@ struct RichTextBox::Private
     // The modifiers held when each key still down went down: a chord's
     // release reports them, whichever key of it comes up first.
     QHash<quint64, Qt::KeyboardModifiers> pressedWith;
+
+    Overlay overlay;
 };
 
 namespace {
@@ -320,7 +324,8 @@ void RichTextBox::EndUpdate()
 
 RichTextBox::~RichTextBox()
 {
-    delete d;
+    // Children go after this, and may still say goodbye (SetOverlay).
+    delete std::exchange(d, nullptr);
 }
 
 // ---------------------------------------------------------------- text
@@ -1733,4 +1738,44 @@ void RichTextBox::resizeEvent(QResizeEvent *event)
     QTextEdit::resizeEvent(event);
     if (currentWrapWidth() != before)
         restartLineCount();
+}
+
+void RichTextBox::SetOverlay(Overlay overlay)
+{
+    if (!d)
+        return;
+    d->overlay = std::move(overlay);
+    viewport()->update();
+}
+
+void RichTextBox::paintEvent(QPaintEvent *event)
+{
+    QTextEdit::paintEvent(event);
+    if (d->overlay) {
+        QPainter painter(viewport());
+        painter.setClipRect(event->rect());
+        d->overlay(painter, event->rect());
+    }
+}
+
+QMenu *RichTextBox::ContextMenu(const QPoint &viewportPos)
+{
+    QMenu *standard = createStandardContextMenu(viewportPos);
+    auto *menu = new QMenu(this);
+    emit ContextMenuOpening(menu, cursorForPosition(viewportPos).position());
+    if (!menu->isEmpty())
+        menu->addSeparator();
+    // The control's own entries move over; the standard menu owns them, so
+    // it goes with the new one.
+    for (QAction *action : standard->actions())
+        menu->addAction(action);
+    standard->setParent(menu, standard->windowFlags());
+    return menu;
+}
+
+void RichTextBox::contextMenuEvent(QContextMenuEvent *event)
+{
+    const QPoint at = event->reason() == QContextMenuEvent::Keyboard ? cursorRect().center() : event->pos();
+    std::unique_ptr<QMenu> menu(ContextMenu(at));
+    menu->exec(event->globalPos());
 }

@@ -5,9 +5,11 @@
 #include <QByteArray>
 #include <QString>
 #include <QTextEdit>
+#include <functional>
 #include <memory>
 #include <optional>
 
+class QMenu;
 class QPrinter;
 class QTextBlock;
 
@@ -170,7 +172,21 @@ public:
     void SetClipboardKeysEnabled(bool enabled);
     bool ClipboardKeysEnabled() const;
 
+    // Drawn over the text after the text itself, with the exposed part of
+    // the viewport: marks that are the control's, not the document's (an
+    // empty function draws nothing).
+    using Overlay = std::function<void(QPainter &painter, const QRect &exposed)>;
+    void SetOverlay(Overlay overlay);
+
+    // The menu a right-click at a viewport point opens: what listeners of
+    // ContextMenuOpening add, then the control's own entries (undo, cut,
+    // copy, paste, select all). The caller owns it.
+    QMenu *ContextMenu(const QPoint &viewportPos);
+
 signals:
+    // A context menu is being built for the document position under the
+    // mouse (or the caret, from the keyboard); listeners may add entries.
+    void ContextMenuOpening(QMenu *menu, int position);
     void Change();
     void SelChange();
     void KeyPress(int keyAscii);
@@ -187,6 +203,8 @@ protected:
     void keyReleaseEvent(QKeyEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
     QMimeData *createMimeDataFromSelection() const override;
     bool canInsertFromMimeData(const QMimeData *source) const override;
     void insertFromMimeData(const QMimeData *source) override;

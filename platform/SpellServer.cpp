@@ -1,7 +1,7 @@
 #include "SpellServer.h"
 
-#include "SpellDictionary.h"
 #include "SpellDictionarySearch.h"
+#include "SpellLanguage.h"
 #include "SpellServerDocument.h"
 #include "SpellServerError.h"
 #include "SpellingSuggestions.h"
@@ -42,28 +42,18 @@ std::shared_ptr<SpellServer> SpellServer::Create(const QString &className)
         lastCreateError() = QStringLiteral("No server of the class %1").arg(className);
         return nullptr;
     }
-    const QString wanted = SpellDictionarySearch::WantedLanguage();
-    QStringList reasons;
-    for (const auto &candidate : SpellDictionarySearch::CandidatesFor(wanted)) {
-        QString why;
-        std::unique_ptr<SpellDictionary> dictionary =
-            SpellDictionary::Load(candidate.affPath, candidate.dicPath, &why);
-        if (!dictionary) {
-            reasons.append(why);
-            continue;
-        }
-        std::shared_ptr<SpellServer> server(new SpellServer);
-        server->m_dictionary = std::move(dictionary);
-        server->m_language = candidate.language;
-        server->m_dictionaryPath = candidate.dicPath;
-        runningServers().append(server);
-        return server;
+    QString why;
+    std::shared_ptr<SpellLanguage> dictionary = SpellLanguage::For(SpellDictionarySearch::WantedLanguage(), &why);
+    if (!dictionary) {
+        lastCreateError() = why;
+        return nullptr;
     }
-    lastCreateError() = reasons.isEmpty()
-        ? QStringLiteral("No Hunspell dictionary in %1")
-              .arg(SpellDictionarySearch::SearchPath().join(QLatin1String(", ")))
-        : reasons.join(QLatin1String("; "));
-    return nullptr;
+    std::shared_ptr<SpellServer> server(new SpellServer);
+    server->m_dictionary = std::move(dictionary);
+    server->m_language = server->m_dictionary->Name();
+    server->m_dictionaryPath = server->m_dictionary->DictionaryPath();
+    runningServers().append(server);
+    return server;
 }
 
 QString SpellServer::LastCreateError()
@@ -112,12 +102,9 @@ SpellingSuggestions SpellServer::GetSpellingSuggestions(const QString &word) con
 bool SpellServer::IsCorrect(const QString &word) const
 {
     requireRunning();
-    const auto known = m_known.constFind(word);
-    if (known != m_known.cend())
-        return known.value();
-    const bool correct = m_dictionary->Spell(word);
-    m_known.insert(word, correct);
-    return correct;
+    // The words ignored for the session are the as-you-type marks' own; the
+    // run lists them still, as it always has.
+    return m_dictionary->IsCorrect(word, false);
 }
 
 void SpellServer::Quit(bool saveChanges)
@@ -128,7 +115,6 @@ void SpellServer::Quit(bool saveChanges)
         document->m_open = false;
     m_documents.clear();
     m_running = false;
-    m_known.clear();
     m_dictionary.reset();
     auto &servers = runningServers();
     servers.erase(std::remove_if(servers.begin(), servers.end(),

@@ -1,11 +1,10 @@
 #pragma once
 
-#include <QHash>
 #include <QList>
 #include <QString>
 #include <memory>
 
-class SpellDictionary;
+class SpellLanguage;
 class SpellServerDocument;
 class SpellingSuggestions;
 
@@ -54,8 +53,8 @@ public:
     QString Language() const { return m_language; }
     QString DictionaryPath() const { return m_dictionaryPath; }
 
-    // True for a correctly spelt word. Answers are remembered: running text
-    // repeats its words, and the dictionary is the slow part.
+    // True for a correctly spelt word: in the dictionary or in the user's
+    // personal word list.
     bool IsCorrect(const QString &word) const;
 
 private:
@@ -64,10 +63,9 @@ private:
     void requireRunning() const;
     void documentClosed(const SpellServerDocument *document);
 
-    std::unique_ptr<SpellDictionary> m_dictionary;
+    std::shared_ptr<SpellLanguage> m_dictionary;   // shared with every other checker
     QString m_language;
     QString m_dictionaryPath;
     QList<std::shared_ptr<SpellServerDocument>> m_documents;   // the active one last
-    mutable QHash<QString, bool> m_known;
     bool m_running = true;
 };

@@ -27,6 +27,7 @@
 #include "shell/ToolbarIcons.h"
 #include "shell/genMod.h"
 #include "shell/modRegistry.h"
+#include "spelling/modSpellAsYouType.h"
 #include "spelling/modSpellCheck.h"
 
 #include <QAction>
@@ -208,6 +209,10 @@ void frmMain::buildMenus()
     addEntry(toolbars, QStringLiteral("standard"), QStringLiteral("&Standard Bar"))->setCheckable(true);
     addEntry(toolbars, QStringLiteral("format"), QStringLiteral("&Format Bar"))->setCheckable(true);
     addEntry(toolbars, QStringLiteral("menuViewToolbarFontbar"), QStringLiteral("&Font Bar"))->setCheckable(true);
+    addEntry(view, QStringLiteral("menuViewSpellAsYouType"), QStringLiteral("&Check Spelling as You Type"))
+        ->setCheckable(true);
+    // The toggle's tooltip says why it is greyed out.
+    view->setToolTipsVisible(true);
     addSeparator(view, QStringLiteral("menuViewSep1"));
     addEntry(view, QStringLiteral("menuViewFullScreen"), QStringLiteral("Full &Screen"), QKS(Qt::Key_F11));
 
@@ -232,6 +237,11 @@ void frmMain::buildMenus()
     connect(addEntry(tools, QStringLiteral("menuToolsSpellCheck"), QStringLiteral("&Spell Check Document"),
                      QKS(Qt::Key_F7)),
             &QAction::triggered, this, [] { modSpellCheck::menuToolsSpellCheck_Click(); });
+    QMenu *language = addSubMenu(tools, QStringLiteral("menuToolsLanguage"), QStringLiteral("&Language"));
+    connect(language, &QMenu::aboutToShow, this, [this, language] {
+        frmDoc *doc = ActiveForm();
+        modSpellAsYouType::FillLanguageMenu(language, doc ? doc->rtf1 : nullptr);
+    });
 
     m_windowMenu = addSubMenu(nullptr, QStringLiteral("window"), QStringLiteral("&Window"));
     addEntry(m_windowMenu, QStringLiteral("newind"), QStringLiteral("&New Window"));
@@ -312,6 +322,7 @@ void frmMain::connectCommands()
         {"format", &frmMain::format_Click},
         {"menuViewToolbarFontbar", &frmMain::menuViewToolbarFontbar_Click},
         {"menuViewFullScreen", &frmMain::menuViewFullScreen_Click},
+        {"menuViewSpellAsYouType", &frmMain::menuViewSpellAsYouType_Click},
         {"tileh", &frmMain::tileh_Click},
         {"tilev", &frmMain::tilev_Click},
         {"cascade", &frmMain::cascade_Click},
@@ -613,6 +624,7 @@ QMdiSubWindow *frmMain::AddDocument(frmDoc *doc)
     sub->setWindowIcon(ToolbarIcons::icon(QStringLiteral("new")));
     doc->attachToSubWindow(sub);
     connectDocument(doc);
+    modSpellAsYouType::Attach(doc->rtf1);
     for (const char *name : {"edit", "formatmenu", "menuTools", "menuInsert"}) {
         if (QAction *menu = Menu(QLatin1String(name))) {
             menu->setEnabled(true);
@@ -861,6 +873,8 @@ void frmMain::MDIForm_Load()
 
     modRegistry::CreateSettingsKey(modRegistry::HKEY_LOCAL_MACHINE, modRegistry::QuilletKey);
 
+    modSpellAsYouType::ShowToggle(Menu(QStringLiteral("menuViewSpellAsYouType")));
+
     FillDriveTree();
 
     if (!genMod::CommandLine().isEmpty())
@@ -1046,6 +1060,11 @@ void frmMain::standard_Click() { modView::InvertVisibility(stdbar); }
 void frmMain::format_Click() { modView::InvertVisibility(formatbar); }
 void frmMain::menuViewToolbarFontbar_Click() { modView::InvertVisibility(picFont); }
 void frmMain::menuViewFullScreen_Click() { modFullScreen::Enter(ActiveForm()); }
+
+void frmMain::menuViewSpellAsYouType_Click()
+{
+    modSpellAsYouType::SetEnabled(Menu(QStringLiteral("menuViewSpellAsYouType"))->isChecked());
+}
 void frmMain::tileh_Click() { modView::Arrange(mdiArea, modView::vbTileHorizontal); }
 void frmMain::tilev_Click() { modView::Arrange(mdiArea, modView::vbTileVertical); }
 void frmMain::cascade_Click() { modView::Arrange(mdiArea, modView::vbCascade); }

@@ -131,6 +131,7 @@ public:
     void format_Click();
     void menuViewToolbarFontbar_Click();
     void menuViewFullScreen_Click();
+    void menuViewSpellAsYouType_Click();
     void tileh_Click();
     void tilev_Click();
     void cascade_Click();

@@ -169,15 +169,20 @@ int ReplaceAll(RichTextBox *box, const QString &word, const QString &replacement
     QTextCursor cursor(document);
     cursor.beginEditBlock();
     // From the end, so that earlier positions stay where they were found.
-    for (auto it = positions.crbegin(); it != positions.crend(); ++it) {
-        cursor.setPosition(*it + 1);
-        const QTextCharFormat format = cursor.charFormat();
-        cursor.setPosition(*it);
-        cursor.setPosition(*it + int(word.size()), QTextCursor::KeepAnchor);
-        cursor.insertText(replacement, format);
-    }
+    for (auto it = positions.crbegin(); it != positions.crend(); ++it)
+        ReplaceKeepingFormat(cursor, *it, int(word.size()), replacement);
     cursor.endEditBlock();
     return int(positions.size());
+}
+
+void ReplaceKeepingFormat(QTextCursor &cursor, int start, int length, const QString &replacement)
+{
+    // The format after the first letter is that letter's own.
+    cursor.setPosition(start + 1);
+    const QTextCharFormat format = cursor.charFormat();
+    cursor.setPosition(start);
+    cursor.setPosition(start + length, QTextCursor::KeepAnchor);
+    cursor.insertText(replacement, format);
 }
 
 void Reset()

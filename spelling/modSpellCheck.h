@@ -3,6 +3,7 @@
 #include <QString>
 #include <memory>
 
+class QTextCursor;
 class RichTextBox;
 class SpellServer;
 class SpellingErrors;
@@ -39,6 +40,10 @@ void QuitHeldServer();
 // its first letter. One undo step; Change is raised once. Returns the
 // number of occurrences replaced.
 int ReplaceAll(RichTextBox *box, const QString &word, const QString &replacement);
+
+// Replaces [start, start + length) through the cursor, in the format of its
+// first letter. The caller makes it part of an edit block.
+void ReplaceKeepingFormat(QTextCursor &cursor, int start, int length, const QString &replacement);
 
 // Tests: quit every running server and forget the references.
 void Reset();
