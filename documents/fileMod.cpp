@@ -123,7 +123,7 @@ bool loadInto(frmDoc *doc, const QString &name, int fileType, QString &reason)
             reason = QStringLiteral("The file could not be read.");
         return false;
     }
-    doc->SetFile(name, fileType);
+    doc->SetFile(name, doc->rtf1->LoadedFileType());
     doc->bChanged = false;
     if (doc->rtf1->LoadedStrayBytes())
         tellWhenShown(strayBytesText(name));

@@ -65,11 +65,117 @@ void readPlainText(const QByteArray &bytes, QTextDocument &doc, DocumentFile::Re
     result.strayBytes = decoded.strayBytes;
 }
 
+// Formats that are never text, by the name's extension (lower case).
+struct ForeignName
+{
+    const char *suffix;
+    const char *name;
+};
+constexpr ForeignName foreignNames[] = {
+    {"docx", "a Word document (.docx)"},
+    {"docm", "a Word macro-enabled document (.docm)"},
+    {"dotx", "a Word template (.dotx)"},
+    {"dotm", "a Word macro-enabled template (.dotm)"},
+    {"doc", "a Word 97-2003 document (.doc)"},
+    {"dot", "a Word 97-2003 template (.dot)"},
+    {"odt", "an OpenDocument text (.odt)"},
+    {"ott", "an OpenDocument text template (.ott)"},
+    {"pdf", "a PDF document (.pdf)"},
+    {"xlsx", "an Excel workbook (.xlsx)"},
+    {"xls", "an Excel 97-2003 workbook (.xls)"},
+    {"pptx", "a PowerPoint presentation (.pptx)"},
+    {"ppt", "a PowerPoint 97-2003 presentation (.ppt)"},
+    {"ods", "an OpenDocument spreadsheet (.ods)"},
+    {"odp", "an OpenDocument presentation (.odp)"},
+    {"odg", "an OpenDocument drawing (.odg)"},
+    {"epub", "an EPUB book (.epub)"},
+    {"zip", "a ZIP archive (.zip)"},
+    {"wps", "a Works document (.wps)"},
+    {"wpd", "a WordPerfect document (.wpd)"},
+    {"pages", "a Pages document (.pages)"},
+};
+
+// The format the name's extension says, when it is one of the above.
+QString formatByName(const QString &path)
+{
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    for (const ForeignName &entry : foreignNames) {
+        if (suffix == QLatin1String(entry.suffix))
+            return QString::fromLatin1(entry.name);
+    }
+    return {};
+}
+
+bool isZip(const QByteArray &bytes)
+{
+    // A local file header, or the end record of an empty archive.
+    return bytes.startsWith("PK\x03\x04") || bytes.startsWith("PK\x05\x06");
+}
+
+// What a zip package holds, told by the parts every such package has.
+QString zipFormat(const QByteArray &bytes, const QString &byName)
+{
+    // An OpenDocument package starts with its media type, stored as is.
+    if (bytes.mid(30, 8) == "mimetype") {
+        const QByteArray type = bytes.mid(38, 80);
+        if (type.startsWith("application/vnd.oasis.opendocument.text"))
+            return QStringLiteral("an OpenDocument text (.odt)");
+        if (type.startsWith("application/vnd.oasis.opendocument.spreadsheet"))
+            return QStringLiteral("an OpenDocument spreadsheet (.ods)");
+        if (type.startsWith("application/vnd.oasis.opendocument.presentation"))
+            return QStringLiteral("an OpenDocument presentation (.odp)");
+        if (type.startsWith("application/epub+zip"))
+            return QStringLiteral("an EPUB book (.epub)");
+    }
+    // Part names are stored uncompressed in the headers.
+    if (bytes.contains("word/document.xml") || bytes.contains("word/_rels/"))
+        return byName.contains(QLatin1String("Word")) ? byName : QStringLiteral("a Word document (.docx)");
+    if (bytes.contains("xl/workbook.xml"))
+        return QStringLiteral("an Excel workbook (.xlsx)");
+    if (bytes.contains("ppt/presentation.xml"))
+        return QStringLiteral("a PowerPoint presentation (.pptx)");
+    return byName.isEmpty() ? QStringLiteral("a ZIP archive") : byName;
+}
+
+// Rich Text under a name of another format (a .doc Word saved as RTF) is
+// read as Rich Text whatever the way in, never as its markup.
+bool richByName(const QString &path, const QByteArray &bytes)
+{
+    return !formatByName(path).isEmpty() && RtfReader::isRtf(bytes);
+}
+
 QString rtfFailure(const QString &path, const RtfReader::Result &read)
 {
     return QStringLiteral("Cannot read \"%1\": %2")
         .arg(path, read.errorText.isEmpty() ? QStringLiteral("it is not a valid Rich Text file") : read.errorText);
 }
+}
+
+QString DocumentFile::foreignFormat(const QString &path, const QByteArray &bytes)
+{
+    const QString byName = formatByName(path);
+    QString format;
+    if (isZip(bytes))
+        format = zipFormat(bytes, byName);
+    else if (bytes.startsWith("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1"))
+        format = byName.isEmpty() ? QStringLiteral("a Word 97-2003 document or another older Office file") : byName;
+    else if (bytes.startsWith("%PDF-"))
+        format = QStringLiteral("a PDF document");
+    else if (!RtfReader::isRtf(bytes))
+        format = byName;   // Word once saved Rich Text under .doc: that is read as such
+    if (format.isEmpty())
+        return {};
+    return QStringLiteral("it is %1, a format Quillet cannot open").arg(format);
+}
+
+QString DocumentFile::refusesText(const QString &path)
+{
+    const QString byName = formatByName(path);
+    if (byName.isEmpty())
+        return {};
+    return QStringLiteral("Cannot save \"%1\" as plain text: its name says it is %2, and no program could "
+                          "read it as one. Choose a name ending in .txt or .rtf.")
+        .arg(QFileInfo(path).fileName(), byName);
 }
 
 DocumentFile::ReadResult DocumentFile::read(const QString &path, int type, QTextDocument &doc)
@@ -80,9 +186,14 @@ DocumentFile::ReadResult DocumentFile::read(const QString &path, int type, QText
     if (!result.errorText.isEmpty())
         return result;
 
+    if (const QString foreign = foreignFormat(path, bytes); !foreign.isEmpty()) {
+        result.errorText = QStringLiteral("Cannot open \"%1\": %2").arg(path, foreign);
+        return result;
+    }
     const bool undo = doc.isUndoRedoEnabled();
     doc.setUndoRedoEnabled(false);
-    if (type == Rtf && RtfReader::isRtf(bytes)) {
+    result.type = richByName(path, bytes) ? Rtf : type;
+    if (result.type == Rtf && RtfReader::isRtf(bytes)) {
         const RtfReader::Result read = RtfReader::read(bytes, doc);
         if (!read.ok) {
             doc.setUndoRedoEnabled(undo);
@@ -105,7 +216,12 @@ DocumentFile::ReadResult DocumentFile::readText(const QString &path, int type, Q
     const QByteArray bytes = load(path, type, result.errorText);
     if (!result.errorText.isEmpty())
         return result;
-    if (type == Rtf && RtfReader::isRtf(bytes)) {
+    if (const QString foreign = foreignFormat(path, bytes); !foreign.isEmpty()) {
+        result.errorText = QStringLiteral("Cannot open \"%1\": %2").arg(path, foreign);
+        return result;
+    }
+    result.type = richByName(path, bytes) ? Rtf : type;
+    if (result.type == Rtf && RtfReader::isRtf(bytes)) {
         const RtfReader::Result read = RtfReader::readText(bytes, TextFile::lineEndText(result.lineEnd), text);
         if (!read.ok) {
             text.clear();

@@ -143,6 +143,7 @@ struct RichTextBox::Private
     TextFile::LineEnd lineEnd = TextFile::platformLineEnd();
     TextFile::Encoding encoding = TextFile::Encoding::Utf8;
     bool strayBytes = false;
+    int loadedType = 0;
     int changeSuppression = 0;   // > 0 while a programmatic edit raises Change itself
     int lastAnchor = -1;
     int lastPosition = -1;
@@ -883,6 +884,7 @@ bool RichTextBox::LoadFile(const QString &path, int fileType)
     d->lineEnd = read.lineEnd;
     d->encoding = read.encoding;
     d->strayBytes = read.strayBytes;
+    d->loadedType = read.type;
     d->tail = std::move(tail);
     d->loadNotice = notice;
     // Narrower than this, the shown part could outgrow the page again.
@@ -1017,6 +1019,12 @@ bool RichTextBox::SaveFile(const QString &path, int fileType)
         d->lastError = QStringLiteral("Cannot save \"%1\": unknown file type %2").arg(path).arg(fileType);
         return false;
     }
+    // Text under a .docx or .pdf name would destroy what the name promises.
+    if (fileType == rtfText) {
+        d->lastError = DocumentFile::refusesText(path);
+        if (!d->lastError.isEmpty())
+            return false;
+    }
     return FileWriter::write(path, FileBytes(fileType), &d->lastError);
 }
 
@@ -1044,6 +1052,11 @@ QString RichTextBox::LastError() const
 bool RichTextBox::LoadedStrayBytes() const
 {
     return d->strayBytes;
+}
+
+int RichTextBox::LoadedFileType() const
+{
+    return d->loadedType;
 }
 
 void RichTextBox::InjectSaveFailure(qint64 afterBytes)

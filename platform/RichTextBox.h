@@ -127,6 +127,9 @@ public:
     // The last plain-text load met bytes that were not valid UTF-8 and read
     // them as Windows-1252; saving writes them as UTF-8.
     bool LoadedStrayBytes() const;
+    // The type the last load read its file as: the one asked for, unless the
+    // file's own format chose another (Rich Text saved under a .doc name).
+    int LoadedFileType() const;
     QString LoadNotice() const;
     bool HasHiddenTail() const;
     // Test seam: the next SaveFile (of any control) stops after writing this

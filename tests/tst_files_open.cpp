@@ -147,6 +147,80 @@ private slots:
         QTRY_COMPARE(captions(m_main), QStringList{QStringLiteral("Document 1")});
     }
 
+    // A file of another format is never read as text, by any way in and
+    // whatever its name: it is refused with its format named, no window is
+    // left, and the file stays as it was (a Save of its bytes read as text
+    // would have written garbage over it).
+    void otherFormatsAreRefused_data()
+    {
+        QTest::addColumn<QString>("way");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("format");
+
+        // Only the headers matter to the recognition; the archives need not be whole.
+        const QByteArray word = QByteArray("PK\x03\x04", 4) + QByteArray(26, '\0') + "[Content_Types].xml"
+                + QByteArray(40, '\0') + "PK\x03\x04word/document.xml";
+        const QByteArray odf = QByteArray("PK\x03\x04", 4) + QByteArray(26, '\0')
+                + "mimetypeapplication/vnd.oasis.opendocument.text";
+        const QByteArray ole = QByteArray("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) + QByteArray(504, '\0');
+        for (const char *way : {"open", "explorer", "drop"}) {
+            QTest::addRow("%s: Word package named .docx", way) << way << "letter.docx" << word << "Word document";
+            QTest::addRow("%s: Word package named .txt", way) << way << "letter.txt" << word << "Word document";
+            QTest::addRow("%s: Word package named .rtf", way) << way << "letter.rtf" << word << "Word document";
+            QTest::addRow("%s: OpenDocument named .txt", way) << way << "minutes.txt" << odf << "OpenDocument text";
+            QTest::addRow("%s: Word 97 file", way) << way << "old.doc" << ole << "Word 97-2003 document (.doc)";
+            QTest::addRow("%s: PDF", way) << way << "paper.pdf" << QByteArray("%PDF-1.4\n%\xE2\xE3\n") << "PDF";
+            QTest::addRow("%s: zip archive", way) << way << "photos" << QByteArray("PK\x05\x06", 4) + QByteArray(18, '\0')
+                                                  << "ZIP archive";
+            // Text under a name that promises a package: refused by the name.
+            QTest::addRow("%s: text named .docx", way) << way << "notes.docx" << QByteArray("plain words\n") << "Word document";
+        }
+    }
+    void otherFormatsAreRefused()
+    {
+        QFETCH(QString, way);
+        QFETCH(QString, name);
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, format);
+
+        const QString file = path(name);
+        QVERIFY(writeFile(file, bytes));
+        openBy(way, file, {QStringLiteral("OK")});
+
+        QTRY_COMPARE(askedOf(QStringLiteral("message")).size(), 1);
+        const QString text = askedOf(QStringLiteral("message")).first().text;
+        QVERIFY2(text.contains(file) && text.contains(format), qPrintable(text));
+        QTRY_COMPARE(captions(m_main), QStringList{QStringLiteral("Document 1")});
+        QCOMPARE(readFile(file), bytes);
+    }
+
+    // Word saved Rich Text under .doc names: such a file opens as Rich Text
+    // by every way in, and is saved back as Rich Text.
+    void richTextNamedDocOpensAsRichText_data()
+    {
+        QTest::addColumn<QString>("way");
+        for (const char *way : {"open", "explorer", "drop"})
+            QTest::newRow(way) << way;
+    }
+    void richTextNamedDocOpensAsRichText()
+    {
+        QFETCH(QString, way);
+        const QString file = path(QStringLiteral("memo.doc"));
+        QVERIFY(writeFile(file, richSample()));
+        openBy(way, file);
+        frmDoc *doc = m_main->ActiveForm();
+        QCOMPARE(doc->Caption(), file);
+        QVERIFY2(doc->rtf1->Text().startsWith(QStringLiteral("Hello bold world")), qPrintable(doc->rtf1->Text()));
+        doc->rtf1->moveCursor(QTextCursor::End);
+        doc->rtf1->SetSelText(QStringLiteral(" more"));
+        doc->bChanged = true;
+        runCommand(m_main, QStringLiteral("save"));
+        QVERIFY(messages().isEmpty());
+        QVERIFY(!doc->bChanged);
+        QVERIFY2(readFile(file).startsWith("{\\rtf1"), readFile(file).constData());
+    }
+
     void dropOpensEveryFileInOrder()
     {
         const QString a = path(QStringLiteral("a.rtf")), missing = path(QStringLiteral("b.rtf")),

@@ -190,6 +190,42 @@ private slots:
         QVERIFY2(left.size() == (failure.isEmpty() ? 0 : 1), qPrintable(left.join(QLatin1Char(' '))));
     }
 
+    // Text is never written under a name that promises another format: the
+    // file there (a Word or PDF file) keeps every byte, and the document
+    // stays unsaved.
+    void noTextUnderAnotherFormatsName_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("format");
+        QTest::newRow("Save As over a PDF") << "saveas" << "paper.pdf" << "PDF document";
+        QTest::newRow("Save As over a Word 97 file") << "saveas" << "old.doc" << "Word 97-2003 document";
+        QTest::newRow("Save All over a workbook") << "saveall" << "sums.xlsx" << "Excel workbook";
+    }
+    void noTextUnderAnotherFormatsName()
+    {
+        QFETCH(QString, command);
+        QFETCH(QString, name);
+        QFETCH(QString, format);
+        const QString target = path(name);
+        const QByteArray old = QByteArrayLiteral("PK\x03\x04 the user's own file");
+        QVERIFY(writeFile(target, old));
+        frmDoc *doc = changedDocument(QStringLiteral("Document 1*"));
+        if (command == QLatin1String("saveas"))
+            queueAnswers({6, target, "OK"});   // the warning first on the text route
+        else
+            queueAnswers({target, "OK"});
+        runCommand(m_main, command);
+
+        QCOMPARE(ModalSeam::unanswered(), 0);
+        const QStringList said = messages();
+        QCOMPARE(said.size(), 1);
+        QVERIFY2(said.first().contains(target) && said.first().contains(format), qPrintable(said.first()));
+        QCOMPARE(readFile(target), old);
+        QVERIFY(doc->bChanged);
+        QCOMPARE(m_main->documents(), QList<frmDoc *>{doc});
+    }
+
     // A save that does not fit on the disk says so by name, keeps the old
     // file byte for byte and leaves the document unsaved. A small text stays
     // in a write buffer until the file is closed, so this is where a failure

@@ -124,6 +124,12 @@ int main(int argc, char **argv)
             return Usage;
         }
     }
+    if (outputType == DocumentFile::Text) {
+        if (const QString refusal = DocumentFile::refusesText(output); !refusal.isEmpty()) {
+            printError(refusal);
+            return Failed;
+        }
+    }
     const int inputType = typeForName(input) == DocumentFile::Text ? DocumentFile::Text
                                                                        : DocumentFile::Rtf;
 
