@@ -1,6 +1,8 @@
 #include "DocumentFile.h"
 
 #include "DocumentText.h"
+#include "DocxReader.h"
+#include "DocxWriter.h"
 #include "RtfLimits.h"
 #include "RtfReader.h"
 #include "RtfWriter.h"
@@ -18,7 +20,7 @@ QByteArray load(const QString &path, int type, QString &error)
         error = reason;
         return QByteArray();
     };
-    if (type != DocumentFile::Rtf && type != DocumentFile::Text)
+    if (type != DocumentFile::Rtf && type != DocumentFile::Text && type != DocumentFile::Docx)
         return fail(QStringLiteral("Cannot open \"%1\": unknown file type %2").arg(path).arg(type));
     if (path.isEmpty())
         return fail(QStringLiteral("Cannot open a file without a name"));
@@ -144,6 +146,18 @@ bool richByName(const QString &path, const QByteArray &bytes)
     return !formatByName(path).isEmpty() && RtfReader::isRtf(bytes);
 }
 
+// A Word package, or a file whose name says it is one: read as Word, so a
+// damaged one is told as such and never shown as its bytes.
+bool isWordPackage(const QString &path, const QByteArray &bytes)
+{
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    const bool named = suffix == QLatin1String("docx") || suffix == QLatin1String("docm")
+            || suffix == QLatin1String("dotx") || suffix == QLatin1String("dotm");
+    if (named && !RtfReader::isRtf(bytes))
+        return true;
+    return isZip(bytes) && DocxReader::isDocx(bytes);
+}
+
 QString rtfFailure(const QString &path, const RtfReader::Result &read)
 {
     return QStringLiteral("Cannot read \"%1\": %2")
@@ -186,12 +200,26 @@ DocumentFile::ReadResult DocumentFile::read(const QString &path, int type, QText
     if (!result.errorText.isEmpty())
         return result;
 
+    const bool undo = doc.isUndoRedoEnabled();
+    doc.setUndoRedoEnabled(false);
+    if (type == Docx || isWordPackage(path, bytes)) {
+        const DocxReader::Result read = DocxReader::read(bytes, doc);
+        doc.setUndoRedoEnabled(undo);
+        if (!read.ok) {
+            result.errorText = QStringLiteral("Cannot read \"%1\": it is not a Word document Quillet can read: %2")
+                                   .arg(path, read.errorText);
+            return result;
+        }
+        result.type = Docx;
+        result.incomplete = read.incomplete;
+        result.ok = true;
+        return result;
+    }
     if (const QString foreign = foreignFormat(path, bytes); !foreign.isEmpty()) {
+        doc.setUndoRedoEnabled(undo);
         result.errorText = QStringLiteral("Cannot open \"%1\": %2").arg(path, foreign);
         return result;
     }
-    const bool undo = doc.isUndoRedoEnabled();
-    doc.setUndoRedoEnabled(false);
     result.type = richByName(path, bytes) ? Rtf : type;
     if (result.type == Rtf && RtfReader::isRtf(bytes)) {
         const RtfReader::Result read = RtfReader::read(bytes, doc);
@@ -216,6 +244,13 @@ DocumentFile::ReadResult DocumentFile::readText(const QString &path, int type, Q
     const QByteArray bytes = load(path, type, result.errorText);
     if (!result.errorText.isEmpty())
         return result;
+    if (type == Docx || isWordPackage(path, bytes)) {
+        QTextDocument doc;
+        const ReadResult read = DocumentFile::read(path, Docx, doc);
+        if (read.ok)
+            text = DocumentText::plain(&doc, 0, DocumentText::length(&doc), TextFile::lineEndText(read.lineEnd), true);
+        return read;
+    }
     if (const QString foreign = foreignFormat(path, bytes); !foreign.isEmpty()) {
         result.errorText = QStringLiteral("Cannot open \"%1\": %2").arg(path, foreign);
         return result;
@@ -250,6 +285,8 @@ QByteArray DocumentFile::bytes(const QTextDocument &doc, int type, TextFile::Lin
                                                     TextFile::lineEndText(lineEnd), true),
                                 encoding);
     }
+    if (type == Docx)
+        return DocxWriter::write(doc);
     return RtfWriter::write(doc);
 }
 

@@ -18,7 +18,7 @@ class QTextDocument;
 class DocumentFile
 {
 public:
-    enum Type { Rtf = 0, Text = 1 };
+    enum Type { Rtf = 0, Text = 1, Docx = 2 };
 
     struct ReadResult
     {
@@ -38,8 +38,9 @@ public:
     };
 
     // Fills `doc`, expected empty, with the file. In Rtf mode a file that is
-    // not RTF is read as plain text, so the user sees what it holds. A file
-    // of another format (a zip package, a Word 97 or PDF file, or one named
+    // not RTF is read as plain text, so the user sees what it holds. A Word
+    // document (.docx) is read as one whatever the mode. A file of another
+    // format (a zip package, a Word 97 or PDF file, or one named
     // .docx, .odt, .doc, .pdf...) is never read as text: its bytes would show
     // as garbage, and a Save would write that over the user's file. It is
     // refused with a message naming its format.
@@ -50,7 +51,8 @@ public:
     // document built, which is what a conversion to text needs.
     static ReadResult readText(const QString &path, int type, QString &text);
 
-    // The bytes a save of `doc` writes: RTF, or text with lineEnd in encoding.
+    // The bytes a save of `doc` writes: RTF, a Word package, or text with
+    // lineEnd in encoding. Empty only when a package could not be made.
     static QByteArray bytes(const QTextDocument &doc, int type, TextFile::LineEnd lineEnd,
                             TextFile::Encoding encoding = TextFile::Encoding::Utf8);
 

@@ -1015,7 +1015,7 @@ QByteArray RichTextBox::FileBytes(int fileType) const
 bool RichTextBox::SaveFile(const QString &path, int fileType)
 {
     d->lastError.clear();
-    if (fileType != rtfText && fileType != rtfRTF) {
+    if (fileType != rtfText && fileType != rtfRTF && fileType != rtfDocx) {
         d->lastError = QStringLiteral("Cannot save \"%1\": unknown file type %2").arg(path).arg(fileType);
         return false;
     }
@@ -1025,7 +1025,13 @@ bool RichTextBox::SaveFile(const QString &path, int fileType)
         if (!d->lastError.isEmpty())
             return false;
     }
-    return FileWriter::write(path, FileBytes(fileType), &d->lastError);
+    const QByteArray bytes = FileBytes(fileType);
+    // An empty package would replace the file with nothing.
+    if (fileType == rtfDocx && bytes.isEmpty()) {
+        d->lastError = QStringLiteral("Cannot save \"%1\": the Word document could not be put together").arg(path);
+        return false;
+    }
+    return FileWriter::write(path, bytes, &d->lastError);
 }
 
 TextFile::LineEnd RichTextBox::TextLineEnd() const

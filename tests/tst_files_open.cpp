@@ -1,6 +1,7 @@
 // Opening: File > Open, the explorer's OpenFile and dropped files; the
 // load rules; files that cannot be opened; the typical edit end to end.
 
+#include "DocxTestSupport.h"
 #include "QuilletTest.h"
 
 #include <QDragEnterEvent>
@@ -193,6 +194,45 @@ private slots:
         QVERIFY2(text.contains(file) && text.contains(format), qPrintable(text));
         QTRY_COMPARE(captions(m_main), QStringList{QStringLiteral("Document 1")});
         QCOMPARE(readFile(file), bytes);
+    }
+
+    // A Word document opens as one by every way in, under its own name or
+    // another, and Save writes it back as Word with no question.
+    void wordDocumentOpensAndSavesBack_data()
+    {
+        QTest::addColumn<QString>("way");
+        QTest::addColumn<QString>("name");
+        for (const char *way : {"open", "explorer", "drop"}) {
+            QTest::addRow("%s: .docx", way) << way << "letter.docx";
+            QTest::addRow("%s: named .txt", way) << way << "letter.txt";
+        }
+    }
+    void wordDocumentOpensAndSavesBack()
+    {
+        QFETCH(QString, way);
+        QFETCH(QString, name);
+        const QString file = path(name);
+        QVERIFY(writeFile(file, DocxTestSupport::withBody(
+                                    "<w:p><w:r><w:t xml:space=\"preserve\">Hello </w:t></w:r><w:r><w:rPr><w:b/></w:rPr>"
+                                    "<w:t>bold</w:t></w:r><w:r><w:t xml:space=\"preserve\"> world</w:t></w:r></w:p>")));
+        openBy(way, file);
+        frmDoc *doc = m_main->ActiveForm();
+        QCOMPARE(doc->Caption(), file);
+        QCOMPARE(doc->rtf1->Text(), QStringLiteral("Hello bold world"));
+        QVERIFY(!doc->bChanged);
+        resetSeam();
+        doc->rtf1->moveCursor(QTextCursor::End);
+        doc->rtf1->SetSelText(QStringLiteral(" more"));
+        doc->bChanged = true;
+        runCommand(m_main, QStringLiteral("save"));
+        QCOMPARE(ModalSeam::asked().size(), 0);
+        QVERIFY(!doc->bChanged);
+        QVERIFY(readFile(file).startsWith("PK\x03\x04"));
+        RichTextBox reread;
+        QVERIFY(reread.LoadFile(file, RichTextBox::rtfText));
+        QCOMPARE(reread.Text(), QStringLiteral("Hello bold world more"));
+        QCOMPARE(reread.Find(QStringLiteral("bold")), 6);
+        QCOMPARE(reread.SelBold(), std::optional<bool>(true));
     }
 
     // Word saved Rich Text under .doc names: such a file opens as Rich Text
