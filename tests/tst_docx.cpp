@@ -11,6 +11,7 @@
 #include <ZipReader.h>
 
 #include <QBuffer>
+#include <QDirIterator>
 #include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QTextFrame>
@@ -129,6 +130,44 @@ QStringList structure(const QTextDocument &d)
     const QByteArray settings = d.rootFrame()->frameFormat().property(RtfProperties::DocumentSettings).toByteArray();
     out << QStringLiteral("page: ") + QString::fromLatin1(settings);
     return out;
+}
+
+// How many of each structure a document has, and its words.
+QStringList census(const QTextDocument &d)
+{
+    int cells = 0, links = 0, pictures = 0, items = 0, bold = 0, centred = 0;
+    QSet<QString> hrefs;
+    for (QTextBlock b = d.begin(); b.isValid(); b = b.next()) {
+        if (b.textList())
+            ++items;
+        if (b.blockFormat().alignment() & Qt::AlignHCenter)
+            ++centred;
+        for (QTextBlock::iterator it = b.begin(); !it.atEnd(); ++it) {
+            const QTextCharFormat f = it.fragment().charFormat();
+            if (f.isImageFormat())
+                ++pictures;
+            else if (f.fontWeight() >= QFont::Bold)
+                ++bold;
+            if (f.isAnchor())
+                hrefs.insert(f.anchorHref());
+        }
+    }
+    links = int(hrefs.size());
+    std::function<void(QTextFrame *)> countCells = [&](QTextFrame *frame) {
+        for (QTextFrame *child : frame->childFrames()) {
+            if (auto *t = qobject_cast<QTextTable *>(child)) {
+                for (int r = 0; r < t->rows(); ++r)
+                    for (int c = 0; c < t->columns(); ++c)
+                        if (t->cellAt(r, c).row() == r && t->cellAt(r, c).column() == c)
+                            ++cells;
+            }
+            countCells(child);
+        }
+    };
+    countCells(d.rootFrame());
+    return {QStringLiteral("words: ") + RtfTestSupport::normalized(plainText(d)),
+            QStringLiteral("cells %1 links %2 pictures %3 items %4 bold runs %5 centred %6")
+                .arg(cells).arg(links).arg(pictures).arg(items).arg(bold > 0).arg(centred)};
 }
 
 DocxReader::Result readDocx(const QByteArray &bytes, QTextDocument &d)
@@ -328,6 +367,38 @@ private slots:
             QVERIFY(!r.errorText.isEmpty());
         if (opens && !reason.isEmpty())
             QVERIFY(r.incomplete);
+    }
+
+    // Real Word files: each opens whole, and every cell, link, picture, list
+    // item and formatted run it has is still there after a Word save and
+    // after a Rich Text save.
+    void corpus_data()
+    {
+        QTest::addColumn<QString>("file");
+        QDirIterator it(QStringLiteral(QUILLET_TEST_DATA "/corpus/docx"), {QStringLiteral("*.docx")}, QDir::Files,
+                        QDirIterator::Subdirectories);
+        QStringList files;
+        while (it.hasNext())
+            files << it.next();
+        files.sort();
+        QVERIFY(files.size() >= 20);
+        for (const QString &file : std::as_const(files))
+            QTest::newRow(qPrintable(QFileInfo(file).fileName())) << file;
+    }
+    void corpus()
+    {
+        QFETCH(QString, file);
+        QFile in(file);
+        QVERIFY(in.open(QIODevice::ReadOnly));
+        QTextDocument d;
+        const DocxReader::Result r = readDocx(in.readAll(), d);
+        QVERIFY2(r.ok && !r.incomplete, qPrintable(r.errorText));
+        const QStringList counts = census(d);
+        QTextDocument viaDocx, viaRtf;
+        QVERIFY(readDocx(DocxWriter::write(d), viaDocx).ok);
+        QVERIFY(RtfReader::read(RtfWriter::write(d), viaRtf).ok);
+        QCOMPARE(census(viaDocx), counts);
+        QCOMPARE(census(viaRtf), counts);
     }
 
     // Through DocumentFile, as the control and the converter open files: a
