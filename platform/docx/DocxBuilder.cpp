@@ -2,24 +2,17 @@
 
 #include "DocxNumbering.h"
 #include "DocxStyles.h"
-#include "ListLabel.h"
 #include "RtfFields.h"
 #include "RtfLimits.h"
-#include "RtfPicture.h"
 #include "RtfProperties.h"
 #include "Twips.h"
 #include "XmlPart.h"
 
-#include <QAtomicInt>
-#include <QBuffer>
-#include <QImageReader>
 #include <QTextDocument>
-#include <QTextList>
-#include <QTextTable>
+#include <QTextFrame>
 #include <QUrl>
 
 namespace {
-QAtomicInt imageCounter;
 
 constexpr qint64 EmuPerTwip = 635;
 // Containers of runs (links, fields, content controls, revisions) nested
@@ -55,63 +48,29 @@ QTextListFormat::Style listStyle(const QString &format, const QString &text)
         return QTextListFormat::ListUpperRoman;
     return QTextListFormat::ListDecimal;
 }
-
-// A number as a level of another format shows it in a label ("%1.%2").
-QString numberText(const QString &format, int n)
-{
-    const auto roman = [](int v) {
-        static const std::pair<int, const char *> parts[] = {
-            {1000, "m"}, {900, "cm"}, {500, "d"}, {400, "cd"}, {100, "c"}, {90, "xc"},
-            {50, "l"}, {40, "xl"}, {10, "x"}, {9, "ix"}, {5, "v"}, {4, "iv"}, {1, "i"}};
-        QString out;
-        v = qBound(1, v, 3999);
-        for (const auto &[value, letters] : parts) {
-            while (v >= value) {
-                out += QLatin1String(letters);
-                v -= value;
-            }
-        }
-        return out;
-    };
-    const auto letters = [](int v) {
-        QString out;
-        v = qMax(1, v);
-        const QChar c(u'a' + (v - 1) % 26);
-        return out.fill(c, (v - 1) / 26 + 1);
-    };
-    if (format == QLatin1String("lowerRoman"))
-        return roman(n);
-    if (format == QLatin1String("upperRoman"))
-        return roman(n).toUpper();
-    if (format == QLatin1String("lowerLetter"))
-        return letters(n);
-    if (format == QLatin1String("upperLetter"))
-        return letters(n).toUpper();
-    return QString::number(n);
-}
-
-RtfPicture::Kind pictureKind(const QByteArray &bytes)
-{
-    if (bytes.startsWith("\x89PNG"))
-        return RtfPicture::Kind::Png;
-    if (bytes.startsWith("\xFF\xD8"))
-        return RtfPicture::Kind::Jpeg;
-    if (bytes.size() > 44 && bytes.mid(40, 4) == " EMF")
-        return RtfPicture::Kind::Emf;
-    if (bytes.startsWith("\xD7\xCD\xC6\x9A") || bytes.startsWith(QByteArray("\x01\x00\x09\x00", 4)))
-        return RtfPicture::Kind::Wmf;
-    return RtfPicture::Kind::Unknown;
-}
 }
 
 DocxBuilder::DocxBuilder(QTextDocument &document, const DocxStyles &styles, const DocxNumbering &numbering,
                          const QHash<QString, Relation> &relations, PartLoader loadPart)
     : m_document(document)
-    , m_cursor(&document)
     , m_styles(styles)
     , m_numbering(numbering)
     , m_relations(relations)
     , m_loadPart(std::move(loadPart))
+    , m_assembler(document, [this](int numId, int level) -> const DocumentAssembler::ListLevel * {
+        const auto key = std::make_pair(numId, level);
+        if (const auto it = m_levels.constFind(key); it != m_levels.cend())
+            return &*it;
+        const DocxNumbering::Level *def = m_numbering.level(numId, level);
+        if (!def)
+            return nullptr;
+        DocumentAssembler::ListLevel out;
+        out.style = listStyle(def->format, def->text);
+        out.text = def->text;
+        out.start = def->start;
+        out.none = def->format == QLatin1String("none");
+        return &*m_levels.insert(key, out);
+    })
 {
 }
 
@@ -134,7 +93,7 @@ void DocxBuilder::read(XmlPart &part)
         }
         QList<Item> items;
         readBlocks(part, items, 0, 0);
-        emitItems(items);
+        m_assembler.emitItems(items);
     }
 }
 
@@ -145,7 +104,7 @@ void DocxBuilder::readBlocks(XmlPart &part, QList<Item> &out, int tableDepth, in
         readBlock(part, out, tableDepth, nesting);
         // At the top, what has ended is built now, not held to the end.
         if (tableDepth == 0 && nesting == 0 && !out.isEmpty()) {
-            emitItems(out);
+            m_assembler.emitItems(out);
             out.clear();
         }
     }
@@ -197,7 +156,7 @@ void DocxBuilder::readParagraph(XmlPart &part, QList<Item> &out)
         const int level = direct.level.value_or(props.level.value_or(0));
         if (const DocxNumbering::Level *def = m_numbering.level(numId, level)) {
             props.merge(def->para);
-            m_para.numId = numId;
+            m_para.listId = numId;
             m_para.level = level;
         }
         props.merge(direct);
@@ -491,72 +450,17 @@ void DocxBuilder::insertPicture(const QString &relation, qint64 cx, qint64 cy, c
     if (rel.target.isEmpty() || rel.external)
         return;
     QString why;
-    QByteArray bytes = m_loadPart(rel.target, &why);
+    const QByteArray bytes = m_loadPart(rel.target, &why);
     if (bytes.isEmpty()) {
         problem(QStringLiteral("a picture could not be read: %1").arg(why), true);
         return;
     }
-    RtfPicture::Kind kind = pictureKind(bytes);
-    const qint64 budget = RtfLimits::MaxDecodedPictureBytes - m_decodedBytes;
-    QImage image;
-    if (kind == RtfPicture::Kind::Png || kind == RtfPicture::Kind::Jpeg) {
-        image = RtfPicture::decode(kind, bytes, budget);
-    } else if (kind == RtfPicture::Kind::Unknown) {
-        // GIF, BMP and the like are shown, and kept as PNG.
-        QBuffer buffer(&bytes);
-        QImageReader reader(&buffer);
-        const QSize size = reader.size();
-        if (size.isValid() && qint64(size.width()) * size.height() * 4 <= budget && reader.read(&image)) {
-            QByteArray png;
-            QBuffer out(&png);
-            out.open(QIODevice::WriteOnly);
-            if (image.save(&out, "PNG")) {
-                bytes = png;
-                kind = RtfPicture::Kind::Png;
-            } else {
-                image = QImage();
-            }
-        }
-    }
-    if (image.isNull() && (kind == RtfPicture::Kind::Png || kind == RtfPicture::Kind::Jpeg)
-        && budget < RtfLimits::MaxDecodedPictureBytes)
-        problem(QStringLiteral("pictures past %1 MB of pixels are shown as frames")
-                    .arg(RtfLimits::MaxDecodedPictureBytes / (1024 * 1024)), false);
-    m_decodedBytes += qint64(image.sizeInBytes());
-
-    // The size the document gives, else the picture's own at 96 dpi.
-    int width = cx > 0 ? int(qMin<qint64>(cx / EmuPerTwip, RtfLimits::MaxPictureTwips)) : 0;
-    int height = cy > 0 ? int(qMin<qint64>(cy / EmuPerTwip, RtfLimits::MaxPictureTwips)) : 0;
-    if (width <= 0)
-        width = image.isNull() ? 1440 : qBound(1, Twips::fromPixels(image.width()), RtfLimits::MaxPictureTwips);
-    if (height <= 0)
-        height = image.isNull() ? 1440 : qBound(1, Twips::fromPixels(image.height()), RtfLimits::MaxPictureTwips);
-    const QSizeF size(Twips::toPixels(width), Twips::toPixels(height));
-
-    const int number = imageCounter.fetchAndAddRelaxed(1);
-    const QString name = QStringLiteral("docximage://%1").arg(number);
-    m_document.addResource(QTextDocument::ImageResource, QUrl(name),
-                           image.isNull() ? RtfPicture::placeholder(size) : image);
-    const QString dataName = QStringLiteral("docxdata://%1").arg(number);
-    m_document.addResource(QTextDocument::ImageResource, QUrl(dataName), bytes);
-
-    QTextImageFormat f;
-    f.merge(format);
-    f.setName(name);
-    f.setWidth(size.width());
-    f.setHeight(size.height());
-    QString word = QString::fromLatin1(RtfPicture::word(kind == RtfPicture::Kind::Unknown ? RtfPicture::Kind::Png : kind));
-    if (kind == RtfPicture::Kind::Wmf)
-        word += QLatin1Char('8');
-    f.setProperty(RtfProperties::PictureKind, word);
-    f.setProperty(RtfProperties::PictureData, dataName);
-    f.setProperty(RtfProperties::PictureWidth, image.isNull() ? width : image.width());
-    f.setProperty(RtfProperties::PictureHeight, image.isNull() ? height : image.height());
-    f.setProperty(RtfProperties::PictureGoalWidth, width);
-    f.setProperty(RtfProperties::PictureGoalHeight, height);
-    f.setProperty(RtfProperties::PictureScaleX, 100);
-    f.setProperty(RtfProperties::PictureScaleY, 100);
-    m_para.runs.append(Run{QString(), f, true});
+    const int width = cx > 0 ? int(qMin<qint64>(cx / EmuPerTwip, RtfLimits::MaxPictureTwips)) : 0;
+    const int height = cy > 0 ? int(qMin<qint64>(cy / EmuPerTwip, RtfLimits::MaxPictureTwips)) : 0;
+    QString shown;
+    m_assembler.addPicture(bytes, width, height, format, m_para, &shown);
+    if (!shown.isEmpty())
+        problem(shown, false);
 }
 
 void DocxBuilder::readSection(XmlPart &part)
@@ -646,17 +550,9 @@ std::shared_ptr<DocxBuilder::Table> DocxBuilder::readTable(XmlPart &part, int de
 }
 
 namespace {
-struct BorderSpec
+DocumentAssembler::Border readBorder(const XmlPart &part)
 {
-    bool line = false;
-    qreal width = 0;   // pixels
-    QColor color;
-    QTextFrameFormat::BorderStyle style = QTextFrameFormat::BorderStyle_Solid;
-};
-
-BorderSpec readBorder(const XmlPart &part)
-{
-    BorderSpec b;
+    DocumentAssembler::Border b;
     const QString v = part.attribute(QLatin1StringView("val"));
     b.line = !v.isEmpty() && v != QLatin1String("nil") && v != QLatin1String("none");
     // w:sz is in eighths of a point; a point is 20 twips.
@@ -670,18 +566,6 @@ BorderSpec readBorder(const XmlPart &part)
     else if (v.startsWith(QLatin1String("dash")))
         b.style = QTextFrameFormat::BorderStyle_Dashed;
     return b;
-}
-
-void setBorder(QTextTableCellFormat &f, int side, const BorderSpec &b)
-{
-    const qreal w = b.line ? b.width : 0;
-    const QTextFrameFormat::BorderStyle style = b.line ? b.style : QTextFrameFormat::BorderStyle_None;
-    switch (side) {
-    case 0: f.setTopBorder(w); f.setTopBorderStyle(style); f.setTopBorderBrush(b.color); break;
-    case 1: f.setLeftBorder(w); f.setLeftBorderStyle(style); f.setLeftBorderBrush(b.color); break;
-    case 2: f.setBottomBorder(w); f.setBottomBorderStyle(style); f.setBottomBorderBrush(b.color); break;
-    default: f.setRightBorder(w); f.setRightBorderStyle(style); f.setRightBorderBrush(b.color); break;
-    }
 }
 
 int sideOf(const XmlPart &part)
@@ -704,8 +588,9 @@ void DocxBuilder::readTableProps(XmlPart &part, Table &table)
         if (is(part, "tblStyle")) {
             const DocxStyles::TableLook look = m_styles.table(val(part));
             if (look.borderWidth >= 0) {
-                table.borderWidth = look.borderWidth;
-                table.borderColor = look.borderColor;
+                table.border.line = true;
+                table.border.width = Twips::toPixels(look.borderWidth * 20 / 8);
+                table.border.color = look.borderColor.isValid() ? look.borderColor : QColor(Qt::black);
                 table.insideLines = look.insideLines;
             }
             if (look.cellLeft >= 0)
@@ -716,18 +601,17 @@ void DocxBuilder::readTableProps(XmlPart &part, Table &table)
             bool any = false;
             table.insideLines = false;
             while (part.nextChild()) {
-                const BorderSpec b = readBorder(part);
+                const DocumentAssembler::Border b = readBorder(part);
                 if (b.line) {
                     any = true;
-                    table.borderWidth = qBound(2, part.attribute(QLatin1StringView("sz")).toInt(), 96);
-                    table.borderColor = b.color;
+                    table.border = b;
                     if (is(part, "insideH") || is(part, "insideV"))
                         table.insideLines = true;
                 }
                 part.skip();
             }
             if (!any)
-                table.borderWidth = -1;
+                table.border.line = false;
             continue;
         } else if (is(part, "jc")) {
             const QString v = val(part);
@@ -781,7 +665,7 @@ void DocxBuilder::readCellProps(XmlPart &part, Cell &cell)
             while (part.nextChild()) {
                 const int side = sideOf(part);
                 if (side >= 0) {
-                    setBorder(cell.format, side, readBorder(part));
+                    DocumentAssembler::setBorder(cell.format, side, readBorder(part));
                     cell.borders[side] = true;
                 }
                 part.skip();
@@ -792,218 +676,3 @@ void DocxBuilder::readCellProps(XmlPart &part, Cell &cell)
     }
 }
 
-// ---- building ---------------------------------------------------------------
-
-void DocxBuilder::emitItems(const QList<Item> &items)
-{
-    for (const Item &item : items) {
-        if (item.table)
-            emitTable(*item.table);
-        else
-            emitParagraph(item.para);
-    }
-}
-
-QTextList *DocxBuilder::listFor(const Para &para)
-{
-    const DocxNumbering::Level *def = m_numbering.level(para.numId, para.level);
-    if (!def || def->format == QLatin1String("none"))
-        return nullptr;
-    ListRun &run = m_lists[para.numId];
-    const int level = para.level;
-    run.numbers[level] = run.numbers[level] > 0 ? run.numbers[level] + 1 : def->start;
-    // An item ends the deeper levels: their numbering starts again.
-    for (int k = level + 1; k < 9; ++k) {
-        run.numbers[k] = 0;
-        run.lists[k] = nullptr;
-    }
-    const QTextListFormat::Style style = listStyle(def->format, def->text);
-    QString prefix, suffix;
-    if (style != QTextListFormat::ListDisc && style != QTextListFormat::ListCircle
-        && style != QTextListFormat::ListSquare) {
-        bool own = false;
-        const QString &text = def->text;
-        for (qsizetype i = 0; i < text.size(); ++i) {
-            QString piece(text.at(i));
-            if (text.at(i) == u'%' && i + 1 < text.size() && text.at(i + 1) >= u'1' && text.at(i + 1) <= u'9') {
-                const int k = text.at(i + 1).unicode() - u'1';
-                ++i;
-                if (k == level) {
-                    own = true;
-                    continue;
-                }
-                const DocxNumbering::Level *other = m_numbering.level(para.numId, k);
-                piece = numberText(other ? other->format : QStringLiteral("decimal"),
-                                   qMax(1, run.numbers[k]));
-            }
-            (own ? suffix : prefix) += piece;
-        }
-        if (!own) {
-            prefix.clear();
-            suffix = QStringLiteral(".");
-        }
-    }
-    QTextList *&list = run.lists[level];
-    if (list && list->format().style() == style && list->format().numberPrefix() == prefix
-        && list->format().numberSuffix() == suffix) {
-        list->add(m_cursor.block());
-        return list;
-    }
-    QTextListFormat format;
-    format.setStyle(style);
-    format.setIndent(0);
-    format.setNumberPrefix(prefix);
-    format.setNumberSuffix(suffix);
-    // Qt counts from 1: the first number is kept for a save, and a list
-    // that does not start at 1 is given its number through its prefix.
-    if (run.numbers[level] != 1 && list == nullptr)
-        format.setProperty(RtfProperties::ListStart, run.numbers[level]);
-    list = m_cursor.createList(format);
-    return list;
-}
-
-void DocxBuilder::emitParagraph(const Para &para)
-{
-    if (m_fresh) {
-        m_cursor.setBlockFormat(para.block);
-        m_cursor.setBlockCharFormat(para.mark);
-    } else {
-        m_cursor.insertBlock(para.block, para.mark);
-    }
-    m_fresh = false;
-    if (para.numId > 0)
-        listFor(para);
-    for (const Run &run : para.runs) {
-        if (run.image)
-            m_cursor.insertImage(run.format.toImageFormat());
-        else
-            m_cursor.insertText(run.text, run.format);
-    }
-}
-
-void DocxBuilder::emitTable(const Table &t)
-{
-    struct Placed
-    {
-        int row = 0, col = 0, rowSpan = 1, colSpan = 1;
-        const Cell *cell = nullptr;
-        QList<const Cell *> parts;
-    };
-    const int rowCount = int(t.rows.size());
-    int columns = int(t.grid.size());
-    for (const Row &row : t.rows) {
-        int width = row.before;
-        for (const Cell &cell : row.cells)
-            width += qMax(1, cell.span);
-        columns = qMax(columns, width);
-    }
-    columns = qMin(columns, RtfLimits::MaxTableColumns);
-    if (rowCount == 0 || columns == 0)
-        return;
-
-    QList<Placed> placed;
-    QList<int> at(qsizetype(rowCount) * columns, -1);
-    QList<int> anchorOf(columns, -1);
-    for (int r = 0; r < rowCount; ++r) {
-        const Row &row = t.rows.at(r);
-        int c = qMin(row.before, columns - 1);
-        for (const Cell &cell : row.cells) {
-            if (cell.span == 0 && !placed.isEmpty() && placed.last().row == r) {
-                // An old-style horizontal merge: this cell widens the one before.
-                if (c < columns) {
-                    ++placed.last().colSpan;
-                    ++c;
-                }
-                continue;
-            }
-            if (c >= columns)
-                break;
-            const int span = qBound(1, cell.span, columns - c);
-            if (cell.vmerge == 2 && anchorOf.at(c) >= 0) {
-                Placed &anchor = placed[anchorOf.at(c)];
-                if (anchor.colSpan == span && anchor.row + anchor.rowSpan == r) {
-                    ++anchor.rowSpan;
-                    anchor.parts.append(&cell);
-                    c += span;
-                    continue;
-                }
-            }
-            Placed p;
-            p.row = r;
-            p.col = c;
-            p.colSpan = span;
-            p.cell = &cell;
-            p.parts.append(&cell);
-            const int index = int(placed.size());
-            placed.append(p);
-            at[qsizetype(r) * columns + c] = index;
-            for (int k = c; k < c + span; ++k)
-                anchorOf[k] = cell.vmerge ? index : -1;
-            c += span;
-        }
-        for (; c < columns; ++c)
-            anchorOf[c] = -1;
-    }
-
-    QTextTableFormat format = t.format;
-    format.setBorder(0);
-    format.setBorderCollapse(true);
-    format.setCellSpacing(0);
-    format.setCellPadding(0);
-    format.setProperty(RtfProperties::TableGap, t.cellLeft);
-    if (!t.grid.isEmpty() && t.grid.size() == columns) {
-        QList<QTextLength> widths;
-        for (const int w : t.grid)
-            widths << QTextLength(QTextLength::FixedLength, Twips::toPixels(qMax(w, 20)));
-        format.setColumnWidthConstraints(widths);
-    }
-    if (!m_fresh && m_cursor.block().length() > 1)
-        m_cursor.movePosition(QTextCursor::EndOfBlock);
-    QTextTable *table = m_cursor.insertTable(rowCount, columns, format);
-    // Cells follow one another as blocks: one cursor walks them in order.
-    for (int r = 0; r < rowCount; ++r) {
-        for (int c = 0; c < columns; ++c) {
-            const int index = at.at(qsizetype(r) * columns + c);
-            if (index >= 0) {
-                m_fresh = true;
-                for (const Cell *part : std::as_const(placed.at(index).parts)) {
-                    // The empty paragraph every covered cell holds is not content.
-                    if (part != placed.at(index).cell && part->items.size() == 1 && !part->items.first().table
-                        && part->items.first().para.runs.isEmpty())
-                        continue;
-                    emitItems(part->items);
-                }
-            }
-            m_cursor.movePosition(QTextCursor::NextBlock);
-        }
-    }
-
-    BorderSpec tableBorder;
-    tableBorder.line = t.borderWidth >= 0;
-    tableBorder.width = Twips::toPixels(qMax(2, t.borderWidth) * 20 / 8);
-    tableBorder.color = t.borderColor.isValid() ? t.borderColor : QColor(Qt::black);
-    for (const Placed &p : std::as_const(placed)) {
-        QTextTableCellFormat cf = p.cell->format;
-        cf.setLeftPadding(Twips::toPixels(t.cellLeft));
-        cf.setRightPadding(Twips::toPixels(t.cellRight));
-        cf.setTopPadding(0);
-        cf.setBottomPadding(0);
-        for (int side = 0; side < 4; ++side) {
-            if (p.cell->borders[side] || !tableBorder.line)
-                continue;
-            const bool outer = side == 0 ? p.row == 0
-                : side == 2 ? p.row + p.rowSpan == rowCount
-                : side == 1 ? p.col == 0 : p.col + p.colSpan == columns;
-            if (outer || t.insideLines)
-                setBorder(cf, side, tableBorder);
-        }
-        table->cellAt(p.row, p.col).setFormat(cf);
-    }
-    for (const Placed &p : std::as_const(placed)) {
-        if (p.rowSpan > 1 || p.colSpan > 1)
-            table->mergeCells(p.row, p.col, p.rowSpan, p.colSpan);
-    }
-    m_cursor.setPosition(table->lastPosition() + 1);
-    m_fresh = true;
-    m_any = true;
-}

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "DocumentAssembler.h"
 #include "DocxProperties.h"
 
 #include <QHash>
@@ -18,7 +19,6 @@
 class DocxNumbering;
 class DocxStyles;
 class QTextDocument;
-class QTextList;
 class XmlPart;
 
 // Turns the body of word/document.xml into document content through one
@@ -50,51 +50,15 @@ public:
 
     QStringList problems() const { return m_problems; }
     bool incomplete() const { return m_incomplete; }
-    bool readAnything() const { return m_any; }
+    bool readAnything() const { return m_any || m_assembler.emittedAny(); }
 
 private:
-    struct Run
-    {
-        QString text;
-        QTextCharFormat format;
-        bool image = false;
-    };
-    struct Para
-    {
-        QList<Run> runs;
-        QTextBlockFormat block;
-        QTextCharFormat mark;
-        int numId = 0, level = 0;
-    };
-    struct Table;
-    struct Item
-    {
-        Para para;
-        std::shared_ptr<Table> table;
-    };
-    struct Cell
-    {
-        QList<Item> items;
-        int span = 1;
-        int vmerge = 0;   // 1 starts a vertical merge, 2 continues it
-        QTextTableCellFormat format;
-        bool borders[4] = {};   // top, left, bottom, right set by the cell itself
-    };
-    struct Row
-    {
-        QList<Cell> cells;
-        int before = 0;   // w:gridBefore
-    };
-    struct Table
-    {
-        QList<int> grid;   // column widths, twips
-        QList<Row> rows;
-        QTextTableFormat format;
-        int borderWidth = -1;   // eighths of a point; -1 none
-        QColor borderColor;
-        bool insideLines = false;
-        int cellLeft = 108, cellRight = 108;
-    };
+    using Run = DocumentAssembler::Run;
+    using Para = DocumentAssembler::Para;
+    using Item = DocumentAssembler::Item;
+    using Cell = DocumentAssembler::Cell;
+    using Row = DocumentAssembler::Row;
+    using Table = DocumentAssembler::Table;
     // What the runs being read belong to: a link, a field's result.
     struct Context
     {
@@ -119,13 +83,7 @@ private:
     void addText(const QString &text, const QTextCharFormat &format);
     QTextCharFormat runFormat(const DocxRunProps &direct, const Context &context) const;
 
-    void emitItems(const QList<Item> &items);
-    void emitParagraph(const Para &para);
-    void emitTable(const Table &table);
-    QTextList *listFor(const Para &para);
-
     QTextDocument &m_document;
-    QTextCursor m_cursor;
     const DocxStyles &m_styles;
     const DocxNumbering &m_numbering;
     QHash<QString, Relation> m_relations;
@@ -143,20 +101,12 @@ private:
     Context m_fieldContext;
     int m_fields = 0;
 
-    // numbering: per w:num, the last number and the list of each level
-    struct ListRun
-    {
-        int numbers[9] = {};
-        QTextList *lists[9] = {};
-    };
-    QHash<int, ListRun> m_lists;
-
-    bool m_fresh = true;   // the cursor stands in an empty block for the next paragraph
+    // Word's list levels as the assembler takes them, by w:num and level.
+    QHash<std::pair<int, int>, DocumentAssembler::ListLevel> m_levels;
+    DocumentAssembler m_assembler;
     bool m_any = false;
     bool m_incomplete = false;
-    qint64 m_decodedBytes = 0;
     qsizetype m_cells = 0;
     QStringList m_problems;
-    QHash<QString, QString> m_pictureNames;   // relation -> image resource, pictures used twice
     void problem(const QString &text, bool lost);
 };
