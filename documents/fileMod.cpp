@@ -123,7 +123,7 @@ bool loadInto(frmDoc *doc, const QString &name, int fileType, QString &reason)
             reason = QStringLiteral("The file could not be read.");
         return false;
     }
-    doc->SetFile(name, fileType);
+    doc->SetFile(name, doc->rtf1->LoadedFileType());
     doc->bChanged = false;
     if (doc->rtf1->LoadedStrayBytes())
         tellWhenShown(strayBytesText(name));
@@ -163,6 +163,18 @@ bool EndsWithRtfAnyCase(const QString &name)
     return name.right(3).toUpper() == QLatin1String("RTF");
 }
 
+bool EndsWithDocx(const QString &name)
+{
+    return name.endsWith(QLatin1String(".docx"), Qt::CaseInsensitive);
+}
+
+int SaveTypeFor(const QString &name, bool rich)
+{
+    if (EndsWithDocx(name))
+        return RichTextBox::rtfDocx;
+    return rich ? RichTextBox::rtfRTF : RichTextBox::rtfText;
+}
+
 bool NamesFile(const QString &name)
 {
     return !name.isEmpty() && QDir::isAbsolutePath(name);
@@ -170,13 +182,16 @@ bool NamesFile(const QString &name)
 
 QString OpenFilter()
 {
-    return QStringLiteral("Text Document (*.txt)|*.txt|Rich Text Document (*.rtf)|*.rtf|All Files (*.*)|*.*");
+    return QStringLiteral("Text Document (*.txt)|*.txt|Rich Text Document (*.rtf)|*.rtf|"
+                          "Word Documents (*.docx)|*.docx|All Documents (*.txt;*.rtf;*.docx)|*.txt;*.rtf;*.docx|"
+                          "All Files (*.*)|*.*");
 }
 
 QString SaveFilter()
 {
-    return QStringLiteral("Text Files (*.txt)|*.txt|RichText Files (*.rtf)|*.rtf|Log Files (*.log)|*.log|"
-                          "Batch Files (*.bat)|*.bat|INI Files (*.ini)|*.ini|All Files (*.*)|*.*|");
+    return QStringLiteral("Text Files (*.txt)|*.txt|RichText Files (*.rtf)|*.rtf|Word Documents (*.docx)|*.docx|"
+                          "Log Files (*.log)|*.log|Batch Files (*.bat)|*.bat|INI Files (*.ini)|*.ini|"
+                          "All Files (*.*)|*.*|");
 }
 
 QString TextFilter()
@@ -272,8 +287,9 @@ bool SaveFileAs(frmDoc *doc)
     if (name.isEmpty())
         return false;
 
-    if (EndsWithRtfExactly(name)) {
-        if (!WriteDocument(doc, name, RichTextBox::rtfRTF))
+    // Rich Text and Word keep the formats: no warning, no reload.
+    if (EndsWithRtfExactly(name) || EndsWithDocx(name)) {
+        if (!WriteDocument(doc, name, SaveTypeFor(name, true)))
             return false;
         doc->SetCaption(name);
         return true;
@@ -320,7 +336,7 @@ bool SaveToFile(const QString &path, frmDoc *doc)
     if (!doc)
         return false;
     if (NamesFile(path)) {
-        const int byName = EndsWithRtfExactly(path) ? RichTextBox::rtfRTF : RichTextBox::rtfText;
+        const int byName = SaveTypeFor(path, EndsWithRtfExactly(path));
         return WriteDocument(doc, path, OwnFileType(doc, path, byName));
     }
     if (path.left(8) == QLatin1String("Document"))
@@ -418,7 +434,9 @@ void SaveAsCommand()
     frmDoc *doc = activeDocumentOrSay(QStringLiteral("No document is open !"), modMessageError::iconCritical);
     if (!doc)
         return;
-    const bool written = EndsWithRtfExactly(doc->Caption()) ? SaveFileAs(doc) : SaveTextFileAs(doc);
+    // A Word document takes the Rich Text route: it asks nothing more.
+    const QString caption = doc->Caption();
+    const bool written = EndsWithRtfExactly(caption) || EndsWithDocx(caption) ? SaveFileAs(doc) : SaveTextFileAs(doc);
     if (written)
         doc->bChanged = false;
 }

@@ -28,6 +28,12 @@ bool EndsWithRtfAnyCase(const QString &name);
 // The name is a path that names a file with its location (a drive on
 // Windows, an absolute path elsewhere), not a "Document N" caption.
 bool NamesFile(const QString &name);
+// The name ends in .docx (any case): a Word document, read and written as
+// one by every way in and out, with no warning.
+bool EndsWithDocx(const QString &name);
+// The type a save to name writes: Word for .docx, else Rich Text when rich
+// (the command's own rule said so), else plain text.
+int SaveTypeFor(const QString &name, bool rich);
 
 // The dialog filters.
 QString OpenFilter();

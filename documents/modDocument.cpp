@@ -68,7 +68,7 @@ void SaveAllDocuments()
                 if (name.isEmpty())
                     return;
             }
-            const int byName = fileMod::EndsWithRtfAnyCase(name) ? RichTextBox::rtfRTF : RichTextBox::rtfText;
+            const int byName = fileMod::SaveTypeFor(name, fileMod::EndsWithRtfAnyCase(name));
             const int fileType = fileMod::OwnFileType(doc, name, byName);
             if (!fileMod::WriteDocument(doc, name, fileType))
                 return;

@@ -7,9 +7,13 @@
 #include "shell/frmMain.h"
 #include "shell/modMessageError.h"
 
+#include "platform/FileWriter.h"
+
 #include <QDateTime>
+#include <QFile>
 #include <QFileInfo>
 #include <QPrinter>
+#include <QTemporaryDir>
 
 namespace modPrint {
 
@@ -90,6 +94,65 @@ void menuPrint_Click()
     }
     rtf->SetSelStart(0);
     rtf->SetSelLength(0);
+}
+
+bool ExportPdf(RichTextBox *rtf, const QString &path, QString *error)
+{
+    const auto fail = [error](const QString &text) {
+        if (error)
+            *error = text;
+        return false;
+    };
+    if (!rtf)
+        return fail(QStringLiteral("No document is open."));
+    // Printed aside and then written in one piece, so a failed export never
+    // leaves half a file over the one that was there.
+    QTemporaryDir aside;
+    if (!aside.isValid())
+        return fail(QStringLiteral("No temporary folder could be made."));
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(aside.filePath(QStringLiteral("export.pdf")));
+    printer.setDocName(QFileInfo(path).completeBaseName());
+    printer.setCreator(QStringLiteral("Quillet"));
+    const int selStart = rtf->SelStart();
+    const int selLength = rtf->SelLength();
+    rtf->selectAll();
+    const bool printed = rtf->SelPrint(&printer);
+    rtf->SetSelStart(selStart);
+    rtf->SetSelLength(selLength);
+    if (!printed)
+        return fail(rtf->LastError());
+    QFile file(printer.outputFileName());
+    if (!file.open(QIODevice::ReadOnly) || file.size() == 0)
+        return fail(QStringLiteral("The PDF could not be made."));
+    return FileWriter::write(path, file.readAll(), error);
+}
+
+void menuFileExportPdf_Click()
+{
+    RichTextBox *rtf = modActive::Editor();
+    frmMain *main = frmMain::instance();
+    if (!rtf || !main || !main->cd1) {
+        tell(QStringLiteral("No document is open !"), modMessageError::iconCritical);
+        return;
+    }
+    CommonDialog *cd1 = main->cd1;
+    cd1->SetFlags(CommonDialog::cdlOFNOverwritePrompt);
+    cd1->SetDialogTitle(QStringLiteral("Export as PDF"));
+    cd1->SetCancelError(false);
+    cd1->SetDefaultExt(QStringLiteral("pdf"));
+    cd1->SetFilter(QStringLiteral("PDF Documents (*.pdf)|*.pdf|All Files (*.*)|*.*"));
+    const bool chosen = cd1->ShowSave();
+    modActive::ReturnFocus();
+    const QString name = chosen ? cd1->FileName() : QString();
+    if (name.isEmpty())
+        return;
+    QString error;
+    if (!ExportPdf(rtf, name, &error)) {
+        tell(QStringLiteral("The document could not be exported to %1.\r\n%2").arg(name, error),
+             modMessageError::iconCritical);
+    }
 }
 
 void ppreview_Click()

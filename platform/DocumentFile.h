@@ -18,7 +18,7 @@ class QTextDocument;
 class DocumentFile
 {
 public:
-    enum Type { Rtf = 0, Text = 1 };
+    enum Type { Rtf = 0, Text = 1, Docx = 2 };
 
     struct ReadResult
     {
@@ -32,10 +32,18 @@ public:
         // Of a Rich Text file: it was damaged or cut short, and was read as
         // far as it could be; something of it may be missing.
         bool incomplete = false;
+        // The type the file was read as: the one asked for, but Rich Text
+        // for RTF under another format's name (Word once saved RTF as .doc).
+        int type = Rtf;
     };
 
     // Fills `doc`, expected empty, with the file. In Rtf mode a file that is
-    // not RTF is read as plain text, so the user sees what it holds.
+    // not RTF is read as plain text, so the user sees what it holds. A Word
+    // document (.docx) is read as one whatever the mode. A file of another
+    // format (a zip package, a Word 97 or PDF file, or one named
+    // .docx, .odt, .doc, .pdf...) is never read as text: its bytes would show
+    // as garbage, and a Save would write that over the user's file. It is
+    // refused with a message naming its format.
     static ReadResult read(const QString &path, int type, QTextDocument &doc);
 
     // The plain text that read() and a text save of the document would give,
@@ -43,7 +51,8 @@ public:
     // document built, which is what a conversion to text needs.
     static ReadResult readText(const QString &path, int type, QString &text);
 
-    // The bytes a save of `doc` writes: RTF, or text with lineEnd in encoding.
+    // The bytes a save of `doc` writes: RTF, a Word package, or text with
+    // lineEnd in encoding. Empty only when a package could not be made.
     static QByteArray bytes(const QTextDocument &doc, int type, TextFile::LineEnd lineEnd,
                             TextFile::Encoding encoding = TextFile::Encoding::Utf8);
 
@@ -51,6 +60,13 @@ public:
     // (\rtlpar), as in Rich Text. Left to guess, the layout would read each
     // paragraph's text for its direction again on every edit.
     static void setLeftToRight(QTextDocument &doc);
+
+    // Why bytes read from `path` must not be taken as Rich Text or plain
+    // text: "it is a PDF document...", or empty when they may be.
+    static QString foreignFormat(const QString &path, const QByteArray &bytes);
+    // Why a plain text save must not go to `path` (its name says another
+    // format, so the file would be unreadable as one), or empty.
+    static QString refusesText(const QString &path);
 
     // "12.3 MB": how a size is named to the user.
     static QString sizeText(qint64 bytes);

@@ -145,6 +145,7 @@ struct RichTextBox::Private
     TextFile::LineEnd lineEnd = TextFile::platformLineEnd();
     TextFile::Encoding encoding = TextFile::Encoding::Utf8;
     bool strayBytes = false;
+    int loadedType = 0;
     int changeSuppression = 0;   // > 0 while a programmatic edit raises Change itself
     int lastAnchor = -1;
     int lastPosition = -1;
@@ -888,6 +889,7 @@ bool RichTextBox::LoadFile(const QString &path, int fileType)
     d->lineEnd = read.lineEnd;
     d->encoding = read.encoding;
     d->strayBytes = read.strayBytes;
+    d->loadedType = read.type;
     d->tail = std::move(tail);
     d->loadNotice = notice;
     // Narrower than this, the shown part could outgrow the page again.
@@ -1019,11 +1021,23 @@ QByteArray RichTextBox::FileBytes(int fileType) const
 bool RichTextBox::SaveFile(const QString &path, int fileType)
 {
     d->lastError.clear();
-    if (fileType != rtfText && fileType != rtfRTF) {
+    if (fileType != rtfText && fileType != rtfRTF && fileType != rtfDocx) {
         d->lastError = QStringLiteral("Cannot save \"%1\": unknown file type %2").arg(path).arg(fileType);
         return false;
     }
-    return FileWriter::write(path, FileBytes(fileType), &d->lastError);
+    // Text under a .docx or .pdf name would destroy what the name promises.
+    if (fileType == rtfText) {
+        d->lastError = DocumentFile::refusesText(path);
+        if (!d->lastError.isEmpty())
+            return false;
+    }
+    const QByteArray bytes = FileBytes(fileType);
+    // An empty package would replace the file with nothing.
+    if (fileType == rtfDocx && bytes.isEmpty()) {
+        d->lastError = QStringLiteral("Cannot save \"%1\": the Word document could not be put together").arg(path);
+        return false;
+    }
+    return FileWriter::write(path, bytes, &d->lastError);
 }
 
 TextFile::LineEnd RichTextBox::TextLineEnd() const
@@ -1050,6 +1064,11 @@ QString RichTextBox::LastError() const
 bool RichTextBox::LoadedStrayBytes() const
 {
     return d->strayBytes;
+}
+
+int RichTextBox::LoadedFileType() const
+{
+    return d->loadedType;
 }
 
 void RichTextBox::InjectSaveFailure(qint64 afterBytes)

@@ -38,7 +38,8 @@ class RichTextBox : public QTextEdit
     Q_OBJECT
 
 public:
-    enum FileType { rtfRTF = 0, rtfText = 1 };
+    // Word documents are read and written as .docx packages.
+    enum FileType { rtfRTF = 0, rtfText = 1, rtfDocx = 2 };
     enum FindOption { rtfWholeWord = 2, rtfMatchCase = 4, rtfNoHighlight = 8 };
     enum Alignment { rtfLeft = 0, rtfRight = 1, rtfCenter = 2 };
 
@@ -129,6 +130,9 @@ public:
     // The last plain-text load met bytes that were not valid UTF-8 and read
     // them as Windows-1252; saving writes them as UTF-8.
     bool LoadedStrayBytes() const;
+    // The type the last load read its file as: the one asked for, unless the
+    // file's own format chose another (Rich Text saved under a .doc name).
+    int LoadedFileType() const;
     QString LoadNotice() const;
     bool HasHiddenTail() const;
     // Test seam: the next SaveFile (of any control) stops after writing this

@@ -3,7 +3,7 @@
 # (when we may), then configure and build into build/.
 set -euo pipefail
 
-QUILLET_PACKAGES=(cmake g++ make qt6-base-dev qt6-base-private-dev libgl-dev libx11-dev pkgconf libhunspell-dev hunspell-en-us fonts-dejavu-core poppler-utils)
+QUILLET_PACKAGES=(cmake g++ make qt6-base-dev qt6-base-private-dev libgl-dev libx11-dev pkgconf libhunspell-dev hunspell-en-us fonts-dejavu-core poppler-utils libzip-dev)
 
 missing_packages() {
   local pkg missing=()

@@ -177,6 +177,7 @@ void frmMain::buildMenus()
     addSeparator(file, QStringLiteral("dash2"));
     addEntry(file, QStringLiteral("ppreview"), QStringLiteral("Print Preview"));
     addEntry(file, QStringLiteral("menuPrint"), QStringLiteral("&Print"), QKS(Qt::CTRL | Qt::Key_P));
+    addEntry(file, QStringLiteral("menuFileExportPdf"), QStringLiteral("&Export as PDF..."));
     addSeparator(file, QStringLiteral("dash3"));
     addEntry(file, QStringLiteral("exit"), QStringLiteral("E&xit"));
 
@@ -354,6 +355,7 @@ void frmMain::connectCommands()
     } editing[] = {
         {"ppreview", &modPrint::ppreview_Click, false},
         {"menuPrint", &modPrint::menuPrint_Click, false},
+        {"menuFileExportPdf", &modPrint::menuFileExportPdf_Click, false},
         {"undo", &modClipboard::undo_Click, false},
         {"cut", &modClipboard::cut_Click, false},
         {"copy", &modClipboard::copy_Click, false},

@@ -169,7 +169,7 @@ private slots:
         for (const char *entry : {"menuFormatFontBold", "menuFormatFontUnderline", "menuFormatFontItalic",
                                   "menuFormatFontStrikethru", "menuFormatFontColor", "mnufont", "undo",
                                   "menuInsertBullets", "bullet", "menuInsertSymbols", "menuInsertDateTime",
-                                  "menuPrint", "ppreview"})
+                                  "menuPrint", "ppreview", "menuFileExportPdf"})
             QTest::newRow(entry) << entry << none;
         QTest::newRow("menuEditSelectAll") << "menuEditSelectAll" << "No open documents !";
         for (const char *entry : {"cut", "copy", "paste", "mnuFormatAlignCenter"})

@@ -1,6 +1,7 @@
 // Opening: File > Open, the explorer's OpenFile and dropped files; the
 // load rules; files that cannot be opened; the typical edit end to end.
 
+#include "DocxTestSupport.h"
 #include "QuilletTest.h"
 
 #include <QDragEnterEvent>
@@ -145,6 +146,119 @@ private slots:
         QCOMPARE(ModalSeam::unanswered(), 0);
         // No empty "Form1" or "Document" window is left behind.
         QTRY_COMPARE(captions(m_main), QStringList{QStringLiteral("Document 1")});
+    }
+
+    // A file of another format is never read as text, by any way in and
+    // whatever its name: it is refused with its format named, no window is
+    // left, and the file stays as it was (a Save of its bytes read as text
+    // would have written garbage over it).
+    void otherFormatsAreRefused_data()
+    {
+        QTest::addColumn<QString>("way");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("format");
+
+        // Only the headers matter to the recognition; the archives need not be whole.
+        const QByteArray word = QByteArray("PK\x03\x04", 4) + QByteArray(26, '\0') + "[Content_Types].xml"
+                + QByteArray(40, '\0') + "PK\x03\x04word/document.xml";
+        const QByteArray odf = QByteArray("PK\x03\x04", 4) + QByteArray(26, '\0')
+                + "mimetypeapplication/vnd.oasis.opendocument.text";
+        const QByteArray ole = QByteArray("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) + QByteArray(504, '\0');
+        for (const char *way : {"open", "explorer", "drop"}) {
+            QTest::addRow("%s: Word package named .docx", way) << way << "letter.docx" << word << "Word document";
+            QTest::addRow("%s: Word package named .txt", way) << way << "letter.txt" << word << "Word document";
+            QTest::addRow("%s: Word package named .rtf", way) << way << "letter.rtf" << word << "Word document";
+            QTest::addRow("%s: OpenDocument named .txt", way) << way << "minutes.txt" << odf << "OpenDocument text";
+            QTest::addRow("%s: Word 97 file", way) << way << "old.doc" << ole << "Word 97-2003 document (.doc)";
+            QTest::addRow("%s: PDF", way) << way << "paper.pdf" << QByteArray("%PDF-1.4\n%\xE2\xE3\n") << "PDF";
+            QTest::addRow("%s: zip archive", way) << way << "photos" << QByteArray("PK\x05\x06", 4) + QByteArray(18, '\0')
+                                                  << "ZIP archive";
+            // Text under a name that promises a package: refused by the name.
+            QTest::addRow("%s: text named .docx", way) << way << "notes.docx" << QByteArray("plain words\n") << "Word document";
+        }
+    }
+    void otherFormatsAreRefused()
+    {
+        QFETCH(QString, way);
+        QFETCH(QString, name);
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, format);
+
+        const QString file = path(name);
+        QVERIFY(writeFile(file, bytes));
+        openBy(way, file, {QStringLiteral("OK")});
+
+        QTRY_COMPARE(askedOf(QStringLiteral("message")).size(), 1);
+        const QString text = askedOf(QStringLiteral("message")).first().text;
+        QVERIFY2(text.contains(file) && text.contains(format), qPrintable(text));
+        QTRY_COMPARE(captions(m_main), QStringList{QStringLiteral("Document 1")});
+        QCOMPARE(readFile(file), bytes);
+    }
+
+    // A Word document opens as one by every way in, under its own name or
+    // another, and Save writes it back as Word with no question.
+    void wordDocumentOpensAndSavesBack_data()
+    {
+        QTest::addColumn<QString>("way");
+        QTest::addColumn<QString>("name");
+        for (const char *way : {"open", "explorer", "drop"}) {
+            QTest::addRow("%s: .docx", way) << way << "letter.docx";
+            QTest::addRow("%s: named .txt", way) << way << "letter.txt";
+        }
+    }
+    void wordDocumentOpensAndSavesBack()
+    {
+        QFETCH(QString, way);
+        QFETCH(QString, name);
+        const QString file = path(name);
+        QVERIFY(writeFile(file, DocxTestSupport::withBody(
+                                    "<w:p><w:r><w:t xml:space=\"preserve\">Hello </w:t></w:r><w:r><w:rPr><w:b/></w:rPr>"
+                                    "<w:t>bold</w:t></w:r><w:r><w:t xml:space=\"preserve\"> world</w:t></w:r></w:p>")));
+        openBy(way, file);
+        frmDoc *doc = m_main->ActiveForm();
+        QCOMPARE(doc->Caption(), file);
+        QCOMPARE(doc->rtf1->Text(), QStringLiteral("Hello bold world"));
+        QVERIFY(!doc->bChanged);
+        resetSeam();
+        doc->rtf1->moveCursor(QTextCursor::End);
+        doc->rtf1->SetSelText(QStringLiteral(" more"));
+        doc->bChanged = true;
+        runCommand(m_main, QStringLiteral("save"));
+        QCOMPARE(ModalSeam::asked().size(), 0);
+        QVERIFY(!doc->bChanged);
+        QVERIFY(readFile(file).startsWith("PK\x03\x04"));
+        RichTextBox reread;
+        QVERIFY(reread.LoadFile(file, RichTextBox::rtfText));
+        QCOMPARE(reread.Text(), QStringLiteral("Hello bold world more"));
+        QCOMPARE(reread.Find(QStringLiteral("bold")), 6);
+        QCOMPARE(reread.SelBold(), std::optional<bool>(true));
+    }
+
+    // Word saved Rich Text under .doc names: such a file opens as Rich Text
+    // by every way in, and is saved back as Rich Text.
+    void richTextNamedDocOpensAsRichText_data()
+    {
+        QTest::addColumn<QString>("way");
+        for (const char *way : {"open", "explorer", "drop"})
+            QTest::newRow(way) << way;
+    }
+    void richTextNamedDocOpensAsRichText()
+    {
+        QFETCH(QString, way);
+        const QString file = path(QStringLiteral("memo.doc"));
+        QVERIFY(writeFile(file, richSample()));
+        openBy(way, file);
+        frmDoc *doc = m_main->ActiveForm();
+        QCOMPARE(doc->Caption(), file);
+        QVERIFY2(doc->rtf1->Text().startsWith(QStringLiteral("Hello bold world")), qPrintable(doc->rtf1->Text()));
+        doc->rtf1->moveCursor(QTextCursor::End);
+        doc->rtf1->SetSelText(QStringLiteral(" more"));
+        doc->bChanged = true;
+        runCommand(m_main, QStringLiteral("save"));
+        QVERIFY(messages().isEmpty());
+        QVERIFY(!doc->bChanged);
+        QVERIFY2(readFile(file).startsWith("{\\rtf1"), readFile(file).constData());
     }
 
     void dropOpensEveryFileInOrder()

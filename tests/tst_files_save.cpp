@@ -4,6 +4,8 @@
 #include "FullDisk.h"
 #include "QuilletTest.h"
 
+#include <DocxReader.h>
+
 using namespace QuilletTest;
 
 class tst_files_save : public MainWindowTest
@@ -188,6 +190,79 @@ private slots:
         // Nothing new, and no temporary file is left beside it.
         const QStringList left = QDir(m_dir->path()).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot);
         QVERIFY2(left.size() == (failure.isEmpty() ? 0 : 1), qPrintable(left.join(QLatin1Char(' '))));
+    }
+
+    // A name ending in .docx is written as a Word document by every save,
+    // with no warning (formats are kept, as in Rich Text), and read back
+    // with its formats.
+    void wordDocumentSaves_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QString>("startCaption");
+        QTest::addColumn<QString>("chosen");
+        QTest::newRow("Save, new, .docx") << "save" << "" << "a.docx";
+        QTest::newRow("Save As, from .rtf to .docx") << "saveas" << "own.rtf" << "b.docx";
+        QTest::newRow("Save As, from .docx: no warning") << "saveas" << "own.docx" << "c.docx";
+        QTest::newRow("Save, own .docx") << "save" << "own.docx" << "";
+        QTest::newRow("Save All, new, .DOCX") << "saveall" << "" << "d.DOCX";
+    }
+    void wordDocumentSaves()
+    {
+        QFETCH(QString, command);
+        QFETCH(QString, startCaption);
+        QFETCH(QString, chosen);
+        const QString caption = startCaption.isEmpty() ? QStringLiteral("Document 1*") : path(startCaption);
+        changedDocument(caption);
+        if (!chosen.isEmpty())
+            ModalSeam::queue(path(chosen));
+        runCommand(m_main, command);
+        QCOMPARE(ModalSeam::unanswered(), 0);
+        QCOMPARE(ModalSeam::asked().size(), chosen.isEmpty() ? 0 : 1);   // the dialog only, no warning
+        const QString written = chosen.isEmpty() ? caption : path(chosen);
+        const QByteArray bytes = readFile(written);
+        QVERIFY(bytes.startsWith("PK\x03\x04"));
+        QTextDocument reread;
+        QVERIFY(DocxReader::read(bytes, reread).ok);
+        QCOMPARE(reread.toPlainText(), QStringLiteral("Hello world"));
+        QTextCursor c(&reread);
+        c.setPosition(2);
+        QCOMPARE(c.charFormat().fontWeight(), int(QFont::Bold));
+    }
+
+    // Text is never written under a name that promises another format: the
+    // file there (a Word or PDF file) keeps every byte, and the document
+    // stays unsaved.
+    void noTextUnderAnotherFormatsName_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("format");
+        QTest::newRow("Save As over a PDF") << "saveas" << "paper.pdf" << "PDF document";
+        QTest::newRow("Save As over a Word 97 file") << "saveas" << "old.doc" << "Word 97-2003 document";
+        QTest::newRow("Save All over a workbook") << "saveall" << "sums.xlsx" << "Excel workbook";
+    }
+    void noTextUnderAnotherFormatsName()
+    {
+        QFETCH(QString, command);
+        QFETCH(QString, name);
+        QFETCH(QString, format);
+        const QString target = path(name);
+        const QByteArray old = QByteArrayLiteral("PK\x03\x04 the user's own file");
+        QVERIFY(writeFile(target, old));
+        frmDoc *doc = changedDocument(QStringLiteral("Document 1*"));
+        if (command == QLatin1String("saveas"))
+            queueAnswers({6, target, "OK"});   // the warning first on the text route
+        else
+            queueAnswers({target, "OK"});
+        runCommand(m_main, command);
+
+        QCOMPARE(ModalSeam::unanswered(), 0);
+        const QStringList said = messages();
+        QCOMPARE(said.size(), 1);
+        QVERIFY2(said.first().contains(target) && said.first().contains(format), qPrintable(said.first()));
+        QCOMPARE(readFile(target), old);
+        QVERIFY(doc->bChanged);
+        QCOMPARE(m_main->documents(), QList<frmDoc *>{doc});
     }
 
     // A save that does not fit on the disk says so by name, keeps the old

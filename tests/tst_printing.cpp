@@ -108,6 +108,56 @@ private slots:
         QVERIFY(messages().isEmpty());
     }
 
+    // File > Export as PDF: every page and every word, laid out as a print
+    // is, links that a reader can follow, and the selection left as it was.
+    void exportsEveryPageWithLiveLinks()
+    {
+        fillLongDocument();
+        rtf()->SetSelStart(0);
+        rtf()->SetSelLength(0);
+        rtf()->moveCursor(QTextCursor::End);
+        rtf()->SetSelRTF(QByteArrayLiteral("{\\rtf1 {\\field{\\*\\fldinst HYPERLINK \"https://example.org/quillet\"}"
+                                           "{\\fldrslt the link}}\\par}"));
+        rtf()->SetSelStart(100);
+        rtf()->SetSelLength(30);
+        const QString printedPdf = pdfPrinter();
+        ModalSeam::queue(true);
+        modPrint::menuPrint_Click();
+        resetSeam();
+        rtf()->SetSelStart(100);
+        rtf()->SetSelLength(30);
+
+        const QString pdf = path(QStringLiteral("export.pdf"));
+        ModalSeam::queue(pdf);
+        runCommand(m_main, QStringLiteral("menuFileExportPdf"));
+        QCOMPARE(askedOf(QStringLiteral("save")).size(), 1);
+        QVERIFY(messages().isEmpty());
+        QCOMPARE(pages(pdf), pages(printedPdf));
+        const QString exported = text(pdf);
+        for (int i = 1; i <= 150; ++i)
+            QVERIFY(exported.contains(QStringLiteral("Paragraph number %1 of the printed test").arg(i)));
+        QVERIFY(exported.contains(QLatin1String("the link")));
+        QVERIFY(run(QStringLiteral("pdfinfo"), {QStringLiteral("-url"), pdf}).contains(QLatin1String("https://example.org/quillet")));
+        QCOMPARE(rtf()->SelStart(), 100);
+        QCOMPARE(rtf()->SelLength(), 30);
+    }
+
+    // An export that cannot be written says why and leaves the old file whole.
+    void exportFailureKeepsTheOldFile()
+    {
+        rtf()->SetText(QStringLiteral("words"));
+        const QString pdf = path(QStringLiteral("old.pdf"));
+        QVERIFY(writeFile(pdf, "%PDF-old"));
+        RichTextBox::InjectSaveFailure(3);
+        auto undo = qScopeGuard([] { RichTextBox::InjectSaveFailure(-1); });
+        ModalSeam::queue(pdf);
+        ModalSeam::queue(QStringLiteral("OK"));
+        runCommand(m_main, QStringLiteral("menuFileExportPdf"));
+        QCOMPARE(messages().size(), 1);
+        QVERIFY2(messages().first().contains(pdf), qPrintable(messages().first()));
+        QCOMPARE(readFile(pdf), QByteArray("%PDF-old"));
+    }
+
     // The copies and the page range chosen in the dialog.
     void copiesAndRange()
     {

@@ -79,7 +79,7 @@ void tst_rtf_convert::converts_data()
     QTest::newRow("rtf to txt") << QStringList{"@in.rtf", "@out.txt"} << false << fromRtf;
     QTest::newRow("txt to rtf") << QStringList{"@in.txt", "@out.rtf"} << true << fromTxt;
     QTest::newRow("extension case does not matter") << QStringList{"@in.txt", "@OUT.RTF"} << true << fromTxt;
-    QTest::newRow("--to overrides the extension") << QStringList{"@in.rtf", "@out.doc", "--to", "txt"} << false << fromRtf;
+    QTest::newRow("--to overrides the extension") << QStringList{"@in.rtf", "@out.rtf", "--to", "txt"} << false << fromRtf;
     QTest::newRow("--to=rtf") << QStringList{"--to=rtf", "@in.rtf", "@copy.txt"} << true << fromRtf;
 }
 
@@ -115,6 +115,9 @@ void tst_rtf_convert::refuses_data()
     QTest::newRow("input is a folder") << QStringList{"@folder", "@a.txt"} << 1 << "folder";
     QTest::newRow("output under a file") << QStringList{"@in.rtf", "@in.txt/a.txt"} << 1 << "Cannot save";
     QTest::newRow("output is a folder") << QStringList{"@in.rtf", "@folder.txt"} << 1 << "Cannot save";
+    // Never text under a name that says another format, nor another format read as text.
+    QTest::newRow("text to a .doc name") << QStringList{"@in.rtf", "@a.doc", "--to", "txt"} << 1 << "Word 97-2003";
+    QTest::newRow("a PDF as input") << QStringList{"@paper.pdf", "@a.txt"} << 1 << "PDF document";
 }
 
 void tst_rtf_convert::refuses()
@@ -123,6 +126,7 @@ void tst_rtf_convert::refuses()
     QFETCH(int, exitCode);
     QFETCH(QString, message);
     writeFile("keep.txt", "precious");
+    writeFile("paper.pdf", "%PDF-1.7\n");
     QCOMPARE(run(args), exitCode);
     QVERIFY2(m_errors.contains(message), qPrintable(m_errors));
     // Nothing written, nothing overwritten, no temporary files left behind.

@@ -25,9 +25,9 @@ namespace {
 enum Exit { Ok = 0, Failed = 1, Usage = 2 };
 
 const char usageText[] =
-    "Usage: quillet-convert INPUT OUTPUT [--to rtf|txt]\n"
+    "Usage: quillet-convert INPUT OUTPUT [--to rtf|txt|docx]\n"
     "       quillet-convert --help | --version\n"
-    "Converts between Rich Text (.rtf) and plain text (.txt).\n"
+    "Converts between Rich Text (.rtf), Word documents (.docx) and plain text (.txt).\n"
     "The output type follows OUTPUT's extension unless --to is given.\n";
 
 void printError(const QString &message)
@@ -46,6 +46,8 @@ int typeForName(const QString &name)
         return DocumentFile::Rtf;
     if (suffix == QLatin1String("txt"))
         return DocumentFile::Text;
+    if (suffix == QLatin1String("docx"))
+        return DocumentFile::Docx;
     return -1;
 }
 
@@ -56,6 +58,8 @@ int typeForOption(const QString &value)
         return DocumentFile::Rtf;
     if (v == QLatin1String("txt") || v == QLatin1String("text"))
         return DocumentFile::Text;
+    if (v == QLatin1String("docx"))
+        return DocumentFile::Docx;
     return -1;
 }
 }
@@ -89,13 +93,13 @@ int main(int argc, char **argv)
             } else if (i + 1 < args.size()) {
                 value = args.at(++i);
             } else {
-                printError(QStringLiteral("--to needs a value: rtf or txt"));
+                printError(QStringLiteral("--to needs a value: rtf, txt or docx"));
                 std::fputs(usageText, stderr);
                 return Usage;
             }
             outputType = typeForOption(value);
             if (outputType < 0) {
-                printError(QStringLiteral("unknown output type \"%1\" (use rtf or txt)").arg(value));
+                printError(QStringLiteral("unknown output type \"%1\" (use rtf, txt or docx)").arg(value));
                 return Usage;
             }
             typeGiven = true;
@@ -119,9 +123,15 @@ int main(int argc, char **argv)
     if (!typeGiven) {
         outputType = typeForName(output);
         if (outputType < 0) {
-            printError(QStringLiteral("cannot tell the output type from \"%1\"; name it .rtf or .txt, "
-                                      "or give --to rtf|txt").arg(output));
+            printError(QStringLiteral("cannot tell the output type from \"%1\"; name it .rtf, .txt or .docx, "
+                                      "or give --to rtf|txt|docx").arg(output));
             return Usage;
+        }
+    }
+    if (outputType == DocumentFile::Text) {
+        if (const QString refusal = DocumentFile::refusesText(output); !refusal.isEmpty()) {
+            printError(refusal);
+            return Failed;
         }
     }
     const int inputType = typeForName(input) == DocumentFile::Text ? DocumentFile::Text
@@ -151,7 +161,12 @@ int main(int argc, char **argv)
         printError(read.errorText);
         return Failed;
     }
-    if (!FileWriter::write(output, DocumentFile::bytes(document, outputType, read.lineEnd, read.encoding), &error)) {
+    const QByteArray bytes = DocumentFile::bytes(document, outputType, read.lineEnd, read.encoding);
+    if (bytes.isEmpty() && outputType == DocumentFile::Docx) {
+        printError(QStringLiteral("the Word document could not be put together"));
+        return Failed;
+    }
+    if (!FileWriter::write(output, bytes, &error)) {
         printError(error);
         return Failed;
     }

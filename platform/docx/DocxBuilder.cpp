@@ -1,0 +1,678 @@
+#include "DocxBuilder.h"
+
+#include "DocxNumbering.h"
+#include "DocxStyles.h"
+#include "RtfFields.h"
+#include "RtfLimits.h"
+#include "RtfProperties.h"
+#include "Twips.h"
+#include "XmlPart.h"
+
+#include <QTextDocument>
+#include <QTextFrame>
+#include <QUrl>
+
+namespace {
+
+constexpr qint64 EmuPerTwip = 635;
+// Containers of runs (links, fields, content controls, revisions) nested
+// deeper than this are read as their text only.
+constexpr int MaxInlineNesting = 32;
+
+bool is(const XmlPart &part, const char *name)
+{
+    return part.is(QLatin1StringView(name));
+}
+
+QString val(const XmlPart &part)
+{
+    return part.attribute(QLatin1StringView("val"));
+}
+
+QTextListFormat::Style listStyle(const QString &format, const QString &text)
+{
+    if (format == QLatin1String("bullet")) {
+        if (text == QLatin1String("o"))
+            return QTextListFormat::ListCircle;
+        if (text == QStringLiteral("\uF0A7") || text == QStringLiteral("\u25AA") || text == QStringLiteral("\u25A0"))
+            return QTextListFormat::ListSquare;
+        return QTextListFormat::ListDisc;
+    }
+    if (format == QLatin1String("lowerLetter"))
+        return QTextListFormat::ListLowerAlpha;
+    if (format == QLatin1String("upperLetter"))
+        return QTextListFormat::ListUpperAlpha;
+    if (format == QLatin1String("lowerRoman"))
+        return QTextListFormat::ListLowerRoman;
+    if (format == QLatin1String("upperRoman"))
+        return QTextListFormat::ListUpperRoman;
+    return QTextListFormat::ListDecimal;
+}
+}
+
+DocxBuilder::DocxBuilder(QTextDocument &document, const DocxStyles &styles, const DocxNumbering &numbering,
+                         const QHash<QString, Relation> &relations, PartLoader loadPart)
+    : m_document(document)
+    , m_styles(styles)
+    , m_numbering(numbering)
+    , m_relations(relations)
+    , m_loadPart(std::move(loadPart))
+    , m_assembler(document, [this](int numId, int level) -> const DocumentAssembler::ListLevel * {
+        const auto key = std::make_pair(numId, level);
+        if (const auto it = m_levels.constFind(key); it != m_levels.cend())
+            return &*it;
+        const DocxNumbering::Level *def = m_numbering.level(numId, level);
+        if (!def)
+            return nullptr;
+        DocumentAssembler::ListLevel out;
+        out.style = listStyle(def->format, def->text);
+        out.text = def->text;
+        out.start = def->start;
+        out.none = def->format == QLatin1String("none");
+        return &*m_levels.insert(key, out);
+    })
+{
+}
+
+DocxBuilder::~DocxBuilder() = default;
+
+void DocxBuilder::problem(const QString &text, bool lost)
+{
+    if (lost)
+        m_incomplete = true;
+    if (!m_problems.contains(text) && m_problems.size() < RtfLimits::MaxReportedErrors)
+        m_problems.append(text);
+}
+
+void DocxBuilder::read(XmlPart &part)
+{
+    while (part.nextChild()) {
+        if (!is(part, "body")) {
+            part.skip();
+            continue;
+        }
+        QList<Item> items;
+        readBlocks(part, items, 0, 0);
+        m_assembler.emitItems(items);
+    }
+}
+
+// Paragraphs and tables, emitted as they end when at the top level.
+void DocxBuilder::readBlocks(XmlPart &part, QList<Item> &out, int tableDepth, int nesting)
+{
+    while (part.nextChild()) {
+        readBlock(part, out, tableDepth, nesting);
+        // At the top, what has ended is built now, not held to the end.
+        if (tableDepth == 0 && nesting == 0 && !out.isEmpty()) {
+            m_assembler.emitItems(out);
+            out.clear();
+        }
+    }
+}
+
+void DocxBuilder::readBlock(XmlPart &part, QList<Item> &out, int tableDepth, int nesting)
+{
+    if (is(part, "p")) {
+        readParagraph(part, out);
+    } else if (is(part, "tbl")) {
+        if (tableDepth >= RtfLimits::MaxTableDepth) {
+            // Deeper tables join the deepest one as their paragraphs.
+            problem(QStringLiteral("tables are nested more than %1 deep").arg(RtfLimits::MaxTableDepth), false);
+            readBlocks(part, out, tableDepth, nesting + 1);
+            return;
+        }
+        Item item;
+        item.table = readTable(part, tableDepth + 1);
+        if (item.table && !item.table->rows.isEmpty())
+            out.append(item);
+    } else if ((is(part, "sdt") || is(part, "sdtContent") || is(part, "customXml") || is(part, "ins")
+                || is(part, "moveTo") || is(part, "tr") || is(part, "tc"))
+               && nesting < MaxInlineNesting) {
+        // Content controls and revisions hold blocks; rows and cells out of
+        // a table are read as their paragraphs.
+        readBlocks(part, out, tableDepth, nesting + 1);
+    } else if (is(part, "sectPr")) {
+        readSection(part);
+    } else {
+        part.skip();
+    }
+}
+
+void DocxBuilder::readParagraph(XmlPart &part, QList<Item> &out)
+{
+    m_para = Para();
+    m_paraStyle.clear();
+    m_out = &out;
+    DocxParaProps direct;
+    DocxRunProps mark;
+    bool propsDone = false;
+    const auto startProps = [&] {
+        if (propsDone)
+            return;
+        propsDone = true;
+        m_paraStyle = direct.style.value_or(QString());
+        DocxParaProps props = m_styles.paragraph(m_paraStyle);
+        const int numId = direct.numId.value_or(props.numId.value_or(0));
+        const int level = direct.level.value_or(props.level.value_or(0));
+        if (const DocxNumbering::Level *def = m_numbering.level(numId, level)) {
+            props.merge(def->para);
+            m_para.listId = numId;
+            m_para.level = level;
+        }
+        props.merge(direct);
+        props.applyTo(m_para.block);
+        if (m_pageBreakNext) {
+            m_para.block.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
+            m_pageBreakNext = false;
+        }
+        if (!m_para.block.hasProperty(QTextFormat::BlockAlignment))
+            m_para.block.setAlignment(Qt::AlignLeft);
+        m_para.mark = runFormat(mark, Context());
+    };
+    while (part.nextChild()) {
+        if (is(part, "pPr")) {
+            direct = DocxParaProps::read(part, &mark);
+            startProps();
+            continue;
+        }
+        startProps();
+        // The runs' own elements, read in a context of no link or field.
+        if (is(part, "r")) {
+            readRun(part, m_fieldState == 2 ? m_fieldContext : Context());
+        } else {
+            // Links, fields, content controls and revisions hold runs.
+            readInline(part, m_fieldState == 2 ? m_fieldContext : Context(), 0);
+        }
+    }
+    startProps();
+    Item item;
+    item.para = std::move(m_para);
+    m_para = Para();
+    out.append(std::move(item));
+    m_out = nullptr;
+    m_any = true;
+}
+
+// An element among a paragraph's runs (the part stands on it).
+void DocxBuilder::readInline(XmlPart &part, const Context &context, int nesting)
+{
+    if (is(part, "r")) {
+        readRun(part, context);
+        return;
+    }
+    if (nesting >= MaxInlineNesting) {
+        part.text();
+        return;
+    }
+    Context inner = context;
+    if (is(part, "hyperlink")) {
+        const QString id = part.attribute(QLatin1StringView("id"));
+        const QString anchor = part.attribute(QLatin1StringView("anchor"));
+        const Relation relation = m_relations.value(id);
+        if (!relation.target.isEmpty())
+            inner.href = relation.target;
+        if (!anchor.isEmpty())
+            inner.href += QLatin1Char('#') + anchor;
+        if (!inner.href.isEmpty()) {
+            inner.instruction = QStringLiteral("HYPERLINK \"%1\"").arg(inner.href);
+            inner.field = m_fields++;
+        }
+    } else if (is(part, "fldSimple")) {
+        inner.instruction = part.attribute(QLatin1StringView("instr")).trimmed().left(RtfLimits::MaxFieldInstruction);
+        inner.field = m_fields++;
+        const QString target = RtfFields::hyperlinkTarget(inner.instruction);
+        inner.href = target;
+    } else if (is(part, "del") || is(part, "moveFrom") || is(part, "proofErr") || is(part, "bookmarkStart")
+               || is(part, "bookmarkEnd") || is(part, "commentRangeStart") || is(part, "commentRangeEnd")
+               || is(part, "pPr") || is(part, "Fallback") || is(part, "rPr")) {
+        // Deleted text is not the document's; a fallback repeats the choice.
+        part.skip();
+        return;
+    } else if (is(part, "AlternateContent")) {
+        bool chosen = false;
+        while (part.nextChild()) {
+            if (is(part, "Choice") && !chosen) {
+                chosen = true;
+                while (part.nextChild())
+                    readInline(part, inner, nesting + 1);
+            } else {
+                part.skip();
+            }
+        }
+        return;
+    } else if (!(is(part, "ins") || is(part, "smartTag") || is(part, "sdt") || is(part, "sdtContent")
+                 || is(part, "customXml") || is(part, "moveTo") || is(part, "bdo") || is(part, "dir")
+                 || is(part, "Choice"))) {
+        part.skip();
+        return;
+    }
+    while (part.nextChild()) {
+        if (is(part, "sdtPr") || is(part, "sdtEndPr") || is(part, "smartTagPr") || is(part, "customXmlPr"))
+            part.skip();
+        else
+            readInline(part, inner, nesting + 1);
+    }
+}
+
+QTextCharFormat DocxBuilder::runFormat(const DocxRunProps &direct, const Context &context) const
+{
+    DocxRunProps props = m_styles.run(m_paraStyle, direct.style.value_or(QString()));
+    props.merge(direct);
+    QTextCharFormat format;
+    props.applyTo(format);
+    if (!format.hasProperty(QTextFormat::FontWeight))
+        format.setFontWeight(QFont::Normal);
+    if (context.field >= 0) {
+        format.setProperty(RtfProperties::FieldInstruction, context.instruction);
+        format.setProperty(RtfProperties::FieldNumber, context.field);
+    }
+    if (!context.href.isEmpty()) {
+        format.setAnchor(true);
+        format.setAnchorHref(context.href);
+    }
+    return format;
+}
+
+void DocxBuilder::addText(const QString &text, const QTextCharFormat &format)
+{
+    if (text.isEmpty())
+        return;
+    if (!m_para.runs.isEmpty() && !m_para.runs.last().image && m_para.runs.last().format == format)
+        m_para.runs.last().text += text;
+    else
+        m_para.runs.append(Run{text, format, false});
+}
+
+void DocxBuilder::pageBreak()
+{
+    // Qt breaks pages between paragraphs only: the text after the break
+    // becomes a paragraph of its own, starting the next page.
+    if (!m_out)
+        return;
+    Para next;
+    next.block = m_para.block;
+    next.mark = m_para.mark;
+    next.block.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
+    Item item;
+    item.para = std::move(m_para);
+    m_out->append(std::move(item));
+    m_para = std::move(next);
+}
+
+void DocxBuilder::readRun(XmlPart &part, const Context &context)
+{
+    DocxRunProps direct;
+    QTextCharFormat format = runFormat(direct, context);
+    while (part.nextChild()) {
+        if (is(part, "rPr")) {
+            direct = DocxRunProps::read(part);
+            format = runFormat(direct, context);
+            continue;
+        }
+        if (is(part, "fldChar")) {
+            const QString type = part.attribute(QLatin1StringView("fldCharType"));
+            if (type == QLatin1String("begin")) {
+                if (m_fieldDepth++ == 0) {
+                    m_fieldState = 1;
+                    m_instruction.clear();
+                }
+            } else if (type == QLatin1String("separate") && m_fieldDepth == 1) {
+                m_fieldState = 2;
+                m_fieldContext = Context();
+                m_fieldContext.instruction = m_instruction.trimmed();
+                m_fieldContext.field = m_fields++;
+                m_fieldContext.href = RtfFields::hyperlinkTarget(m_fieldContext.instruction);
+            } else if (type == QLatin1String("end") && m_fieldDepth > 0) {
+                if (--m_fieldDepth == 0)
+                    m_fieldState = 0;
+            }
+            part.skip();
+            continue;
+        }
+        if (m_fieldState == 1) {
+            // The field's instruction is not text of the document.
+            if (is(part, "instrText") && m_fieldDepth == 1 && m_instruction.size() < RtfLimits::MaxFieldInstruction)
+                m_instruction += part.text();
+            else
+                part.skip();
+            continue;
+        }
+        if (is(part, "t") || is(part, "delText")) {
+            if (is(part, "delText")) {
+                part.skip();
+                continue;
+            }
+            addText(part.text(), format);
+        } else if (is(part, "tab") || is(part, "ptab")) {
+            addText(QStringLiteral("\t"), format);
+            part.skip();
+        } else if (is(part, "br")) {
+            const QString type = part.attribute(QLatin1StringView("type"));
+            part.skip();
+            if (type == QLatin1String("page"))
+                pageBreak();
+            else
+                addText(QString(QChar::LineSeparator), format);
+        } else if (is(part, "cr")) {
+            addText(QString(QChar::LineSeparator), format);
+            part.skip();
+        } else if (is(part, "noBreakHyphen")) {
+            addText(QStringLiteral("\u2011"), format);
+            part.skip();
+        } else if (is(part, "softHyphen")) {
+            addText(QStringLiteral("\u00AD"), format);
+            part.skip();
+        } else if (is(part, "sym")) {
+            bool ok = false;
+            uint code = part.attribute(QLatin1StringView("char")).toUInt(&ok, 16);
+            // Symbol fonts' private-use codes stand for their low byte.
+            if (ok && code >= 0xF000 && code <= 0xF0FF)
+                code -= 0xF000;
+            if (ok && code > 0 && code < 0xFFFF && QChar::isPrint(code))
+                addText(QString(QChar(code)), format);
+            part.skip();
+        } else if (is(part, "drawing")) {
+            readDrawing(part, format);
+        } else if (is(part, "pict") || is(part, "object")) {
+            qint64 cx = 0, cy = 0;
+            QString embed;
+            findPicture(part, cx, cy, embed, 0);
+            if (!embed.isEmpty())
+                insertPicture(embed, cx, cy, format);
+        } else if (is(part, "AlternateContent")) {
+            bool chosen = false;
+            while (part.nextChild()) {
+                if (is(part, "Choice") && !chosen) {
+                    chosen = true;
+                    while (part.nextChild()) {
+                        if (is(part, "drawing"))
+                            readDrawing(part, format);
+                        else
+                            part.skip();
+                    }
+                } else {
+                    part.skip();
+                }
+            }
+        } else {
+            part.skip();
+        }
+    }
+}
+
+void DocxBuilder::readDrawing(XmlPart &part, const QTextCharFormat &format)
+{
+    qint64 cx = 0, cy = 0;
+    QString embed;
+    findPicture(part, cx, cy, embed, 0);
+    if (!embed.isEmpty())
+        insertPicture(embed, cx, cy, format);
+}
+
+// The first picture below the current element: its size (EMU) and the
+// relation holding its bytes.
+void DocxBuilder::findPicture(XmlPart &part, qint64 &cx, qint64 &cy, QString &embed, int depth)
+{
+    while (part.nextChild()) {
+        if (is(part, "extent") && cx == 0) {
+            cx = part.attribute(QLatin1StringView("cx")).toLongLong();
+            cy = part.attribute(QLatin1StringView("cy")).toLongLong();
+        } else if (is(part, "blip") && embed.isEmpty()) {
+            embed = part.attribute(QLatin1StringView("embed"));
+        } else if (is(part, "imagedata") && embed.isEmpty()) {
+            embed = part.attribute(QLatin1StringView("id"));
+        } else if (is(part, "shape") && cx == 0) {
+            // VML sizes its shape in its style: "width:120pt;height:80pt".
+            const QString style = part.attribute(QLatin1StringView("style"));
+            for (const QString &item : style.split(QLatin1Char(';'))) {
+                const QString key = item.section(QLatin1Char(':'), 0, 0).trimmed();
+                QString value = item.section(QLatin1Char(':'), 1).trimmed();
+                if (!value.endsWith(QLatin1String("pt")))
+                    continue;
+                value.chop(2);
+                const qint64 emu = qint64(value.toDouble() * 12700);
+                if (key == QLatin1String("width"))
+                    cx = emu;
+                else if (key == QLatin1String("height"))
+                    cy = emu;
+            }
+        }
+        if (depth < 64)
+            findPicture(part, cx, cy, embed, depth + 1);
+        else
+            part.skip();
+    }
+}
+
+void DocxBuilder::insertPicture(const QString &relation, qint64 cx, qint64 cy, const QTextCharFormat &format)
+{
+    const Relation rel = m_relations.value(relation);
+    if (rel.target.isEmpty() || rel.external)
+        return;
+    QString why;
+    const QByteArray bytes = m_loadPart(rel.target, &why);
+    if (bytes.isEmpty()) {
+        problem(QStringLiteral("a picture could not be read: %1").arg(why), true);
+        return;
+    }
+    const int width = cx > 0 ? int(qMin<qint64>(cx / EmuPerTwip, RtfLimits::MaxPictureTwips)) : 0;
+    const int height = cy > 0 ? int(qMin<qint64>(cy / EmuPerTwip, RtfLimits::MaxPictureTwips)) : 0;
+    QString shown;
+    m_assembler.addPicture(bytes, width, height, format, m_para, &shown);
+    if (!shown.isEmpty())
+        problem(shown, false);
+}
+
+void DocxBuilder::readSection(XmlPart &part)
+{
+    QByteArray settings;
+    while (part.nextChild()) {
+        if (is(part, "pgSz")) {
+            if (const auto w = DocxValue::twips(part, QLatin1StringView("w")); w && *w > 0)
+                settings += "\\paperw" + QByteArray::number(*w);
+            if (const auto h = DocxValue::twips(part, QLatin1StringView("h")); h && *h > 0)
+                settings += "\\paperh" + QByteArray::number(*h);
+            if (part.attribute(QLatin1StringView("orient")) == QLatin1String("landscape"))
+                settings += "\\landscape";
+        } else if (is(part, "pgMar")) {
+            static const std::pair<const char *, const char *> sides[] = {
+                {"left", "\\margl"}, {"right", "\\margr"}, {"top", "\\margt"}, {"bottom", "\\margb"}};
+            for (const auto &[name, word] : sides) {
+                if (const auto m = DocxValue::twips(part, QLatin1StringView(name)); m && *m >= 0)
+                    settings += word + QByteArray::number(*m);
+            }
+        }
+        part.skip();
+    }
+    if (!settings.isEmpty()) {
+        QTextFrameFormat root = m_document.rootFrame()->frameFormat();
+        root.setProperty(RtfProperties::DocumentSettings, settings);
+        m_document.rootFrame()->setFrameFormat(root);
+    }
+}
+
+// ---- tables ---------------------------------------------------------------
+
+std::shared_ptr<DocxBuilder::Table> DocxBuilder::readTable(XmlPart &part, int depth)
+{
+    auto table = std::make_shared<Table>();
+    // The paragraph being read outside stays as it is.
+    Para outer = std::move(m_para);
+    QString outerStyle = m_paraStyle;
+    QList<Item> *outerOut = m_out;
+    while (part.nextChild()) {
+        if (is(part, "tblPr")) {
+            readTableProps(part, *table);
+        } else if (is(part, "tblGrid")) {
+            while (part.nextChild()) {
+                if (is(part, "gridCol") && table->grid.size() < RtfLimits::MaxTableColumns)
+                    table->grid.append(qBound(0, DocxValue::twips(part, QLatin1StringView("w")).value_or(0), RtfLimits::MaxTwips));
+                part.skip();
+            }
+        } else if (is(part, "tr")) {
+            Row row;
+            while (part.nextChild()) {
+                if (is(part, "trPr")) {
+                    while (part.nextChild()) {
+                        if (is(part, "gridBefore"))
+                            row.before = qBound(0, val(part).toInt(), RtfLimits::MaxTableColumns);
+                        part.skip();
+                    }
+                } else if (is(part, "tc")) {
+                    Cell cell;
+                    while (part.nextChild()) {
+                        if (is(part, "tcPr"))
+                            readCellProps(part, cell);
+                        else
+                            readBlock(part, cell.items, depth, 1);
+                    }
+                    if (++m_cells > RtfLimits::MaxTableCells) {
+                        problem(QStringLiteral("a table has more than %1 cells").arg(RtfLimits::MaxTableCells), true);
+                        continue;
+                    }
+                    if (row.cells.size() < RtfLimits::MaxTableColumns)
+                        row.cells.append(std::move(cell));
+                    else
+                        row.cells.last().items += cell.items;
+                } else {
+                    part.skip();
+                }
+            }
+            table->rows.append(std::move(row));
+        } else {
+            part.skip();
+        }
+    }
+    m_para = std::move(outer);
+    m_paraStyle = outerStyle;
+    m_out = outerOut;
+    return table;
+}
+
+namespace {
+DocumentAssembler::Border readBorder(const XmlPart &part)
+{
+    DocumentAssembler::Border b;
+    const QString v = part.attribute(QLatin1StringView("val"));
+    b.line = !v.isEmpty() && v != QLatin1String("nil") && v != QLatin1String("none");
+    // w:sz is in eighths of a point; a point is 20 twips.
+    const int eighths = qBound(2, part.attribute(QLatin1StringView("sz")).toInt(), 96);
+    b.width = Twips::toPixels(eighths * 20 / 8);
+    b.color = DocxValue::color(part.attribute(QLatin1StringView("color"))).value_or(QColor(Qt::black));
+    if (v == QLatin1String("double"))
+        b.style = QTextFrameFormat::BorderStyle_Double;
+    else if (v == QLatin1String("dotted"))
+        b.style = QTextFrameFormat::BorderStyle_Dotted;
+    else if (v.startsWith(QLatin1String("dash")))
+        b.style = QTextFrameFormat::BorderStyle_Dashed;
+    return b;
+}
+
+int sideOf(const XmlPart &part)
+{
+    if (part.is(QLatin1StringView("top")))
+        return 0;
+    if (part.is(QLatin1StringView("left")) || part.is(QLatin1StringView("start")))
+        return 1;
+    if (part.is(QLatin1StringView("bottom")))
+        return 2;
+    if (part.is(QLatin1StringView("right")) || part.is(QLatin1StringView("end")))
+        return 3;
+    return -1;
+}
+}
+
+void DocxBuilder::readTableProps(XmlPart &part, Table &table)
+{
+    while (part.nextChild()) {
+        if (is(part, "tblStyle")) {
+            const DocxStyles::TableLook look = m_styles.table(val(part));
+            if (look.borderWidth >= 0) {
+                table.border.line = true;
+                table.border.width = Twips::toPixels(look.borderWidth * 20 / 8);
+                table.border.color = look.borderColor.isValid() ? look.borderColor : QColor(Qt::black);
+                table.insideLines = look.insideLines;
+            }
+            if (look.cellLeft >= 0)
+                table.cellLeft = look.cellLeft;
+            if (look.cellRight >= 0)
+                table.cellRight = look.cellRight;
+        } else if (is(part, "tblBorders")) {
+            bool any = false;
+            table.insideLines = false;
+            while (part.nextChild()) {
+                const DocumentAssembler::Border b = readBorder(part);
+                if (b.line) {
+                    any = true;
+                    table.border = b;
+                    if (is(part, "insideH") || is(part, "insideV"))
+                        table.insideLines = true;
+                }
+                part.skip();
+            }
+            if (!any)
+                table.border.line = false;
+            continue;
+        } else if (is(part, "jc")) {
+            const QString v = val(part);
+            table.format.setAlignment(v == QLatin1String("center") ? Qt::AlignHCenter
+                                      : (v == QLatin1String("right") || v == QLatin1String("end")) ? Qt::AlignRight
+                                                                                                    : Qt::AlignLeft);
+        } else if (is(part, "tblInd")) {
+            if (const auto w = DocxValue::twips(part, QLatin1StringView("w")); w && *w > 0) {
+                table.format.setLeftMargin(Twips::toPixels(*w));
+                table.format.setProperty(RtfProperties::TableLeft, *w);
+            }
+        } else if (is(part, "tblCellMar")) {
+            while (part.nextChild()) {
+                const auto w = DocxValue::twips(part, QLatin1StringView("w"));
+                const int side = sideOf(part);
+                if (w && side == 1)
+                    table.cellLeft = qMax(0, *w);
+                else if (w && side == 3)
+                    table.cellRight = qMax(0, *w);
+                part.skip();
+            }
+            continue;
+        } else if (is(part, "bidiVisual")) {
+            table.format.setLayoutDirection(Qt::RightToLeft);
+        }
+        part.skip();
+    }
+}
+
+void DocxBuilder::readCellProps(XmlPart &part, Cell &cell)
+{
+    while (part.nextChild()) {
+        if (is(part, "gridSpan")) {
+            cell.span = qBound(1, val(part).toInt(), RtfLimits::MaxTableColumns);
+        } else if (is(part, "vMerge")) {
+            cell.vmerge = val(part) == QLatin1String("restart") ? 1 : 2;
+        } else if (is(part, "hMerge")) {
+            // The older horizontal merge: a continuing cell joins the one before.
+            if (val(part) != QLatin1String("restart"))
+                cell.span = 0;
+        } else if (is(part, "shd")) {
+            if (const auto c = DocxValue::color(part.attribute(QLatin1StringView("fill"))))
+                cell.format.setBackground(*c);
+        } else if (is(part, "vAlign")) {
+            const QString v = val(part);
+            if (v == QLatin1String("center"))
+                cell.format.setVerticalAlignment(QTextCharFormat::AlignMiddle);
+            else if (v == QLatin1String("bottom"))
+                cell.format.setVerticalAlignment(QTextCharFormat::AlignBottom);
+        } else if (is(part, "tcBorders")) {
+            while (part.nextChild()) {
+                const int side = sideOf(part);
+                if (side >= 0) {
+                    DocumentAssembler::setBorder(cell.format, side, readBorder(part));
+                    cell.borders[side] = true;
+                }
+                part.skip();
+            }
+            continue;
+        }
+        part.skip();
+    }
+}
+

@@ -1,0 +1,112 @@
+#pragma once
+
+#include "DocumentAssembler.h"
+#include "DocxProperties.h"
+
+#include <QHash>
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QTextBlockFormat>
+#include <QTextCharFormat>
+#include <QTextCursor>
+#include <QTextTableCellFormat>
+#include <QTextTableFormat>
+
+#include <functional>
+#include <memory>
+
+class DocxNumbering;
+class DocxStyles;
+class QTextDocument;
+class XmlPart;
+
+// Turns the body of word/document.xml into document content through one
+// cursor. Paragraphs are collected with their runs and inserted whole;
+// a table is collected whole (rows, merges, nested tables) and built when
+// it ends, since QTextTable wants its shape up front. Lists are numbered in
+// document order as the paragraphs are inserted.
+class DocxBuilder
+{
+public:
+    // The package's relationships of the document part, by id: the target
+    // and whether it lies outside the package (a web link).
+    struct Relation
+    {
+        QString target;
+        bool external = false;
+    };
+    // The bytes of a part of the package (a picture), or empty with a reason.
+    using PartLoader = std::function<QByteArray(const QString &target, QString *problem)>;
+
+    DocxBuilder(QTextDocument &document, const DocxStyles &styles, const DocxNumbering &numbering,
+                const QHash<QString, Relation> &relations, PartLoader loadPart);
+    ~DocxBuilder();
+    DocxBuilder(const DocxBuilder &) = delete;
+    DocxBuilder &operator=(const DocxBuilder &) = delete;
+
+    // Reads the w:document element's content (the part positioned on it).
+    void read(XmlPart &part);
+
+    QStringList problems() const { return m_problems; }
+    bool incomplete() const { return m_incomplete; }
+    bool readAnything() const { return m_any || m_assembler.emittedAny(); }
+
+private:
+    using Run = DocumentAssembler::Run;
+    using Para = DocumentAssembler::Para;
+    using Item = DocumentAssembler::Item;
+    using Cell = DocumentAssembler::Cell;
+    using Row = DocumentAssembler::Row;
+    using Table = DocumentAssembler::Table;
+    // What the runs being read belong to: a link, a field's result.
+    struct Context
+    {
+        QString href;
+        QString instruction;
+        int field = -1;
+    };
+
+    void readBlocks(XmlPart &part, QList<Item> &out, int tableDepth, int nesting);
+    void readBlock(XmlPart &part, QList<Item> &out, int tableDepth, int nesting);
+    void readParagraph(XmlPart &part, QList<Item> &out);
+    void readInline(XmlPart &part, const Context &context, int nesting);
+    void readRun(XmlPart &part, const Context &context);
+    void readDrawing(XmlPart &part, const QTextCharFormat &format);
+    void findPicture(XmlPart &part, qint64 &cx, qint64 &cy, QString &embed, int depth);
+    void insertPicture(const QString &relation, qint64 cx, qint64 cy, const QTextCharFormat &format);
+    std::shared_ptr<Table> readTable(XmlPart &part, int depth);
+    void readTableProps(XmlPart &part, Table &table);
+    void readCellProps(XmlPart &part, Cell &cell);
+    void readSection(XmlPart &part);
+    void pageBreak();
+    void addText(const QString &text, const QTextCharFormat &format);
+    QTextCharFormat runFormat(const DocxRunProps &direct, const Context &context) const;
+
+    QTextDocument &m_document;
+    const DocxStyles &m_styles;
+    const DocxNumbering &m_numbering;
+    QHash<QString, Relation> m_relations;
+    PartLoader m_loadPart;
+
+    // the paragraph being read
+    Para m_para;
+    QString m_paraStyle;
+    QList<Item> *m_out = nullptr;
+    bool m_pageBreakNext = false;
+    // complex fields (w:fldChar): 0 none, 1 reading the instruction, 2 its result
+    int m_fieldState = 0;
+    int m_fieldDepth = 0;
+    QString m_instruction;
+    Context m_fieldContext;
+    int m_fields = 0;
+
+    // Word's list levels as the assembler takes them, by w:num and level.
+    QHash<std::pair<int, int>, DocumentAssembler::ListLevel> m_levels;
+    DocumentAssembler m_assembler;
+    bool m_any = false;
+    bool m_incomplete = false;
+    qsizetype m_cells = 0;
+    QStringList m_problems;
+    void problem(const QString &text, bool lost);
+};

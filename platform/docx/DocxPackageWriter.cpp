@@ -1,0 +1,713 @@
+#include "DocxPackageWriter.h"
+
+#include "RtfFields.h"
+#include "RtfLimits.h"
+#include "RtfProperties.h"
+#include "Twips.h"
+#include "ZipWriter.h"
+
+#include <QBuffer>
+#include <QImage>
+#include <QRegularExpression>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextFrame>
+#include <QTextList>
+#include <QTextTable>
+#include <QUrl>
+
+namespace {
+const QString W = QStringLiteral("http://schemas.openxmlformats.org/wordprocessingml/2006/main");
+const QString R = QStringLiteral("http://schemas.openxmlformats.org/officeDocument/2006/relationships");
+const QString WP = QStringLiteral("http://schemas.openxmlformats.org/drawingml/2006/wordprocessingDrawing");
+const QString A = QStringLiteral("http://schemas.openxmlformats.org/drawingml/2006/main");
+const QString PIC = QStringLiteral("http://schemas.openxmlformats.org/drawingml/2006/picture");
+const QString RelBase = QStringLiteral("http://schemas.openxmlformats.org/officeDocument/2006/relationships/");
+
+int twips(qreal pixels)
+{
+    return qBound(-RtfLimits::MaxTwips, Twips::fromPixels(pixels), RtfLimits::MaxTwips);
+}
+
+QString hex(const QColor &c)
+{
+    return QStringLiteral("%1%2%3").arg(c.red(), 2, 16, QLatin1Char('0')).arg(c.green(), 2, 16, QLatin1Char('0'))
+        .arg(c.blue(), 2, 16, QLatin1Char('0')).toUpper();
+}
+
+QString numberFormat(QTextListFormat::Style style)
+{
+    switch (style) {
+    case QTextListFormat::ListDecimal: return QStringLiteral("decimal");
+    case QTextListFormat::ListLowerAlpha: return QStringLiteral("lowerLetter");
+    case QTextListFormat::ListUpperAlpha: return QStringLiteral("upperLetter");
+    case QTextListFormat::ListLowerRoman: return QStringLiteral("lowerRoman");
+    case QTextListFormat::ListUpperRoman: return QStringLiteral("upperRoman");
+    default: return QStringLiteral("bullet");
+    }
+}
+
+void element(QXmlStreamWriter &xml, const QString &name, const QString &value)
+{
+    xml.writeStartElement(W, name);
+    xml.writeAttribute(W, QStringLiteral("val"), value);
+    xml.writeEndElement();
+}
+
+// Characters XML 1.0 cannot hold at all are left out.
+QString xmlSafe(const QString &text)
+{
+    QString out;
+    out.reserve(text.size());
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u >= 0x20 || u == 0x09 || u == 0x0A || u == 0x0D)
+            out += c;
+    }
+    return out;
+}
+}
+
+DocxPackageWriter::DocxPackageWriter(const QTextDocument &document)
+    : m_document(document)
+{
+}
+
+QString DocxPackageWriter::relation(const QString &type, const QString &target, bool external)
+{
+    const QString id = QStringLiteral("rId%1").arg(m_relations.size() + 10);
+    m_relations.append(Relation{id, type, target, external});
+    return id;
+}
+
+int DocxPackageWriter::listNumber(const QTextList *list)
+{
+    qsizetype i = m_lists.indexOf(list);
+    if (i < 0) {
+        m_lists.append(list);
+        i = m_lists.size() - 1;
+    }
+    return int(i) + 1;
+}
+
+void DocxPackageWriter::writeRunProps(const QTextCharFormat &f)
+{
+    m_xml.writeStartElement(W, QStringLiteral("rPr"));
+    const QStringList families = f.fontFamilies().toStringList();
+    if (!families.isEmpty() && !families.first().isEmpty()) {
+        m_xml.writeStartElement(W, QStringLiteral("rFonts"));
+        for (const char *slot : {"ascii", "hAnsi", "eastAsia", "cs"})
+            m_xml.writeAttribute(W, QLatin1String(slot), families.first());
+        m_xml.writeEndElement();
+    }
+    if (f.fontWeight() >= QFont::DemiBold)
+        m_xml.writeEmptyElement(W, QStringLiteral("b"));
+    if (f.fontItalic())
+        m_xml.writeEmptyElement(W, QStringLiteral("i"));
+    if (f.fontCapitalization() == QFont::AllUppercase)
+        m_xml.writeEmptyElement(W, QStringLiteral("caps"));
+    else if (f.fontCapitalization() == QFont::SmallCaps)
+        m_xml.writeEmptyElement(W, QStringLiteral("smallCaps"));
+    if (f.fontStrikeOut())
+        m_xml.writeEmptyElement(W, QStringLiteral("strike"));
+    if (f.hasProperty(QTextFormat::ForegroundBrush) && f.foreground().style() != Qt::NoBrush)
+        element(m_xml, QStringLiteral("color"), hex(f.foreground().color()));
+    if (f.fontPointSize() > 0) {
+        const QString half = QString::number(qBound(2, qRound(f.fontPointSize() * 2), RtfLimits::MaxHalfPoints));
+        element(m_xml, QStringLiteral("sz"), half);
+        element(m_xml, QStringLiteral("szCs"), half);
+    }
+    if (f.fontUnderline() || f.isAnchor())
+        element(m_xml, QStringLiteral("u"), QStringLiteral("single"));
+    if (f.hasProperty(QTextFormat::BackgroundBrush) && f.background().style() != Qt::NoBrush) {
+        m_xml.writeStartElement(W, QStringLiteral("shd"));
+        m_xml.writeAttribute(W, QStringLiteral("val"), QStringLiteral("clear"));
+        m_xml.writeAttribute(W, QStringLiteral("color"), QStringLiteral("auto"));
+        m_xml.writeAttribute(W, QStringLiteral("fill"), hex(f.background().color()));
+        m_xml.writeEndElement();
+    }
+    if (f.verticalAlignment() == QTextCharFormat::AlignSuperScript)
+        element(m_xml, QStringLiteral("vertAlign"), QStringLiteral("superscript"));
+    else if (f.verticalAlignment() == QTextCharFormat::AlignSubScript)
+        element(m_xml, QStringLiteral("vertAlign"), QStringLiteral("subscript"));
+    m_xml.writeEndElement();
+}
+
+// One run's text: tabs and line breaks are elements of their own.
+void DocxPackageWriter::writeText(const QString &text, const QTextCharFormat &format)
+{
+    m_xml.writeStartElement(W, QStringLiteral("r"));
+    writeRunProps(format);
+    QString piece;
+    const auto flush = [&] {
+        if (piece.isEmpty())
+            return;
+        m_xml.writeStartElement(W, QStringLiteral("t"));
+        m_xml.writeAttribute(QStringLiteral("xml:space"), QStringLiteral("preserve"));
+        m_xml.writeCharacters(xmlSafe(piece));
+        m_xml.writeEndElement();
+        piece.clear();
+    };
+    for (const QChar c : text) {
+        if (c == u'\t') {
+            flush();
+            m_xml.writeEmptyElement(W, QStringLiteral("tab"));
+        } else if (c == QChar::LineSeparator || c == u'\n' || c == u'\r') {
+            flush();
+            m_xml.writeEmptyElement(W, QStringLiteral("br"));
+        } else if (c == QChar::ObjectReplacementCharacter) {
+            // A placeholder with no picture behind it.
+        } else {
+            piece += c;
+        }
+    }
+    flush();
+    m_xml.writeEndElement();
+}
+
+void DocxPackageWriter::writeImage(const QTextImageFormat &f)
+{
+    QByteArray bytes;
+    QString extension = QStringLiteral("png");
+    const QString dataName = f.stringProperty(RtfProperties::PictureData);
+    const QString kind = f.stringProperty(RtfProperties::PictureKind);
+    if (!dataName.isEmpty()) {
+        const QVariant data = m_document.resource(QTextDocument::ImageResource, QUrl(dataName));
+        if (data.typeId() == QMetaType::QByteArray) {
+            bytes = data.toByteArray();
+            if (kind.startsWith(QLatin1String("jpeg")))
+                extension = QStringLiteral("jpeg");
+            else if (kind.startsWith(QLatin1String("emf")))
+                extension = QStringLiteral("emf");
+            else if (kind.startsWith(QLatin1String("wmetafile")))
+                extension = QStringLiteral("wmf");
+            else if (!kind.startsWith(QLatin1String("png")))
+                bytes.clear();   // device bitmaps and the like: drawn again below
+        }
+    }
+    if (bytes.isEmpty()) {
+        const QVariant shown = m_document.resource(QTextDocument::ImageResource, QUrl(f.name()));
+        const QImage image = shown.value<QImage>();
+        if (image.isNull())
+            return;
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        image.save(&buffer, "PNG");
+        extension = QStringLiteral("png");
+    }
+    ++m_pictures;
+    const QString name = QStringLiteral("media/image%1.%2").arg(m_pictures).arg(extension);
+    m_media.append(Media{name, bytes});
+    const QString id = relation(QStringLiteral("image"), name, false);
+    const qint64 cx = qint64(qMax(1, twips(f.width() > 0 ? f.width() : 96))) * 635;
+    const qint64 cy = qint64(qMax(1, twips(f.height() > 0 ? f.height() : 96))) * 635;
+
+    m_xml.writeStartElement(W, QStringLiteral("r"));
+    m_xml.writeStartElement(W, QStringLiteral("drawing"));
+    m_xml.writeStartElement(WP, QStringLiteral("inline"));
+    m_xml.writeEmptyElement(WP, QStringLiteral("extent"));
+    m_xml.writeAttribute(QStringLiteral("cx"), QString::number(cx));
+    m_xml.writeAttribute(QStringLiteral("cy"), QString::number(cy));
+    m_xml.writeEmptyElement(WP, QStringLiteral("docPr"));
+    m_xml.writeAttribute(QStringLiteral("id"), QString::number(m_pictures));
+    m_xml.writeAttribute(QStringLiteral("name"), QStringLiteral("Picture %1").arg(m_pictures));
+    m_xml.writeStartElement(A, QStringLiteral("graphic"));
+    m_xml.writeStartElement(A, QStringLiteral("graphicData"));
+    m_xml.writeAttribute(QStringLiteral("uri"), PIC);
+    m_xml.writeStartElement(PIC, QStringLiteral("pic"));
+    m_xml.writeStartElement(PIC, QStringLiteral("nvPicPr"));
+    m_xml.writeEmptyElement(PIC, QStringLiteral("cNvPr"));
+    m_xml.writeAttribute(QStringLiteral("id"), QString::number(m_pictures));
+    m_xml.writeAttribute(QStringLiteral("name"), name.section(QLatin1Char('/'), -1));
+    m_xml.writeEmptyElement(PIC, QStringLiteral("cNvPicPr"));
+    m_xml.writeEndElement();
+    m_xml.writeStartElement(PIC, QStringLiteral("blipFill"));
+    m_xml.writeEmptyElement(A, QStringLiteral("blip"));
+    m_xml.writeAttribute(R, QStringLiteral("embed"), id);
+    m_xml.writeStartElement(A, QStringLiteral("stretch"));
+    m_xml.writeEmptyElement(A, QStringLiteral("fillRect"));
+    m_xml.writeEndElement();
+    m_xml.writeEndElement();
+    m_xml.writeStartElement(PIC, QStringLiteral("spPr"));
+    m_xml.writeStartElement(A, QStringLiteral("xfrm"));
+    m_xml.writeEmptyElement(A, QStringLiteral("off"));
+    m_xml.writeAttribute(QStringLiteral("x"), QStringLiteral("0"));
+    m_xml.writeAttribute(QStringLiteral("y"), QStringLiteral("0"));
+    m_xml.writeEmptyElement(A, QStringLiteral("ext"));
+    m_xml.writeAttribute(QStringLiteral("cx"), QString::number(cx));
+    m_xml.writeAttribute(QStringLiteral("cy"), QString::number(cy));
+    m_xml.writeEndElement();
+    m_xml.writeStartElement(A, QStringLiteral("prstGeom"));
+    m_xml.writeAttribute(QStringLiteral("prst"), QStringLiteral("rect"));
+    m_xml.writeEndElement();
+    m_xml.writeEndElement();   // spPr
+    m_xml.writeEndElement();   // pic
+    m_xml.writeEndElement();   // graphicData
+    m_xml.writeEndElement();   // graphic
+    m_xml.writeEndElement();   // inline
+    m_xml.writeEndElement();   // drawing
+    m_xml.writeEndElement();   // r
+}
+
+void DocxPackageWriter::writeBlock(const QTextBlock &block)
+{
+    const QTextBlockFormat f = block.blockFormat();
+    m_xml.writeStartElement(W, QStringLiteral("p"));
+    m_xml.writeStartElement(W, QStringLiteral("pPr"));
+    if (f.pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore)
+        m_xml.writeEmptyElement(W, QStringLiteral("pageBreakBefore"));
+    if (const QTextList *list = block.textList()) {
+        m_xml.writeStartElement(W, QStringLiteral("numPr"));
+        element(m_xml, QStringLiteral("ilvl"), QStringLiteral("0"));
+        element(m_xml, QStringLiteral("numId"), QString::number(listNumber(list)));
+        m_xml.writeEndElement();
+    }
+    if (f.hasProperty(QTextFormat::BackgroundBrush) && f.background().style() != Qt::NoBrush) {
+        m_xml.writeStartElement(W, QStringLiteral("shd"));
+        m_xml.writeAttribute(W, QStringLiteral("val"), QStringLiteral("clear"));
+        m_xml.writeAttribute(W, QStringLiteral("color"), QStringLiteral("auto"));
+        m_xml.writeAttribute(W, QStringLiteral("fill"), hex(f.background().color()));
+        m_xml.writeEndElement();
+    }
+    if (f.layoutDirection() == Qt::RightToLeft)
+        m_xml.writeEmptyElement(W, QStringLiteral("bidi"));
+    m_xml.writeStartElement(W, QStringLiteral("spacing"));
+    m_xml.writeAttribute(W, QStringLiteral("before"), QString::number(qMax(0, twips(f.topMargin()))));
+    m_xml.writeAttribute(W, QStringLiteral("after"), QString::number(qMax(0, twips(f.bottomMargin()))));
+    if (f.lineHeightType() == QTextBlockFormat::ProportionalHeight && f.lineHeight() > 0) {
+        m_xml.writeAttribute(W, QStringLiteral("line"), QString::number(qRound(f.lineHeight() * 240 / 100)));
+        m_xml.writeAttribute(W, QStringLiteral("lineRule"), QStringLiteral("auto"));
+    }
+    m_xml.writeEndElement();
+    const int left = twips(f.leftMargin()), right = twips(f.rightMargin()), first = twips(f.textIndent());
+    if (left || right || first || block.textList()) {
+        m_xml.writeStartElement(W, QStringLiteral("ind"));
+        m_xml.writeAttribute(W, QStringLiteral("left"), QString::number(left));
+        m_xml.writeAttribute(W, QStringLiteral("right"), QString::number(right));
+        if (first < 0)
+            m_xml.writeAttribute(W, QStringLiteral("hanging"), QString::number(-first));
+        else
+            m_xml.writeAttribute(W, QStringLiteral("firstLine"), QString::number(first));
+        m_xml.writeEndElement();
+    }
+    const Qt::Alignment align = f.alignment() & Qt::AlignHorizontal_Mask;
+    const bool rtl = f.layoutDirection() == Qt::RightToLeft;
+    if (align & Qt::AlignHCenter)
+        element(m_xml, QStringLiteral("jc"), QStringLiteral("center"));
+    else if (align & Qt::AlignJustify)
+        element(m_xml, QStringLiteral("jc"), QStringLiteral("both"));
+    else if (align & (Qt::AlignRight | Qt::AlignTrailing))
+        element(m_xml, QStringLiteral("jc"), rtl ? QStringLiteral("left") : QStringLiteral("right"));
+    else
+        element(m_xml, QStringLiteral("jc"), rtl ? QStringLiteral("right") : QStringLiteral("left"));
+    writeRunProps(block.charFormat());
+    m_xml.writeEndElement();   // pPr
+
+    // Runs, with the runs of one link or field grouped as the link or field.
+    QString openHref;
+    int openField = -1;
+    QString openInstruction;
+    const auto closeGroup = [&] {
+        if (!openHref.isEmpty())
+            m_xml.writeEndElement();   // hyperlink
+        else if (openField >= 0) {
+            m_xml.writeStartElement(W, QStringLiteral("r"));
+            m_xml.writeEmptyElement(W, QStringLiteral("fldChar"));
+            m_xml.writeAttribute(W, QStringLiteral("fldCharType"), QStringLiteral("end"));
+            m_xml.writeEndElement();
+        }
+        openHref.clear();
+        openField = -1;
+    };
+    for (QTextBlock::iterator it = block.begin(); !it.atEnd(); ++it) {
+        const QTextFragment fragment = it.fragment();
+        if (!fragment.isValid())
+            continue;
+        const QTextCharFormat cf = fragment.charFormat();
+        const QString instruction = cf.stringProperty(RtfProperties::FieldInstruction);
+        const int field = cf.hasProperty(RtfProperties::FieldNumber) ? cf.intProperty(RtfProperties::FieldNumber) : -1;
+        const QString href = cf.isAnchor() ? cf.anchorHref() : QString();
+        const bool sameGroup = (!href.isEmpty() && href == openHref && (field < 0 || field == openField))
+                || (href.isEmpty() && openHref.isEmpty() && field >= 0 && field == openField
+                    && instruction == openInstruction);
+        if (!sameGroup) {
+            closeGroup();
+            if (!href.isEmpty()) {
+                m_xml.writeStartElement(W, QStringLiteral("hyperlink"));
+                if (href.startsWith(QLatin1Char('#'))) {
+                    m_xml.writeAttribute(W, QStringLiteral("anchor"), href.mid(1));
+                } else {
+                    QString &id = m_links[href];
+                    if (id.isEmpty())
+                        id = relation(QStringLiteral("hyperlink"), href, true);
+                    m_xml.writeAttribute(R, QStringLiteral("id"), id);
+                }
+                openHref = href;
+                openField = field;
+            } else if (field >= 0 && !instruction.isEmpty()) {
+                // Any other field keeps its instruction and its result.
+                m_xml.writeStartElement(W, QStringLiteral("r"));
+                m_xml.writeEmptyElement(W, QStringLiteral("fldChar"));
+                m_xml.writeAttribute(W, QStringLiteral("fldCharType"), QStringLiteral("begin"));
+                m_xml.writeEndElement();
+                m_xml.writeStartElement(W, QStringLiteral("r"));
+                m_xml.writeStartElement(W, QStringLiteral("instrText"));
+                m_xml.writeAttribute(QStringLiteral("xml:space"), QStringLiteral("preserve"));
+                m_xml.writeCharacters(xmlSafe(QLatin1Char(' ') + instruction + QLatin1Char(' ')));
+                m_xml.writeEndElement();
+                m_xml.writeEndElement();
+                m_xml.writeStartElement(W, QStringLiteral("r"));
+                m_xml.writeEmptyElement(W, QStringLiteral("fldChar"));
+                m_xml.writeAttribute(W, QStringLiteral("fldCharType"), QStringLiteral("separate"));
+                m_xml.writeEndElement();
+                openField = field;
+                openInstruction = instruction;
+            }
+        }
+        if (cf.isImageFormat()) {
+            const QString text = fragment.text();
+            for (qsizetype i = 0; i < text.size(); ++i)
+                writeImage(cf.toImageFormat());
+        } else {
+            writeText(fragment.text(), cf);
+        }
+    }
+    closeGroup();
+    m_xml.writeEndElement();   // p
+}
+
+void DocxPackageWriter::writeTable(const QTextTable *table)
+{
+    const QTextTableFormat tf = table->format();
+    const int rows = table->rows(), columns = table->columns();
+    m_xml.writeStartElement(W, QStringLiteral("tbl"));
+    m_xml.writeStartElement(W, QStringLiteral("tblPr"));
+    m_xml.writeEmptyElement(W, QStringLiteral("tblW"));
+    m_xml.writeAttribute(W, QStringLiteral("w"), QStringLiteral("0"));
+    m_xml.writeAttribute(W, QStringLiteral("type"), QStringLiteral("auto"));
+    if (tf.alignment() & Qt::AlignHCenter)
+        element(m_xml, QStringLiteral("jc"), QStringLiteral("center"));
+    else if (tf.alignment() & Qt::AlignRight)
+        element(m_xml, QStringLiteral("jc"), QStringLiteral("right"));
+    if (tf.leftMargin() > 0) {
+        m_xml.writeEmptyElement(W, QStringLiteral("tblInd"));
+        m_xml.writeAttribute(W, QStringLiteral("w"), QString::number(twips(tf.leftMargin())));
+        m_xml.writeAttribute(W, QStringLiteral("type"), QStringLiteral("dxa"));
+    }
+    m_xml.writeStartElement(W, QStringLiteral("tblLayout"));
+    m_xml.writeAttribute(W, QStringLiteral("type"), QStringLiteral("fixed"));
+    m_xml.writeEndElement();
+    m_xml.writeEndElement();   // tblPr
+
+    QList<int> widths;
+    const QList<QTextLength> constraints = tf.columnWidthConstraints();
+    for (int c = 0; c < columns; ++c) {
+        const QTextLength length = c < constraints.size() ? constraints.at(c) : QTextLength();
+        widths << (length.type() == QTextLength::FixedLength ? qMax(20, twips(length.rawValue()))
+                                                             : qMax(20, 9360 / qMax(1, columns)));
+    }
+    m_xml.writeStartElement(W, QStringLiteral("tblGrid"));
+    for (const int w : std::as_const(widths)) {
+        m_xml.writeEmptyElement(W, QStringLiteral("gridCol"));
+        m_xml.writeAttribute(W, QStringLiteral("w"), QString::number(w));
+    }
+    m_xml.writeEndElement();
+
+    for (int r = 0; r < rows; ++r) {
+        m_xml.writeStartElement(W, QStringLiteral("tr"));
+        for (int c = 0; c < columns;) {
+            const QTextTableCell cell = table->cellAt(r, c);
+            const int span = qMax(1, cell.columnSpan());
+            const bool own = cell.row() == r && cell.column() == c;
+            if (!own && cell.column() != c) {
+                ++c;   // covered from the left within the row: written by its cell
+                continue;
+            }
+            const QTextTableCellFormat cf = cell.format().toTableCellFormat();
+            m_xml.writeStartElement(W, QStringLiteral("tc"));
+            m_xml.writeStartElement(W, QStringLiteral("tcPr"));
+            int width = 0;
+            for (int k = c; k < c + span && k < columns; ++k)
+                width += widths.at(k);
+            m_xml.writeEmptyElement(W, QStringLiteral("tcW"));
+            m_xml.writeAttribute(W, QStringLiteral("w"), QString::number(width));
+            m_xml.writeAttribute(W, QStringLiteral("type"), QStringLiteral("dxa"));
+            if (span > 1)
+                element(m_xml, QStringLiteral("gridSpan"), QString::number(span));
+            if (cell.rowSpan() > 1) {
+                if (own)
+                    element(m_xml, QStringLiteral("vMerge"), QStringLiteral("restart"));
+                else
+                    m_xml.writeEmptyElement(W, QStringLiteral("vMerge"));
+            }
+            m_xml.writeStartElement(W, QStringLiteral("tcBorders"));
+            const struct { const char *name; qreal width; QTextFrameFormat::BorderStyle style; QBrush brush; } sides[] = {
+                {"top", cf.topBorder(), cf.topBorderStyle(), cf.topBorderBrush()},
+                {"left", cf.leftBorder(), cf.leftBorderStyle(), cf.leftBorderBrush()},
+                {"bottom", cf.bottomBorder(), cf.bottomBorderStyle(), cf.bottomBorderBrush()},
+                {"right", cf.rightBorder(), cf.rightBorderStyle(), cf.rightBorderBrush()},
+            };
+            for (const auto &side : sides) {
+                const bool line = side.width > 0 && side.style != QTextFrameFormat::BorderStyle_None;
+                m_xml.writeEmptyElement(W, QLatin1String(side.name));
+                QString style = QStringLiteral("single");
+                if (side.style == QTextFrameFormat::BorderStyle_Double)
+                    style = QStringLiteral("double");
+                else if (side.style == QTextFrameFormat::BorderStyle_Dotted)
+                    style = QStringLiteral("dotted");
+                else if (side.style == QTextFrameFormat::BorderStyle_Dashed)
+                    style = QStringLiteral("dashed");
+                m_xml.writeAttribute(W, QStringLiteral("val"), line ? style : QStringLiteral("nil"));
+                if (line) {
+                    m_xml.writeAttribute(W, QStringLiteral("sz"),
+                                         QString::number(qBound(2, qRound(twips(side.width) * 8 / 20.0), 96)));
+                    m_xml.writeAttribute(W, QStringLiteral("space"), QStringLiteral("0"));
+                    m_xml.writeAttribute(W, QStringLiteral("color"),
+                                         side.brush.style() != Qt::NoBrush ? hex(side.brush.color()) : QStringLiteral("000000"));
+                }
+            }
+            m_xml.writeEndElement();   // tcBorders
+            if (cf.hasProperty(QTextFormat::BackgroundBrush) && cf.background().style() != Qt::NoBrush) {
+                m_xml.writeStartElement(W, QStringLiteral("shd"));
+                m_xml.writeAttribute(W, QStringLiteral("val"), QStringLiteral("clear"));
+                m_xml.writeAttribute(W, QStringLiteral("color"), QStringLiteral("auto"));
+                m_xml.writeAttribute(W, QStringLiteral("fill"), hex(cf.background().color()));
+                m_xml.writeEndElement();
+            }
+            if (cf.verticalAlignment() == QTextCharFormat::AlignMiddle)
+                element(m_xml, QStringLiteral("vAlign"), QStringLiteral("center"));
+            else if (cf.verticalAlignment() == QTextCharFormat::AlignBottom)
+                element(m_xml, QStringLiteral("vAlign"), QStringLiteral("bottom"));
+            m_xml.writeEndElement();   // tcPr
+            if (own) {
+                // A cell's content: its paragraphs and the tables in it.
+                for (QTextFrame::iterator it = cell.begin(); !it.atEnd(); ++it) {
+                    if (QTextFrame *child = it.currentFrame()) {
+                        if (const auto *nested = qobject_cast<const QTextTable *>(child))
+                            writeTable(nested);
+                        else
+                            writeFrame(child);
+                    } else if (it.currentBlock().isValid()) {
+                        writeBlock(it.currentBlock());
+                    }
+                }
+            } else {
+                m_xml.writeEmptyElement(W, QStringLiteral("p"));
+            }
+            m_xml.writeEndElement();   // tc
+            c += span;
+        }
+        m_xml.writeEndElement();   // tr
+    }
+    m_xml.writeEndElement();   // tbl
+}
+
+void DocxPackageWriter::writeFrame(const QTextFrame *frame)
+{
+    bool lastWasTable = false;
+    for (QTextFrame::iterator it = frame->begin(); !it.atEnd(); ++it) {
+        if (QTextFrame *child = it.currentFrame()) {
+            if (const auto *table = qobject_cast<const QTextTable *>(child))
+                writeTable(table);
+            else
+                writeFrame(child);
+            lastWasTable = true;
+        } else if (it.currentBlock().isValid()) {
+            writeBlock(it.currentBlock());
+            lastWasTable = false;
+        }
+    }
+    // Word wants a paragraph after a table that ends a cell or the body.
+    if (lastWasTable)
+        m_xml.writeEmptyElement(W, QStringLiteral("p"));
+}
+
+void DocxPackageWriter::writeSection()
+{
+    const QByteArray settings = m_document.rootFrame()->frameFormat().property(RtfProperties::DocumentSettings).toByteArray();
+    const auto word = [&settings](const char *name, int fallback) {
+        const QRegularExpression re(QStringLiteral("\\\\%1(-?\\d+)").arg(QLatin1String(name)));
+        const QRegularExpressionMatch m = re.match(QString::fromLatin1(settings));
+        return m.hasMatch() ? qBound(0, m.captured(1).toInt(), RtfLimits::MaxTwips * 2) : fallback;
+    };
+    m_xml.writeStartElement(W, QStringLiteral("sectPr"));
+    m_xml.writeEmptyElement(W, QStringLiteral("pgSz"));
+    m_xml.writeAttribute(W, QStringLiteral("w"), QString::number(word("paperw", 12240)));
+    m_xml.writeAttribute(W, QStringLiteral("h"), QString::number(word("paperh", 15840)));
+    if (settings.contains("\\landscape"))
+        m_xml.writeAttribute(W, QStringLiteral("orient"), QStringLiteral("landscape"));
+    m_xml.writeEmptyElement(W, QStringLiteral("pgMar"));
+    m_xml.writeAttribute(W, QStringLiteral("top"), QString::number(word("margt", 1440)));
+    m_xml.writeAttribute(W, QStringLiteral("right"), QString::number(word("margr", 1800)));
+    m_xml.writeAttribute(W, QStringLiteral("bottom"), QString::number(word("margb", 1440)));
+    m_xml.writeAttribute(W, QStringLiteral("left"), QString::number(word("margl", 1800)));
+    m_xml.writeAttribute(W, QStringLiteral("header"), QStringLiteral("720"));
+    m_xml.writeAttribute(W, QStringLiteral("footer"), QStringLiteral("720"));
+    m_xml.writeAttribute(W, QStringLiteral("gutter"), QStringLiteral("0"));
+    m_xml.writeEndElement();
+}
+
+QByteArray DocxPackageWriter::documentPart()
+{
+    QByteArray out;
+    m_xml.setDevice(nullptr);
+    QBuffer buffer(&out);
+    buffer.open(QIODevice::WriteOnly);
+    m_xml.setDevice(&buffer);
+    m_xml.writeStartDocument(QStringLiteral("1.0"), true);
+    m_xml.writeNamespace(W, QStringLiteral("w"));
+    m_xml.writeNamespace(R, QStringLiteral("r"));
+    m_xml.writeNamespace(WP, QStringLiteral("wp"));
+    m_xml.writeNamespace(A, QStringLiteral("a"));
+    m_xml.writeNamespace(PIC, QStringLiteral("pic"));
+    m_xml.writeStartElement(W, QStringLiteral("document"));
+    m_xml.writeStartElement(W, QStringLiteral("body"));
+    writeFrame(m_document.rootFrame());
+    writeSection();
+    m_xml.writeEndElement();
+    m_xml.writeEndElement();
+    m_xml.writeEndDocument();
+    m_xml.setDevice(nullptr);
+    return out;
+}
+
+QByteArray DocxPackageWriter::stylesPart() const
+{
+    const QFont font = m_document.defaultFont();
+    const int half = qBound(2, qRound((font.pointSizeF() > 0 ? font.pointSizeF() : 10) * 2), RtfLimits::MaxHalfPoints);
+    QByteArray out;
+    QXmlStreamWriter xml(&out);
+    xml.writeStartDocument(QStringLiteral("1.0"), true);
+    xml.writeNamespace(W, QStringLiteral("w"));
+    xml.writeStartElement(W, QStringLiteral("styles"));
+    xml.writeStartElement(W, QStringLiteral("docDefaults"));
+    xml.writeStartElement(W, QStringLiteral("rPrDefault"));
+    xml.writeStartElement(W, QStringLiteral("rPr"));
+    xml.writeEmptyElement(W, QStringLiteral("rFonts"));
+    for (const char *slot : {"ascii", "hAnsi", "eastAsia", "cs"})
+        xml.writeAttribute(W, QLatin1String(slot), font.family());
+    element(xml, QStringLiteral("sz"), QString::number(half));
+    element(xml, QStringLiteral("szCs"), QString::number(half));
+    xml.writeEndElement();
+    xml.writeEndElement();
+    xml.writeStartElement(W, QStringLiteral("pPrDefault"));
+    xml.writeStartElement(W, QStringLiteral("pPr"));
+    xml.writeEmptyElement(W, QStringLiteral("spacing"));
+    xml.writeAttribute(W, QStringLiteral("after"), QStringLiteral("0"));
+    xml.writeAttribute(W, QStringLiteral("line"), QStringLiteral("240"));
+    xml.writeAttribute(W, QStringLiteral("lineRule"), QStringLiteral("auto"));
+    xml.writeEndElement();
+    xml.writeEndElement();
+    xml.writeEndElement();   // docDefaults
+    xml.writeStartElement(W, QStringLiteral("style"));
+    xml.writeAttribute(W, QStringLiteral("type"), QStringLiteral("paragraph"));
+    xml.writeAttribute(W, QStringLiteral("default"), QStringLiteral("1"));
+    xml.writeAttribute(W, QStringLiteral("styleId"), QStringLiteral("Normal"));
+    element(xml, QStringLiteral("name"), QStringLiteral("Normal"));
+    xml.writeEndElement();
+    xml.writeEndElement();
+    xml.writeEndDocument();
+    return out;
+}
+
+QByteArray DocxPackageWriter::numberingPart() const
+{
+    QByteArray out;
+    QXmlStreamWriter xml(&out);
+    xml.writeStartDocument(QStringLiteral("1.0"), true);
+    xml.writeNamespace(W, QStringLiteral("w"));
+    xml.writeStartElement(W, QStringLiteral("numbering"));
+    for (qsizetype i = 0; i < m_lists.size(); ++i) {
+        const QTextListFormat lf = m_lists.at(i)->format();
+        xml.writeStartElement(W, QStringLiteral("abstractNum"));
+        xml.writeAttribute(W, QStringLiteral("abstractNumId"), QString::number(i + 1));
+        element(xml, QStringLiteral("multiLevelType"), QStringLiteral("singleLevel"));
+        xml.writeStartElement(W, QStringLiteral("lvl"));
+        xml.writeAttribute(W, QStringLiteral("ilvl"), QStringLiteral("0"));
+        const int start = lf.hasProperty(RtfProperties::ListStart) ? qBound(0, lf.intProperty(RtfProperties::ListStart), 32767) : 1;
+        element(xml, QStringLiteral("start"), QString::number(start));
+        const QString format = numberFormat(lf.style());
+        element(xml, QStringLiteral("numFmt"), format);
+        if (format == QLatin1String("bullet")) {
+            element(xml, QStringLiteral("lvlText"), lf.style() == QTextListFormat::ListCircle ? QStringLiteral("\u25E6")
+                                                    : lf.style() == QTextListFormat::ListSquare ? QStringLiteral("\u25AA")
+                                                                                                 : QStringLiteral("\u2022"));
+        } else {
+            // The label as shown: "2." of "2.1.", the number, the suffix.
+            QString text = lf.numberPrefix().left(60);
+            text.replace(QLatin1Char('%'), QStringLiteral("%%"));
+            const QString suffix = lf.hasProperty(QTextFormat::ListNumberSuffix) ? lf.numberSuffix().left(60)
+                                                                                : QStringLiteral(".");
+            element(xml, QStringLiteral("lvlText"), text + QStringLiteral("%1") + suffix);
+        }
+        element(xml, QStringLiteral("lvlJc"), QStringLiteral("left"));
+        xml.writeEndElement();   // lvl
+        xml.writeEndElement();   // abstractNum
+    }
+    for (qsizetype i = 0; i < m_lists.size(); ++i) {
+        xml.writeStartElement(W, QStringLiteral("num"));
+        xml.writeAttribute(W, QStringLiteral("numId"), QString::number(i + 1));
+        element(xml, QStringLiteral("abstractNumId"), QString::number(i + 1));
+        xml.writeEndElement();
+    }
+    xml.writeEndElement();
+    xml.writeEndDocument();
+    return out;
+}
+
+QByteArray DocxPackageWriter::relationsPart() const
+{
+    QByteArray out;
+    QXmlStreamWriter xml(&out);
+    xml.writeStartDocument(QStringLiteral("1.0"), true);
+    xml.writeStartElement(QStringLiteral("Relationships"));
+    xml.writeDefaultNamespace(QStringLiteral("http://schemas.openxmlformats.org/package/2006/relationships"));
+    const auto write = [&xml](const QString &id, const QString &type, const QString &target, bool external) {
+        xml.writeEmptyElement(QStringLiteral("Relationship"));
+        xml.writeAttribute(QStringLiteral("Id"), id);
+        xml.writeAttribute(QStringLiteral("Type"), RelBase + type);
+        xml.writeAttribute(QStringLiteral("Target"), xmlSafe(target));
+        if (external)
+            xml.writeAttribute(QStringLiteral("TargetMode"), QStringLiteral("External"));
+    };
+    write(QStringLiteral("rId1"), QStringLiteral("styles"), QStringLiteral("styles.xml"), false);
+    write(QStringLiteral("rId2"), QStringLiteral("numbering"), QStringLiteral("numbering.xml"), false);
+    for (const Relation &r : m_relations)
+        write(r.id, r.type, r.target, r.external);
+    xml.writeEndElement();
+    xml.writeEndDocument();
+    return out;
+}
+
+QByteArray DocxPackageWriter::package(QString *error)
+{
+    const QByteArray document = documentPart();
+    QByteArray types =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
+        "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\">"
+        "<Default Extension=\"rels\" ContentType=\"application/vnd.openxmlformats-package.relationships+xml\"/>"
+        "<Default Extension=\"xml\" ContentType=\"application/xml\"/>"
+        "<Default Extension=\"png\" ContentType=\"image/png\"/>"
+        "<Default Extension=\"jpeg\" ContentType=\"image/jpeg\"/>"
+        "<Default Extension=\"emf\" ContentType=\"image/x-emf\"/>"
+        "<Default Extension=\"wmf\" ContentType=\"image/x-wmf\"/>"
+        "<Override PartName=\"/word/document.xml\" ContentType=\"application/vnd.openxmlformats-officedocument.wordprocessingml.document.main+xml\"/>"
+        "<Override PartName=\"/word/styles.xml\" ContentType=\"application/vnd.openxmlformats-officedocument.wordprocessingml.styles+xml\"/>"
+        "<Override PartName=\"/word/numbering.xml\" ContentType=\"application/vnd.openxmlformats-officedocument.wordprocessingml.numbering+xml\"/>"
+        "</Types>";
+    const QByteArray root =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
+        "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
+        "<Relationship Id=\"rId1\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/officeDocument\" Target=\"word/document.xml\"/>"
+        "</Relationships>";
+    ZipWriter zip;
+    zip.add(QStringLiteral("[Content_Types].xml"), types);
+    zip.add(QStringLiteral("_rels/.rels"), root);
+    zip.add(QStringLiteral("word/document.xml"), document);
+    zip.add(QStringLiteral("word/styles.xml"), stylesPart());
+    zip.add(QStringLiteral("word/numbering.xml"), numberingPart());
+    zip.add(QStringLiteral("word/_rels/document.xml.rels"), relationsPart());
+    for (const Media &media : std::as_const(m_media))
+        zip.add(QStringLiteral("word/") + media.name, media.bytes, true);
+    return zip.finish(error);
+}

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QByteArray>
+#include <QHash>
+#include <QList>
+#include <QString>
+#include <QXmlStreamWriter>
+
+class QTextBlock;
+class QTextCharFormat;
+class QTextDocument;
+class QTextFrame;
+class QTextImageFormat;
+class QTextList;
+class QTextTable;
+
+// The work of one DocxWriter::write: the body written as it is walked, with
+// the lists, links and pictures it meets collected for their own parts.
+class DocxPackageWriter
+{
+public:
+    explicit DocxPackageWriter(const QTextDocument &document);
+    QByteArray package(QString *error);
+
+private:
+    struct Media
+    {
+        QString name;   // "media/image1.png"
+        QByteArray bytes;
+    };
+
+    QByteArray documentPart();
+    QByteArray stylesPart() const;
+    QByteArray numberingPart() const;
+    QByteArray relationsPart() const;
+    void writeFrame(const QTextFrame *frame);
+    void writeBlock(const QTextBlock &block);
+    void writeTable(const QTextTable *table);
+    void writeRunProps(const QTextCharFormat &format);
+    void writeText(const QString &text, const QTextCharFormat &format);
+    void writeImage(const QTextImageFormat &format);
+    void writeSection();
+    int listNumber(const QTextList *list);
+    QString relation(const QString &type, const QString &target, bool external);
+
+    const QTextDocument &m_document;
+    QXmlStreamWriter m_xml;
+    QList<const QTextList *> m_lists;
+    QList<Media> m_media;
+    struct Relation
+    {
+        QString id, type, target;
+        bool external = false;
+    };
+    QList<Relation> m_relations;
+    QHash<QString, QString> m_links;   // target -> relation id
+    int m_pictures = 0;
+};

@@ -1,0 +1,56 @@
+#pragma once
+
+#include "DocxProperties.h"
+
+#include <QHash>
+#include <QString>
+
+class XmlPart;
+
+// A document's style sheet (word/styles.xml): the defaults and every style
+// by its id, each resolved through its w:basedOn chain to the properties it
+// gives, so a paragraph can be shown with direct formats only.
+class DocxStyles
+{
+public:
+    // Table borders and cell margins a table style gives (twips, -1 unset).
+    struct TableLook
+    {
+        int borderWidth = -1;   // eighths of a point, as w:sz says
+        QColor borderColor;
+        bool insideLines = false;
+        int cellLeft = -1, cellRight = -1;
+    };
+
+    void read(const QByteArray &xml, QString *problem);
+
+    // Defaults, then the paragraph style (or the default one) and its chain.
+    DocxParaProps paragraph(const QString &styleId) const;
+    // Defaults, the paragraph style's run properties, then the character style's.
+    DocxRunProps run(const QString &paragraphStyle, const QString &characterStyle) const;
+    TableLook table(const QString &styleId) const;
+    // The style's name ("heading 1"), for the writer to keep.
+    QString name(const QString &styleId) const { return m_styles.value(styleId).name; }
+
+private:
+    struct Style
+    {
+        QString basedOn, name;
+        bool paragraphType = true;
+        DocxParaProps para;
+        DocxRunProps run;
+        TableLook table;
+        bool hasTable = false;
+    };
+    // The style with its chain laid under it; cycles end the chain.
+    Style resolved(const QString &id, int depth = 0) const;
+    static void readTableLook(XmlPart &part, TableLook &look);
+
+    QHash<QString, Style> m_styles;
+    // Resolved once per style, not once per paragraph.
+    mutable QHash<QString, DocxParaProps> m_paraCache;
+    mutable QHash<QString, DocxRunProps> m_runCache;
+    QString m_defaultParagraph;
+    DocxParaProps m_paraDefaults;
+    DocxRunProps m_runDefaults;
+};

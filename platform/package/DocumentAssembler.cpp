@@ -1,0 +1,369 @@
+#include "DocumentAssembler.h"
+
+#include "RtfLimits.h"
+#include "RtfPicture.h"
+#include "RtfProperties.h"
+#include "Twips.h"
+
+#include <QAtomicInt>
+#include <QBuffer>
+#include <QImageReader>
+#include <QTextDocument>
+#include <QTextList>
+#include <QTextTable>
+#include <QUrl>
+
+namespace {
+QAtomicInt imageCounter;
+
+RtfPicture::Kind pictureKind(const QByteArray &bytes)
+{
+    if (bytes.startsWith("\x89PNG"))
+        return RtfPicture::Kind::Png;
+    if (bytes.startsWith("\xFF\xD8"))
+        return RtfPicture::Kind::Jpeg;
+    if (bytes.size() > 44 && bytes.mid(40, 4) == " EMF")
+        return RtfPicture::Kind::Emf;
+    if (bytes.startsWith("\xD7\xCD\xC6\x9A") || bytes.startsWith(QByteArray("\x01\x00\x09\x00", 4)))
+        return RtfPicture::Kind::Wmf;
+    return RtfPicture::Kind::Unknown;
+}
+
+bool isBullet(QTextListFormat::Style style)
+{
+    return style == QTextListFormat::ListDisc || style == QTextListFormat::ListCircle
+        || style == QTextListFormat::ListSquare;
+}
+}
+
+DocumentAssembler::DocumentAssembler(QTextDocument &document, LevelLookup levels)
+    : m_document(document)
+    , m_cursor(&document)
+    , m_levels(std::move(levels))
+{
+}
+
+QString DocumentAssembler::numberText(QTextListFormat::Style style, int n)
+{
+    const auto roman = [](int v) {
+        static const std::pair<int, const char *> parts[] = {
+            {1000, "m"}, {900, "cm"}, {500, "d"}, {400, "cd"}, {100, "c"}, {90, "xc"},
+            {50, "l"}, {40, "xl"}, {10, "x"}, {9, "ix"}, {5, "v"}, {4, "iv"}, {1, "i"}};
+        QString out;
+        v = qBound(1, v, 3999);
+        for (const auto &[value, letters] : parts) {
+            while (v >= value) {
+                out += QLatin1String(letters);
+                v -= value;
+            }
+        }
+        return out;
+    };
+    const auto letters = [](int v) {
+        QString out;
+        v = qMax(1, v);
+        return out.fill(QChar(u'a' + (v - 1) % 26), (v - 1) / 26 + 1);
+    };
+    switch (style) {
+    case QTextListFormat::ListLowerRoman: return roman(n);
+    case QTextListFormat::ListUpperRoman: return roman(n).toUpper();
+    case QTextListFormat::ListLowerAlpha: return letters(n);
+    case QTextListFormat::ListUpperAlpha: return letters(n).toUpper();
+    default: return QString::number(n);
+    }
+}
+
+void DocumentAssembler::setBorder(QTextTableCellFormat &f, int side, const Border &b)
+{
+    const qreal w = b.line ? b.width : 0;
+    const QTextFrameFormat::BorderStyle style = b.line ? b.style : QTextFrameFormat::BorderStyle_None;
+    switch (side) {
+    case 0: f.setTopBorder(w); f.setTopBorderStyle(style); f.setTopBorderBrush(b.color); break;
+    case 1: f.setLeftBorder(w); f.setLeftBorderStyle(style); f.setLeftBorderBrush(b.color); break;
+    case 2: f.setBottomBorder(w); f.setBottomBorderStyle(style); f.setBottomBorderBrush(b.color); break;
+    default: f.setRightBorder(w); f.setRightBorderStyle(style); f.setRightBorderBrush(b.color); break;
+    }
+}
+
+bool DocumentAssembler::addPicture(QByteArray bytes, int widthTwips, int heightTwips, const QTextCharFormat &format,
+                                   Para &para, QString *problem)
+{
+    if (bytes.isEmpty())
+        return false;
+    RtfPicture::Kind kind = pictureKind(bytes);
+    const qint64 budget = RtfLimits::MaxDecodedPictureBytes - m_decodedBytes;
+    QImage image;
+    if (kind == RtfPicture::Kind::Png || kind == RtfPicture::Kind::Jpeg) {
+        image = RtfPicture::decode(kind, bytes, budget);
+    } else if (kind == RtfPicture::Kind::Unknown) {
+        // GIF, BMP and the like are shown, and kept as PNG.
+        QBuffer buffer(&bytes);
+        QImageReader reader(&buffer);
+        const QSize size = reader.size();
+        if (size.isValid() && qint64(size.width()) * size.height() * 4 <= budget && reader.read(&image)) {
+            QByteArray png;
+            QBuffer out(&png);
+            out.open(QIODevice::WriteOnly);
+            if (image.save(&out, "PNG")) {
+                bytes = png;
+                kind = RtfPicture::Kind::Png;
+            } else {
+                image = QImage();
+            }
+        }
+    }
+    if (image.isNull() && problem && budget < RtfLimits::MaxDecodedPictureBytes
+        && (kind == RtfPicture::Kind::Png || kind == RtfPicture::Kind::Jpeg))
+        *problem = QStringLiteral("pictures past %1 MB of pixels are shown as frames")
+                       .arg(RtfLimits::MaxDecodedPictureBytes / (1024 * 1024));
+    m_decodedBytes += qint64(image.sizeInBytes());
+
+    // The size the document gives, else the picture's own at 96 dpi.
+    int width = qMin(widthTwips, RtfLimits::MaxPictureTwips);
+    int height = qMin(heightTwips, RtfLimits::MaxPictureTwips);
+    if (width <= 0)
+        width = image.isNull() ? 1440 : qBound(1, Twips::fromPixels(image.width()), RtfLimits::MaxPictureTwips);
+    if (height <= 0)
+        height = image.isNull() ? 1440 : qBound(1, Twips::fromPixels(image.height()), RtfLimits::MaxPictureTwips);
+    const QSizeF size(Twips::toPixels(width), Twips::toPixels(height));
+
+    const int number = imageCounter.fetchAndAddRelaxed(1);
+    const QString name = QStringLiteral("packageimage://%1").arg(number);
+    m_document.addResource(QTextDocument::ImageResource, QUrl(name),
+                           image.isNull() ? RtfPicture::placeholder(size) : image);
+    const QString dataName = QStringLiteral("packagedata://%1").arg(number);
+    m_document.addResource(QTextDocument::ImageResource, QUrl(dataName), bytes);
+
+    // The picture properties Rich Text keeps, so either format saves it.
+    QTextImageFormat f;
+    f.merge(format);
+    f.setName(name);
+    f.setWidth(size.width());
+    f.setHeight(size.height());
+    QString word = QString::fromLatin1(RtfPicture::word(kind == RtfPicture::Kind::Unknown ? RtfPicture::Kind::Png : kind));
+    if (kind == RtfPicture::Kind::Wmf)
+        word += QLatin1Char('8');
+    f.setProperty(RtfProperties::PictureKind, word);
+    f.setProperty(RtfProperties::PictureData, dataName);
+    f.setProperty(RtfProperties::PictureWidth, image.isNull() ? width : image.width());
+    f.setProperty(RtfProperties::PictureHeight, image.isNull() ? height : image.height());
+    f.setProperty(RtfProperties::PictureGoalWidth, width);
+    f.setProperty(RtfProperties::PictureGoalHeight, height);
+    f.setProperty(RtfProperties::PictureScaleX, 100);
+    f.setProperty(RtfProperties::PictureScaleY, 100);
+    para.runs.append(Run{QString(), f, true});
+    return !image.isNull();
+}
+
+void DocumentAssembler::emitItems(const QList<Item> &items)
+{
+    for (const Item &item : items) {
+        if (item.table)
+            emitTable(*item.table);
+        else
+            emitParagraph(item.para);
+    }
+}
+
+QTextList *DocumentAssembler::listFor(const Para &para)
+{
+    const ListLevel *def = m_levels ? m_levels(para.listId, para.level) : nullptr;
+    if (!def || def->none)
+        return nullptr;
+    ListRun &run = m_lists[para.listId];
+    const int level = qBound(0, para.level, 8);
+    run.numbers[level] = run.numbers[level] > 0 ? run.numbers[level] + 1 : def->start;
+    // An item ends the deeper levels: their numbering starts again.
+    for (int k = level + 1; k < 9; ++k) {
+        run.numbers[k] = 0;
+        run.lists[k] = nullptr;
+    }
+    const QTextListFormat::Style style = def->style;
+    QString prefix, suffix;
+    if (!isBullet(style)) {
+        bool own = false;
+        const QString &text = def->text;
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            QString piece(text.at(i));
+            if (text.at(i) == u'%' && i + 1 < text.size() && text.at(i + 1) >= u'1' && text.at(i + 1) <= u'9') {
+                const int k = text.at(i + 1).unicode() - u'1';
+                ++i;
+                if (k == level) {
+                    own = true;
+                    continue;
+                }
+                const ListLevel *other = m_levels(para.listId, k);
+                piece = numberText(other ? other->style : QTextListFormat::ListDecimal, qMax(1, run.numbers[k]));
+            }
+            (own ? suffix : prefix) += piece;
+        }
+        if (!own) {
+            prefix.clear();
+            suffix = QStringLiteral(".");
+        }
+    }
+    QTextList *&list = run.lists[level];
+    if (list && list->format().style() == style && list->format().numberPrefix() == prefix
+        && list->format().numberSuffix() == suffix) {
+        list->add(m_cursor.block());
+        return list;
+    }
+    QTextListFormat format;
+    format.setStyle(style);
+    format.setIndent(0);
+    format.setNumberPrefix(prefix);
+    format.setNumberSuffix(suffix);
+    // Qt counts from 1: a first number other than 1 is kept for a save.
+    if (run.numbers[level] != 1 && list == nullptr)
+        format.setProperty(RtfProperties::ListStart, run.numbers[level]);
+    list = m_cursor.createList(format);
+    return list;
+}
+
+void DocumentAssembler::emitParagraph(const Para &para)
+{
+    if (m_fresh) {
+        m_cursor.setBlockFormat(para.block);
+        m_cursor.setBlockCharFormat(para.mark);
+    } else {
+        m_cursor.insertBlock(para.block, para.mark);
+    }
+    m_fresh = false;
+    if (para.listId > 0)
+        listFor(para);
+    for (const Run &run : para.runs) {
+        if (run.image)
+            m_cursor.insertImage(run.format.toImageFormat());
+        else
+            m_cursor.insertText(run.text, run.format);
+    }
+}
+
+void DocumentAssembler::emitTable(const Table &t)
+{
+    struct Placed
+    {
+        int row = 0, col = 0, rowSpan = 1, colSpan = 1;
+        const Cell *cell = nullptr;
+        QList<const Cell *> parts;
+    };
+    const int rowCount = int(t.rows.size());
+    int columns = int(t.grid.size());
+    for (const Row &row : t.rows) {
+        int width = row.before;
+        for (const Cell &cell : row.cells)
+            width += qMax(1, cell.span);
+        columns = qMax(columns, width);
+    }
+    columns = qMin(columns, RtfLimits::MaxTableColumns);
+    if (rowCount == 0 || columns == 0)
+        return;
+
+    QList<Placed> placed;
+    QList<int> at(qsizetype(rowCount) * columns, -1);
+    QList<int> anchorOf(columns, -1);
+    for (int r = 0; r < rowCount; ++r) {
+        const Row &row = t.rows.at(r);
+        int c = qMin(row.before, columns - 1);
+        for (const Cell &cell : row.cells) {
+            if (cell.covered) {
+                ++c;   // another cell's span covers this place
+                continue;
+            }
+            if (cell.span == 0 && !placed.isEmpty() && placed.last().row == r) {
+                // An old-style horizontal merge: this cell widens the one before.
+                if (c < columns) {
+                    ++placed.last().colSpan;
+                    ++c;
+                }
+                continue;
+            }
+            if (c >= columns)
+                break;
+            const int span = qBound(1, cell.span, columns - c);
+            if (cell.vmerge == 2 && anchorOf.at(c) >= 0) {
+                Placed &anchor = placed[anchorOf.at(c)];
+                if (anchor.colSpan == span && anchor.row + anchor.rowSpan == r) {
+                    ++anchor.rowSpan;
+                    anchor.parts.append(&cell);
+                    c += span;
+                    continue;
+                }
+            }
+            Placed p;
+            p.row = r;
+            p.col = c;
+            p.colSpan = span;
+            p.rowSpan = qBound(1, cell.rowSpan, rowCount - r);
+            p.cell = &cell;
+            p.parts.append(&cell);
+            const int index = int(placed.size());
+            placed.append(p);
+            at[qsizetype(r) * columns + c] = index;
+            for (int k = c; k < c + span; ++k)
+                anchorOf[k] = cell.vmerge ? index : -1;
+            c += span;
+        }
+        for (; c < columns; ++c)
+            anchorOf[c] = -1;
+    }
+
+    QTextTableFormat format = t.format;
+    format.setBorder(0);
+    format.setBorderCollapse(true);
+    format.setCellSpacing(0);
+    format.setCellPadding(0);
+    format.setProperty(RtfProperties::TableGap, t.cellLeft);
+    if (!t.grid.isEmpty() && t.grid.size() == columns) {
+        QList<QTextLength> widths;
+        for (const int w : t.grid)
+            widths << QTextLength(QTextLength::FixedLength, Twips::toPixels(qMax(w, 20)));
+        format.setColumnWidthConstraints(widths);
+    }
+    if (!m_fresh && m_cursor.block().length() > 1)
+        m_cursor.movePosition(QTextCursor::EndOfBlock);
+    QTextTable *table = m_cursor.insertTable(rowCount, columns, format);
+    // Cells follow one another as blocks: one cursor walks them in order.
+    for (int r = 0; r < rowCount; ++r) {
+        for (int c = 0; c < columns; ++c) {
+            const int index = at.at(qsizetype(r) * columns + c);
+            if (index >= 0) {
+                m_fresh = true;
+                for (const Cell *part : std::as_const(placed.at(index).parts)) {
+                    // The empty paragraph every covered cell holds is not content.
+                    if (part != placed.at(index).cell && part->items.size() == 1 && !part->items.first().table
+                        && part->items.first().para.runs.isEmpty())
+                        continue;
+                    emitItems(part->items);
+                }
+            }
+            m_cursor.movePosition(QTextCursor::NextBlock);
+        }
+    }
+
+    const Border &tableBorder = t.border;
+    for (const Placed &p : std::as_const(placed)) {
+        QTextTableCellFormat cf = p.cell->format;
+        cf.setLeftPadding(Twips::toPixels(t.cellLeft));
+        cf.setRightPadding(Twips::toPixels(t.cellRight));
+        cf.setTopPadding(0);
+        cf.setBottomPadding(0);
+        for (int side = 0; side < 4; ++side) {
+            if (p.cell->borders[side] || !tableBorder.line)
+                continue;
+            const bool outer = side == 0 ? p.row == 0
+                : side == 2 ? p.row + p.rowSpan == rowCount
+                : side == 1 ? p.col == 0 : p.col + p.colSpan == columns;
+            if (outer || t.insideLines)
+                setBorder(cf, side, tableBorder);
+        }
+        table->cellAt(p.row, p.col).setFormat(cf);
+    }
+    for (const Placed &p : std::as_const(placed)) {
+        if (p.rowSpan > 1 || p.colSpan > 1)
+            table->mergeCells(p.row, p.col, p.rowSpan, p.colSpan);
+    }
+    m_cursor.setPosition(table->lastPosition() + 1);
+    m_fresh = true;
+    m_any = true;
+}

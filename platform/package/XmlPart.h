@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QXmlStreamReader>
+
+// One XML part of a package, read element by element. A document type
+// declaration is refused outright (no package format has one, and it is
+// where entity tricks live), so only the predefined entities and character
+// references are ever expanded; elements nested past MaxDepth are refused.
+//
+//   while (part.nextChild())          // the children of the current element
+//       if (part.is("r")) readRun(); else part.skip();
+class XmlPart
+{
+public:
+    static constexpr int MaxDepth = 256;
+
+    explicit XmlPart(const QByteArray &bytes);
+
+    // Moves to the next child element of the element being read (of the
+    // document, at first). False at the end of that element, at the end of
+    // the data or on an error.
+    bool nextChild();
+    // Skips the rest of the current element, children and all.
+    void skip();
+    // The element's text, children's text included; leaves the element.
+    QString text();
+    bool is(QLatin1StringView localName) const { return m_xml.name() == localName; }
+    QStringView name() const { return m_xml.name(); }
+    QStringView namespaceUri() const { return m_xml.namespaceUri(); }
+    // An attribute by its local name, whatever its prefix.
+    QString attribute(QLatin1StringView localName) const;
+    bool hasAttribute(QLatin1StringView localName) const;
+    int depth() const { return m_depth; }
+
+    bool failed() const { return m_xml.hasError(); }
+    // Why the part could not be read to its end, or empty.
+    QString errorText() const;
+    // The reader stopped because the data ended, not on bad data.
+    bool cutShort() const { return m_xml.error() == QXmlStreamReader::PrematureEndOfDocumentError; }
+
+private:
+    QXmlStreamReader m_xml;
+    int m_depth = 0;
+};
