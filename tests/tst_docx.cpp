@@ -360,7 +360,9 @@ private slots:
         timer.start();
         QTextDocument d;
         const DocxReader::Result r = readDocx(bytes, d);
-        QVERIFY2(timer.elapsed() < 2000, qPrintable(QString::number(timer.elapsed())));
+        // A guard against a hang, far above what it takes on a quiet machine
+        // (well under 2 s); the speed itself is the benchmarks' business.
+        QVERIFY2(timer.elapsed() < 30000, qPrintable(QString::number(timer.elapsed())));
         QCOMPARE(r.ok, opens);
         QVERIFY2(r.errorText.contains(reason), qPrintable(r.errorText));
         if (!opens)
