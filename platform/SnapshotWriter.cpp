@@ -154,16 +154,7 @@ void SnapshotWriter::collect(bool block)
         }
         break;   // end of file, or the pipe failed: the child is done with it
     }
-    int status = 0;
-    while (::waitpid(pid_t(m_child), &status, 0) < 0 && errno == EINTR) {
-    }
-    m_child = -1;
-    delete m_notifier;
-    m_notifier = nullptr;
-    ::close(m_pipe);
-    m_pipe = -1;
-    m_timeout->stop();
-
+    const int status = reap();
     if (m_report.startsWith(Written)) {
         emit finished(true, QString());
     } else if (m_report.startsWith(Failed)) {
@@ -186,7 +177,13 @@ void SnapshotWriter::stopChild()
     if (!busy())
         return;
     ::kill(pid_t(m_child), SIGKILL);
-    while (::waitpid(pid_t(m_child), nullptr, 0) < 0 && errno == EINTR) {
+    reap();
+}
+
+int SnapshotWriter::reap()
+{
+    int status = 0;
+    while (::waitpid(pid_t(m_child), &status, 0) < 0 && errno == EINTR) {
     }
     m_child = -1;
     delete m_notifier;
@@ -194,6 +191,7 @@ void SnapshotWriter::stopChild()
     ::close(m_pipe);
     m_pipe = -1;
     m_timeout->stop();
+    return status;
 }
 
 #else
@@ -241,6 +239,12 @@ void SnapshotWriter::waitForFinished()
 void SnapshotWriter::stopChild()
 {
     m_child = -1;
+}
+
+int SnapshotWriter::reap()
+{
+    m_child = -1;
+    return 0;
 }
 
 #endif

@@ -60,6 +60,9 @@ signals:
 private:
     void collect(bool block);
     void stopChild();
+    // Waits for the ended (or killed) child and lets go of its pipe; its
+    // wait status.
+    int reap();
 
     qint64 m_child = -1;
     int m_pipe = -1;
