@@ -8,6 +8,7 @@
 #include "KeyCodes.h"
 #include "RtfReader.h"
 #include "RtfWriter.h"
+#include "SpellMarks.h"
 #include "TextFile.h"
 #include "Twips.h"
 #include "UnbreakableRuns.h"
@@ -325,7 +326,10 @@ void RichTextBox::EndUpdate()
 
 RichTextBox::~RichTextBox()
 {
-    // Children go after this, and may still say goodbye (SetOverlay).
+    // The spelling marks say goodbye to the control (SetOverlay): they go
+    // while it is still whole, not among QWidget's children after it.
+    qDeleteAll(findChildren<SpellMarks *>(QString(), Qt::FindDirectChildrenOnly));
+    // Other children go after this, and may still call in.
     delete std::exchange(d, nullptr);
 }
 
