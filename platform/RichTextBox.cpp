@@ -1021,7 +1021,7 @@ QByteArray RichTextBox::FileBytes(int fileType) const
 bool RichTextBox::SaveFile(const QString &path, int fileType)
 {
     d->lastError.clear();
-    if (fileType != rtfText && fileType != rtfRTF && fileType != rtfDocx) {
+    if (fileType < rtfRTF || fileType > rtfOdt) {
         d->lastError = QStringLiteral("Cannot save \"%1\": unknown file type %2").arg(path).arg(fileType);
         return false;
     }
@@ -1033,8 +1033,8 @@ bool RichTextBox::SaveFile(const QString &path, int fileType)
     }
     const QByteArray bytes = FileBytes(fileType);
     // An empty package would replace the file with nothing.
-    if (fileType == rtfDocx && bytes.isEmpty()) {
-        d->lastError = QStringLiteral("Cannot save \"%1\": the Word document could not be put together").arg(path);
+    if ((fileType == rtfDocx || fileType == rtfOdt) && bytes.isEmpty()) {
+        d->lastError = QStringLiteral("Cannot save \"%1\": the document could not be put together").arg(path);
         return false;
     }
     return FileWriter::write(path, bytes, &d->lastError);

@@ -38,8 +38,8 @@ class RichTextBox : public QTextEdit
     Q_OBJECT
 
 public:
-    // Word documents are read and written as .docx packages.
-    enum FileType { rtfRTF = 0, rtfText = 1, rtfDocx = 2 };
+    // Word documents and OpenDocument texts are read and written as packages.
+    enum FileType { rtfRTF = 0, rtfText = 1, rtfDocx = 2, rtfOdt = 3 };
     enum FindOption { rtfWholeWord = 2, rtfMatchCase = 4, rtfNoHighlight = 8 };
     enum Alignment { rtfLeft = 0, rtfRight = 1, rtfCenter = 2 };
 

@@ -25,9 +25,9 @@ namespace {
 enum Exit { Ok = 0, Failed = 1, Usage = 2 };
 
 const char usageText[] =
-    "Usage: quillet-convert INPUT OUTPUT [--to rtf|txt|docx]\n"
+    "Usage: quillet-convert INPUT OUTPUT [--to rtf|txt|docx|odt]\n"
     "       quillet-convert --help | --version\n"
-    "Converts between Rich Text (.rtf), Word documents (.docx) and plain text (.txt).\n"
+    "Converts between Rich Text (.rtf), Word (.docx), OpenDocument (.odt) and plain text (.txt).\n"
     "The output type follows OUTPUT's extension unless --to is given.\n";
 
 void printError(const QString &message)
@@ -48,6 +48,8 @@ int typeForName(const QString &name)
         return DocumentFile::Text;
     if (suffix == QLatin1String("docx"))
         return DocumentFile::Docx;
+    if (suffix == QLatin1String("odt"))
+        return DocumentFile::Odt;
     return -1;
 }
 
@@ -60,6 +62,8 @@ int typeForOption(const QString &value)
         return DocumentFile::Text;
     if (v == QLatin1String("docx"))
         return DocumentFile::Docx;
+    if (v == QLatin1String("odt"))
+        return DocumentFile::Odt;
     return -1;
 }
 }
@@ -93,13 +97,13 @@ int main(int argc, char **argv)
             } else if (i + 1 < args.size()) {
                 value = args.at(++i);
             } else {
-                printError(QStringLiteral("--to needs a value: rtf, txt or docx"));
+                printError(QStringLiteral("--to needs a value: rtf, txt, docx or odt"));
                 std::fputs(usageText, stderr);
                 return Usage;
             }
             outputType = typeForOption(value);
             if (outputType < 0) {
-                printError(QStringLiteral("unknown output type \"%1\" (use rtf, txt or docx)").arg(value));
+                printError(QStringLiteral("unknown output type \"%1\" (use rtf, txt, docx or odt)").arg(value));
                 return Usage;
             }
             typeGiven = true;
@@ -123,8 +127,8 @@ int main(int argc, char **argv)
     if (!typeGiven) {
         outputType = typeForName(output);
         if (outputType < 0) {
-            printError(QStringLiteral("cannot tell the output type from \"%1\"; name it .rtf, .txt or .docx, "
-                                      "or give --to rtf|txt|docx").arg(output));
+            printError(QStringLiteral("cannot tell the output type from \"%1\"; name it .rtf, .txt, .docx or .odt, "
+                                      "or give --to rtf|txt|docx|odt").arg(output));
             return Usage;
         }
     }
@@ -162,8 +166,8 @@ int main(int argc, char **argv)
         return Failed;
     }
     const QByteArray bytes = DocumentFile::bytes(document, outputType, read.lineEnd, read.encoding);
-    if (bytes.isEmpty() && outputType == DocumentFile::Docx) {
-        printError(QStringLiteral("the Word document could not be put together"));
+    if (bytes.isEmpty() && (outputType == DocumentFile::Docx || outputType == DocumentFile::Odt)) {
+        printError(QStringLiteral("the document could not be put together"));
         return Failed;
     }
     if (!FileWriter::write(output, bytes, &error)) {
