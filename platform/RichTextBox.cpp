@@ -33,6 +33,7 @@
 #include <QTextDocumentFragment>
 #include <QTextFrame>
 #include <QTimer>
+#include <QTemporaryDir>
 #include <QTextList>
 #include <QUrl>
 #include <algorithm>
@@ -1263,6 +1264,33 @@ void printPage(QPainter &painter, QTextDocument *doc, int page, const QSizeF &bo
 }
 
 } // namespace
+
+bool RichTextBox::ExportPdf(const QString &path)
+{
+    d->lastError.clear();
+    QTemporaryDir aside;
+    if (!aside.isValid()) {
+        d->lastError = QStringLiteral("No temporary folder could be made.");
+        return false;
+    }
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(aside.filePath(QStringLiteral("export.pdf")));
+    printer.setDocName(QFileInfo(path).completeBaseName());
+    printer.setCreator(QStringLiteral("Quillet"));
+    const QTextCursor kept = textCursor();
+    selectAll();
+    const bool printed = SelPrint(&printer);
+    setTextCursor(kept);
+    if (!printed)
+        return false;
+    QFile file(printer.outputFileName());
+    if (!file.open(QIODevice::ReadOnly) || file.size() == 0) {
+        d->lastError = QStringLiteral("The PDF could not be made.");
+        return false;
+    }
+    return FileWriter::write(path, file.readAll(), &d->lastError);
+}
 
 bool RichTextBox::SelPrint(QPrinter *printer)
 {

@@ -149,6 +149,10 @@ public:
     // 2 cm margins, honouring its page range, copies and page order. False,
     // with the reason in LastError(), when nothing or not all was printed.
     bool SelPrint(QPrinter *printer);
+    // Writes every page of the whole document to path as a PDF, laid out as
+    // SelPrint lays it out, links live; the selection stays. The PDF is made
+    // aside and written in one piece, so a failure leaves any file there whole.
+    bool ExportPdf(const QString &path);
 
     // Batches the edits made until the matching EndUpdate: they form one undo
     // step and one relayout, and Change and SelChange are raised once at the
