@@ -168,10 +168,17 @@ bool EndsWithDocx(const QString &name)
     return name.endsWith(QLatin1String(".docx"), Qt::CaseInsensitive);
 }
 
+bool EndsWithOdt(const QString &name)
+{
+    return name.endsWith(QLatin1String(".odt"), Qt::CaseInsensitive);
+}
+
 int SaveTypeFor(const QString &name, bool rich)
 {
     if (EndsWithDocx(name))
         return RichTextBox::rtfDocx;
+    if (EndsWithOdt(name))
+        return RichTextBox::rtfOdt;
     return rich ? RichTextBox::rtfRTF : RichTextBox::rtfText;
 }
 
@@ -183,13 +190,15 @@ bool NamesFile(const QString &name)
 QString OpenFilter()
 {
     return QStringLiteral("Text Document (*.txt)|*.txt|Rich Text Document (*.rtf)|*.rtf|"
-                          "Word Documents (*.docx)|*.docx|All Documents (*.txt;*.rtf;*.docx)|*.txt;*.rtf;*.docx|"
+                          "Word Documents (*.docx)|*.docx|OpenDocument Text (*.odt)|*.odt|"
+                          "All Documents (*.txt;*.rtf;*.docx;*.odt)|*.txt;*.rtf;*.docx;*.odt|"
                           "All Files (*.*)|*.*");
 }
 
 QString SaveFilter()
 {
     return QStringLiteral("Text Files (*.txt)|*.txt|RichText Files (*.rtf)|*.rtf|Word Documents (*.docx)|*.docx|"
+                          "OpenDocument Text (*.odt)|*.odt|"
                           "Log Files (*.log)|*.log|Batch Files (*.bat)|*.bat|INI Files (*.ini)|*.ini|"
                           "All Files (*.*)|*.*|");
 }
@@ -288,7 +297,7 @@ bool SaveFileAs(frmDoc *doc)
         return false;
 
     // Rich Text and Word keep the formats: no warning, no reload.
-    if (EndsWithRtfExactly(name) || EndsWithDocx(name)) {
+    if (EndsWithRtfExactly(name) || EndsWithDocx(name) || EndsWithOdt(name)) {
         if (!WriteDocument(doc, name, SaveTypeFor(name, true)))
             return false;
         doc->SetCaption(name);
@@ -436,7 +445,8 @@ void SaveAsCommand()
         return;
     // A Word document takes the Rich Text route: it asks nothing more.
     const QString caption = doc->Caption();
-    const bool written = EndsWithRtfExactly(caption) || EndsWithDocx(caption) ? SaveFileAs(doc) : SaveTextFileAs(doc);
+    const bool written = EndsWithRtfExactly(caption) || EndsWithDocx(caption) || EndsWithOdt(caption)
+        ? SaveFileAs(doc) : SaveTextFileAs(doc);
     if (written)
         doc->bChanged = false;
 }

@@ -29,10 +29,11 @@ bool EndsWithRtfAnyCase(const QString &name);
 // Windows, an absolute path elsewhere), not a "Document N" caption.
 bool NamesFile(const QString &name);
 // The name ends in .docx (any case): a Word document, read and written as
-// one by every way in and out, with no warning.
+// one by every way in and out, with no warning. Likewise .odt.
 bool EndsWithDocx(const QString &name);
-// The type a save to name writes: Word for .docx, else Rich Text when rich
-// (the command's own rule said so), else plain text.
+bool EndsWithOdt(const QString &name);
+// The type a save to name writes: Word for .docx, OpenDocument for .odt,
+// else Rich Text when rich (the command's own rule said so), else text.
 int SaveTypeFor(const QString &name, bool rich);
 
 // The dialog filters.

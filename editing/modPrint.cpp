@@ -7,13 +7,9 @@
 #include "shell/frmMain.h"
 #include "shell/modMessageError.h"
 
-#include "platform/FileWriter.h"
-
 #include <QDateTime>
-#include <QFile>
 #include <QFileInfo>
 #include <QPrinter>
-#include <QTemporaryDir>
 
 namespace modPrint {
 
@@ -96,39 +92,6 @@ void menuPrint_Click()
     rtf->SetSelLength(0);
 }
 
-bool ExportPdf(RichTextBox *rtf, const QString &path, QString *error)
-{
-    const auto fail = [error](const QString &text) {
-        if (error)
-            *error = text;
-        return false;
-    };
-    if (!rtf)
-        return fail(QStringLiteral("No document is open."));
-    // Printed aside and then written in one piece, so a failed export never
-    // leaves half a file over the one that was there.
-    QTemporaryDir aside;
-    if (!aside.isValid())
-        return fail(QStringLiteral("No temporary folder could be made."));
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(aside.filePath(QStringLiteral("export.pdf")));
-    printer.setDocName(QFileInfo(path).completeBaseName());
-    printer.setCreator(QStringLiteral("Quillet"));
-    const int selStart = rtf->SelStart();
-    const int selLength = rtf->SelLength();
-    rtf->selectAll();
-    const bool printed = rtf->SelPrint(&printer);
-    rtf->SetSelStart(selStart);
-    rtf->SetSelLength(selLength);
-    if (!printed)
-        return fail(rtf->LastError());
-    QFile file(printer.outputFileName());
-    if (!file.open(QIODevice::ReadOnly) || file.size() == 0)
-        return fail(QStringLiteral("The PDF could not be made."));
-    return FileWriter::write(path, file.readAll(), error);
-}
-
 void menuFileExportPdf_Click()
 {
     RichTextBox *rtf = modActive::Editor();
@@ -148,9 +111,8 @@ void menuFileExportPdf_Click()
     const QString name = chosen ? cd1->FileName() : QString();
     if (name.isEmpty())
         return;
-    QString error;
-    if (!ExportPdf(rtf, name, &error)) {
-        tell(QStringLiteral("The document could not be exported to %1.\r\n%2").arg(name, error),
+    if (!rtf->ExportPdf(name)) {
+        tell(QStringLiteral("The document could not be exported to %1.\r\n%2").arg(name, rtf->LastError()),
              modMessageError::iconCritical);
     }
 }

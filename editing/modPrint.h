@@ -2,7 +2,6 @@
 
 class QPrinter;
 class QString;
-class RichTextBox;
 
 // File > Print and File > Print Preview. Print asks with the print dialog,
 // then prints the whole active document, with its formatting, on the printer
@@ -19,8 +18,6 @@ void ppreview_Click();
 // active document, laid out as printing lays it out, with its links live.
 // The selection stays; a failure is reported and leaves any file there whole.
 void menuFileExportPdf_Click();
-// The export itself, to path; false with the reason in *error.
-bool ExportPdf(RichTextBox *rtf, const QString &path, QString *error);
 
 // Why printer cannot take a job, or empty when it can.
 QString PrinterProblem(QPrinter *printer);

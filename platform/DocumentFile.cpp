@@ -3,6 +3,8 @@
 #include "DocumentText.h"
 #include "DocxReader.h"
 #include "DocxWriter.h"
+#include "OdtReader.h"
+#include "OdtWriter.h"
 #include "RtfLimits.h"
 #include "RtfReader.h"
 #include "RtfWriter.h"
@@ -20,7 +22,7 @@ QByteArray load(const QString &path, int type, QString &error)
         error = reason;
         return QByteArray();
     };
-    if (type != DocumentFile::Rtf && type != DocumentFile::Text && type != DocumentFile::Docx)
+    if (type < DocumentFile::Rtf || type > DocumentFile::Odt)
         return fail(QStringLiteral("Cannot open \"%1\": unknown file type %2").arg(path).arg(type));
     if (path.isEmpty())
         return fail(QStringLiteral("Cannot open a file without a name"));
@@ -158,6 +160,15 @@ bool isWordPackage(const QString &path, const QByteArray &bytes)
     return isZip(bytes) && DocxReader::isDocx(bytes);
 }
 
+// An OpenDocument text, or a file named as one.
+bool isOdtPackage(const QString &path, const QByteArray &bytes)
+{
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    if ((suffix == QLatin1String("odt") || suffix == QLatin1String("ott")) && !RtfReader::isRtf(bytes))
+        return true;
+    return isZip(bytes) && OdtReader::isOdt(bytes);
+}
+
 QString rtfFailure(const QString &path, const RtfReader::Result &read)
 {
     return QStringLiteral("Cannot read \"%1\": %2")
@@ -202,6 +213,19 @@ DocumentFile::ReadResult DocumentFile::read(const QString &path, int type, QText
 
     const bool undo = doc.isUndoRedoEnabled();
     doc.setUndoRedoEnabled(false);
+    if (type == Odt || isOdtPackage(path, bytes)) {
+        const OdtReader::Result read = OdtReader::read(bytes, doc);
+        doc.setUndoRedoEnabled(undo);
+        if (!read.ok) {
+            result.errorText = QStringLiteral("Cannot read \"%1\": it is not an OpenDocument text Quillet can read: %2")
+                                   .arg(path, read.errorText);
+            return result;
+        }
+        result.type = Odt;
+        result.incomplete = read.incomplete;
+        result.ok = true;
+        return result;
+    }
     if (type == Docx || isWordPackage(path, bytes)) {
         const DocxReader::Result read = DocxReader::read(bytes, doc);
         doc.setUndoRedoEnabled(undo);
@@ -244,9 +268,9 @@ DocumentFile::ReadResult DocumentFile::readText(const QString &path, int type, Q
     const QByteArray bytes = load(path, type, result.errorText);
     if (!result.errorText.isEmpty())
         return result;
-    if (type == Docx || isWordPackage(path, bytes)) {
+    if (type == Docx || type == Odt || isWordPackage(path, bytes) || isOdtPackage(path, bytes)) {
         QTextDocument doc;
-        const ReadResult read = DocumentFile::read(path, Docx, doc);
+        const ReadResult read = DocumentFile::read(path, type == Odt || isOdtPackage(path, bytes) ? Odt : Docx, doc);
         if (read.ok)
             text = DocumentText::plain(&doc, 0, DocumentText::length(&doc), TextFile::lineEndText(read.lineEnd), true);
         return read;
@@ -287,6 +311,8 @@ QByteArray DocumentFile::bytes(const QTextDocument &doc, int type, TextFile::Lin
     }
     if (type == Docx)
         return DocxWriter::write(doc);
+    if (type == Odt)
+        return OdtWriter::write(doc);
     return RtfWriter::write(doc);
 }
 

@@ -18,7 +18,7 @@ class QTextDocument;
 class DocumentFile
 {
 public:
-    enum Type { Rtf = 0, Text = 1, Docx = 2 };
+    enum Type { Rtf = 0, Text = 1, Docx = 2, Odt = 3 };
 
     struct ReadResult
     {
@@ -39,7 +39,8 @@ public:
 
     // Fills `doc`, expected empty, with the file. In Rtf mode a file that is
     // not RTF is read as plain text, so the user sees what it holds. A Word
-    // document (.docx) is read as one whatever the mode. A file of another
+    // document (.docx) or an OpenDocument text (.odt) is read as one
+    // whatever the mode. A file of another
     // format (a zip package, a Word 97 or PDF file, or one named
     // .docx, .odt, .doc, .pdf...) is never read as text: its bytes would show
     // as garbage, and a Save would write that over the user's file. It is

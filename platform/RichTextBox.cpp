@@ -34,6 +34,7 @@
 #include <QTextDocumentFragment>
 #include <QTextFrame>
 #include <QTimer>
+#include <QTemporaryDir>
 #include <QTextList>
 #include <QUrl>
 #include <algorithm>
@@ -1025,7 +1026,7 @@ QByteArray RichTextBox::FileBytes(int fileType) const
 bool RichTextBox::SaveFile(const QString &path, int fileType)
 {
     d->lastError.clear();
-    if (fileType != rtfText && fileType != rtfRTF && fileType != rtfDocx) {
+    if (fileType < rtfRTF || fileType > rtfOdt) {
         d->lastError = QStringLiteral("Cannot save \"%1\": unknown file type %2").arg(path).arg(fileType);
         return false;
     }
@@ -1037,8 +1038,8 @@ bool RichTextBox::SaveFile(const QString &path, int fileType)
     }
     const QByteArray bytes = FileBytes(fileType);
     // An empty package would replace the file with nothing.
-    if (fileType == rtfDocx && bytes.isEmpty()) {
-        d->lastError = QStringLiteral("Cannot save \"%1\": the Word document could not be put together").arg(path);
+    if ((fileType == rtfDocx || fileType == rtfOdt) && bytes.isEmpty()) {
+        d->lastError = QStringLiteral("Cannot save \"%1\": the document could not be put together").arg(path);
         return false;
     }
     return FileWriter::write(path, bytes, &d->lastError);
@@ -1267,6 +1268,33 @@ void printPage(QPainter &painter, QTextDocument *doc, int page, const QSizeF &bo
 }
 
 } // namespace
+
+bool RichTextBox::ExportPdf(const QString &path)
+{
+    d->lastError.clear();
+    QTemporaryDir aside;
+    if (!aside.isValid()) {
+        d->lastError = QStringLiteral("No temporary folder could be made.");
+        return false;
+    }
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(aside.filePath(QStringLiteral("export.pdf")));
+    printer.setDocName(QFileInfo(path).completeBaseName());
+    printer.setCreator(QStringLiteral("Quillet"));
+    const QTextCursor kept = textCursor();
+    selectAll();
+    const bool printed = SelPrint(&printer);
+    setTextCursor(kept);
+    if (!printed)
+        return false;
+    QFile file(printer.outputFileName());
+    if (!file.open(QIODevice::ReadOnly) || file.size() == 0) {
+        d->lastError = QStringLiteral("The PDF could not be made.");
+        return false;
+    }
+    return FileWriter::write(path, file.readAll(), &d->lastError);
+}
 
 bool RichTextBox::SelPrint(QPrinter *printer)
 {

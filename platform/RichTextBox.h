@@ -38,8 +38,8 @@ class RichTextBox : public QTextEdit
     Q_OBJECT
 
 public:
-    // Word documents are read and written as .docx packages.
-    enum FileType { rtfRTF = 0, rtfText = 1, rtfDocx = 2 };
+    // Word documents and OpenDocument texts are read and written as packages.
+    enum FileType { rtfRTF = 0, rtfText = 1, rtfDocx = 2, rtfOdt = 3 };
     enum FindOption { rtfWholeWord = 2, rtfMatchCase = 4, rtfNoHighlight = 8 };
     enum Alignment { rtfLeft = 0, rtfRight = 1, rtfCenter = 2 };
 
@@ -149,6 +149,10 @@ public:
     // 2 cm margins, honouring its page range, copies and page order. False,
     // with the reason in LastError(), when nothing or not all was printed.
     bool SelPrint(QPrinter *printer);
+    // Writes every page of the whole document to path as a PDF, laid out as
+    // SelPrint lays it out, links live; the selection stays. The PDF is made
+    // aside and written in one piece, so a failure leaves any file there whole.
+    bool ExportPdf(const QString &path);
 
     // Batches the edits made until the matching EndUpdate: they form one undo
     // step and one relayout, and Change and SelChange are raised once at the

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 
 class tst_rtf_convert : public QObject
@@ -19,6 +20,7 @@ private slots:
     void refuses_data();
     void refuses();
     void fullDisk();
+    void convertsToPdf();
 
 private:
     int run(QStringList args);
@@ -107,7 +109,7 @@ void tst_rtf_convert::refuses_data()
     QTest::newRow("one argument") << QStringList{"@in.rtf"} << 2 << "INPUT and OUTPUT";
     QTest::newRow("three arguments") << QStringList{"@in.rtf", "@a.txt", "@b.txt"} << 2 << "too many";
     QTest::newRow("unknown option") << QStringList{"--fast", "@in.rtf", "@a.txt"} << 2 << "unknown option";
-    QTest::newRow("bad --to") << QStringList{"@in.rtf", "@a.txt", "--to", "pdf"} << 2 << "unknown output type";
+    QTest::newRow("bad --to") << QStringList{"@in.rtf", "@a.txt", "--to", "html"} << 2 << "unknown output type";
     QTest::newRow("--to without value") << QStringList{"@in.rtf", "@a.txt", "--to"} << 2 << "needs a value";
     QTest::newRow("unknown output extension") << QStringList{"@in.rtf", "@a.doc"} << 2 << "output type";
     QTest::newRow("missing input") << QStringList{"@nothing.rtf", "@a.txt"} << 1 << "No such file";
@@ -158,6 +160,24 @@ void tst_rtf_convert::fullDisk()
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.readAll(), old);
     QCOMPARE(QFileInfo(output).dir().entryList(QDir::Files), QStringList{QStringLiteral("out.txt")});
+}
+
+// Any input to PDF: every word, on the pages printing would give; a PDF is
+// never read back as a document.
+void tst_rtf_convert::convertsToPdf()
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
+        QSKIP("poppler-utils (pdftotext) is not installed");
+    writeFile("in.rtf", "{\\rtf1\\ansi First {\\b bold} words\\par\\page Second page words\\par}");
+    QVERIFY2(run({"@in.rtf", "@out.pdf"}) == 0, qPrintable(m_errors));
+    QCOMPARE(run({"@out.pdf", "@copy.docx"}), 1);
+    QProcess text;
+    text.start(QStringLiteral("pdftotext"), {path("out.pdf"), QStringLiteral("-")});
+    QVERIFY(text.waitForFinished(60000));
+    const QString words = QString::fromUtf8(text.readAllStandardOutput());
+    QVERIFY2(words.contains(QLatin1String("First bold words")) && words.contains(QLatin1String("Second page words")),
+             qPrintable(words));
+    QCOMPARE(words.count(QLatin1Char('\f')), 2);
 }
 
 QTEST_GUILESS_MAIN(tst_rtf_convert)

@@ -11,10 +11,11 @@
 // failed conversion leaves no half-written OUTPUT.
 #include "DocumentFile.h"
 #include "FileWriter.h"
+#include "RichTextBox.h"
 
 #include <QFileInfo>
 #include <QFont>
-#include <QGuiApplication>
+#include <QApplication>
 #include <QTextDocument>
 #include <QStringList>
 
@@ -23,11 +24,14 @@
 
 namespace {
 enum Exit { Ok = 0, Failed = 1, Usage = 2 };
+// An output type of the converter alone: a PDF, laid out as printing does.
+constexpr int Pdf = 100;
 
 const char usageText[] =
-    "Usage: quillet-convert INPUT OUTPUT [--to rtf|txt|docx]\n"
+    "Usage: quillet-convert INPUT OUTPUT [--to rtf|txt|docx|odt|pdf]\n"
     "       quillet-convert --help | --version\n"
-    "Converts between Rich Text (.rtf), Word documents (.docx) and plain text (.txt).\n"
+    "Converts between Rich Text (.rtf), Word (.docx), OpenDocument (.odt) and plain text (.txt),\n"
+    "and writes any of them as PDF (.pdf).\n"
     "The output type follows OUTPUT's extension unless --to is given.\n";
 
 void printError(const QString &message)
@@ -48,6 +52,10 @@ int typeForName(const QString &name)
         return DocumentFile::Text;
     if (suffix == QLatin1String("docx"))
         return DocumentFile::Docx;
+    if (suffix == QLatin1String("odt"))
+        return DocumentFile::Odt;
+    if (suffix == QLatin1String("pdf"))
+        return Pdf;
     return -1;
 }
 
@@ -60,6 +68,10 @@ int typeForOption(const QString &value)
         return DocumentFile::Text;
     if (v == QLatin1String("docx"))
         return DocumentFile::Docx;
+    if (v == QLatin1String("odt"))
+        return DocumentFile::Odt;
+    if (v == QLatin1String("pdf"))
+        return Pdf;
     return -1;
 }
 }
@@ -73,8 +85,10 @@ int main(int argc, char **argv)
     // A converter needs no screen.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    // Fonts (for the RTF font table) need the GUI side of Qt, not widgets.
-    QGuiApplication app(argc, argv);
+    // Fonts (for the RTF font table) need the GUI side of Qt; a PDF is laid
+    // out by the editing control itself, a widget, so printing and the
+    // converter give the same pages.
+    QApplication app(argc, argv);
 
     QStringList files;
     int outputType = -1;
@@ -93,13 +107,13 @@ int main(int argc, char **argv)
             } else if (i + 1 < args.size()) {
                 value = args.at(++i);
             } else {
-                printError(QStringLiteral("--to needs a value: rtf, txt or docx"));
+                printError(QStringLiteral("--to needs a value: rtf, txt, docx, odt or pdf"));
                 std::fputs(usageText, stderr);
                 return Usage;
             }
             outputType = typeForOption(value);
             if (outputType < 0) {
-                printError(QStringLiteral("unknown output type \"%1\" (use rtf, txt or docx)").arg(value));
+                printError(QStringLiteral("unknown output type \"%1\" (use rtf, txt, docx, odt or pdf)").arg(value));
                 return Usage;
             }
             typeGiven = true;
@@ -123,8 +137,8 @@ int main(int argc, char **argv)
     if (!typeGiven) {
         outputType = typeForName(output);
         if (outputType < 0) {
-            printError(QStringLiteral("cannot tell the output type from \"%1\"; name it .rtf, .txt or .docx, "
-                                      "or give --to rtf|txt|docx").arg(output));
+            printError(QStringLiteral("cannot tell the output type from \"%1\"; name it .rtf, .txt, .docx, .odt or .pdf, "
+                                      "or give --to rtf|txt|docx|odt|pdf").arg(output));
             return Usage;
         }
     }
@@ -138,6 +152,15 @@ int main(int argc, char **argv)
                                                                        : DocumentFile::Rtf;
 
     QString error;
+    if (outputType == Pdf) {
+        RichTextBox box;
+        box.resize(800, 600);
+        if (!box.LoadFile(input, inputType) || !box.ExportPdf(output)) {
+            printError(box.LastError());
+            return Failed;
+        }
+        return Ok;
+    }
     if (outputType == DocumentFile::Text) {
         // Text needs no document: Rich Text is read straight to it.
         QString text;
@@ -162,8 +185,8 @@ int main(int argc, char **argv)
         return Failed;
     }
     const QByteArray bytes = DocumentFile::bytes(document, outputType, read.lineEnd, read.encoding);
-    if (bytes.isEmpty() && outputType == DocumentFile::Docx) {
-        printError(QStringLiteral("the Word document could not be put together"));
+    if (bytes.isEmpty() && (outputType == DocumentFile::Docx || outputType == DocumentFile::Odt)) {
+        printError(QStringLiteral("the document could not be put together"));
         return Failed;
     }
     if (!FileWriter::write(output, bytes, &error)) {

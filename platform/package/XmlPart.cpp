@@ -31,6 +31,15 @@ bool XmlPart::nextChild()
     return false;
 }
 
+bool XmlPart::entered()
+{
+    if (++m_depth > MaxDepth) {
+        m_xml.raiseError(QStringLiteral("elements are nested more than %1 deep").arg(MaxDepth));
+        return false;
+    }
+    return true;
+}
+
 void XmlPart::skip()
 {
     if (m_xml.tokenType() != QXmlStreamReader::StartElement)

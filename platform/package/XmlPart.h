@@ -34,6 +34,14 @@ public:
     bool hasAttribute(QLatin1StringView localName) const;
     int depth() const { return m_depth; }
 
+    // For readers of mixed content (text between elements): the stream
+    // itself, and the depth kept as they step in and out of elements.
+    QXmlStreamReader &stream() { return m_xml; }
+    // A start element was read from stream(): false (and an error) past MaxDepth.
+    bool entered();
+    // An end element was read from stream().
+    void ended() { --m_depth; }
+
     bool failed() const { return m_xml.hasError(); }
     // Why the part could not be read to its end, or empty.
     QString errorText() const;

@@ -14,8 +14,8 @@ constexpr qint64 MaxEntryBytes = qint64(256) * 1024 * 1024;
 // Bytes all entries read from one archive may inflate to together.
 constexpr qint64 MaxTotalBytes = qint64(512) * 1024 * 1024;
 // Inflated bytes per compressed byte past which an entry is taken for a
-// bomb, once it has inflated past MinBombBytes (XML compresses 10-30 times,
-// a bomb thousands of times).
-constexpr qint64 MaxRatio = 1000;
-constexpr qint64 MinBombBytes = qint64(16) * 1024 * 1024;
+// bomb, once it has inflated past MinBombBytes (Word's XML compresses 10-50
+// times; deflate's ceiling is about 1030).
+constexpr qint64 MaxRatio = 200;
+constexpr qint64 MinBombBytes = qint64(32) * 1024 * 1024;
 }

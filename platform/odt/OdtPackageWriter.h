@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QByteArray>
+#include <QHash>
+#include <QList>
+#include <QString>
+#include <QXmlStreamWriter>
+
+class QTextBlock;
+class QTextCharFormat;
+class QTextDocument;
+class QTextFrame;
+class QTextImageFormat;
+class QTextList;
+class QTextTable;
+
+// The work of one OdtWriter::write: the body written as the document is
+// walked, each distinct format becoming one automatic style.
+class OdtPackageWriter
+{
+public:
+    explicit OdtPackageWriter(const QTextDocument &document);
+    QByteArray package(QString *error);
+
+private:
+    void writeFrame(const QTextFrame *frame);
+    void writeBlock(const QTextBlock &block);
+    void writeTable(const QTextTable *table);
+    void writeText(const QString &text);
+    void writeImage(const QTextImageFormat &format);
+    void closeList();
+    // The automatic style with these properties (XML of its children).
+    QString style(const QString &family, const QString &properties, const QString &prefix);
+    QString textStyle(const QTextCharFormat &format);
+    QString listStyle(const QTextList *list);
+    QByteArray stylesPart() const;
+
+    const QTextDocument &m_document;
+    QXmlStreamWriter m_xml;
+    QByteArray m_body;
+    // automatic styles: properties XML -> name, in the order made
+    QHash<QString, QString> m_styleNames;
+    QList<std::pair<QString, QString>> m_styles;   // name, the whole style element
+    QHash<const QTextList *, QString> m_listStyles;
+    QList<const QTextList *> m_listsSeen;
+    const QTextList *m_openList = nullptr;
+    struct Picture
+    {
+        QString name, mediaType;
+        QByteArray bytes;
+    };
+    QList<Picture> m_pictures;
+    int m_tables = 0;
+};
