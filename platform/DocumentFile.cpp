@@ -213,32 +213,23 @@ DocumentFile::ReadResult DocumentFile::read(const QString &path, int type, QText
 
     const bool undo = doc.isUndoRedoEnabled();
     doc.setUndoRedoEnabled(false);
-    if (type == Odt || isOdtPackage(path, bytes)) {
-        const OdtReader::Result read = OdtReader::read(bytes, doc);
+    // A package format's reader, its result told as every read tells it.
+    auto package = [&](const auto &read, int readType, const QString &what) {
         doc.setUndoRedoEnabled(undo);
         if (!read.ok) {
-            result.errorText = QStringLiteral("Cannot read \"%1\": it is not an OpenDocument text Quillet can read: %2")
-                                   .arg(path, read.errorText);
+            result.errorText = QStringLiteral("Cannot read \"%1\": it is not %2 Quillet can read: %3")
+                                   .arg(path, what, read.errorText);
             return result;
         }
-        result.type = Odt;
+        result.type = readType;
         result.incomplete = read.incomplete;
         result.ok = true;
         return result;
-    }
-    if (type == Docx || isWordPackage(path, bytes)) {
-        const DocxReader::Result read = DocxReader::read(bytes, doc);
-        doc.setUndoRedoEnabled(undo);
-        if (!read.ok) {
-            result.errorText = QStringLiteral("Cannot read \"%1\": it is not a Word document Quillet can read: %2")
-                                   .arg(path, read.errorText);
-            return result;
-        }
-        result.type = Docx;
-        result.incomplete = read.incomplete;
-        result.ok = true;
-        return result;
-    }
+    };
+    if (type == Odt || isOdtPackage(path, bytes))
+        return package(OdtReader::read(bytes, doc), Odt, QStringLiteral("an OpenDocument text"));
+    if (type == Docx || isWordPackage(path, bytes))
+        return package(DocxReader::read(bytes, doc), Docx, QStringLiteral("a Word document"));
     if (const QString foreign = foreignFormat(path, bytes); !foreign.isEmpty()) {
         doc.setUndoRedoEnabled(undo);
         result.errorText = QStringLiteral("Cannot open \"%1\": %2").arg(path, foreign);
