@@ -5,6 +5,7 @@
 #include "DocumentText.h"
 #include "FileWriter.h"
 #include "LayoutBound.h"
+#include "PageSettings.h"
 #include "KeyCodes.h"
 #include "RtfReader.h"
 #include "RtfWriter.h"
@@ -1282,6 +1283,14 @@ bool RichTextBox::ExportPdf(const QString &path)
     printer.setOutputFileName(aside.filePath(QStringLiteral("export.pdf")));
     printer.setDocName(QFileInfo(path).completeBaseName());
     printer.setCreator(QStringLiteral("Quillet"));
+    // The paper the file was written for, when it named one; the printer's
+    // own otherwise. The layout on it is a print's.
+    if (const std::optional<QSizeF> paper = PageSettings(*document()).paperPoints()) {
+        const bool wide = paper->width() > paper->height();
+        const QSizeF portrait = (wide ? paper->transposed() : *paper) * (25.4 / 72);
+        printer.setPageSize(QPageSize(portrait, QPageSize::Millimeter));
+        printer.setPageOrientation(wide ? QPageLayout::Landscape : QPageLayout::Portrait);
+    }
     const QTextCursor kept = textCursor();
     selectAll();
     const bool printed = SelPrint(&printer);

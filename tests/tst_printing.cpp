@@ -142,6 +142,43 @@ private slots:
         QCOMPARE(rtf()->SelLength(), 30);
     }
 
+    // The export is on the paper the file was written for; a file that
+    // names none, or an absurd one, gets the printer's.
+    void exportsOnTheDocumentsPaper_data()
+    {
+        QTest::addColumn<QByteArray>("settings");
+        QTest::addColumn<QString>("size");
+        QTest::newRow("A4 landscape") << QByteArray("\\paperw16838\\paperh11906\\landscape") << QStringLiteral("841.9 x 595.3");
+        QTest::newRow("A5 portrait") << QByteArray("\\paperw8391\\paperh11906") << QStringLiteral("419.5 x 595.3");
+        QTest::newRow("tiny") << QByteArray("\\paperw20\\paperh20") << QString();
+        QTest::newRow("none") << QByteArray() << QString();
+    }
+
+    void exportsOnTheDocumentsPaper()
+    {
+        QFETCH(QByteArray, settings);
+        QFETCH(QString, size);
+        const QString source = path(QStringLiteral("paper.rtf"));
+        QVERIFY(writeFile(source, "{\\rtf1\\ansi" + settings + " Some words on the page.\\par}"));
+        QVERIFY(rtf()->LoadFile(source, 0));
+        const QString pdf = path(QStringLiteral("paper.pdf"));
+        QVERIFY2(rtf()->ExportPdf(pdf), qPrintable(rtf()->LastError()));
+        QVERIFY(text(pdf).contains(QLatin1String("Some words on the page.")));
+        const QRegularExpressionMatch m = QRegularExpression(QStringLiteral("Page size:\\s+([\\d.]+) x ([\\d.]+)"))
+                                              .match(run(QStringLiteral("pdfinfo"), {pdf}));
+        QVERIFY(m.hasMatch());
+        QSizeF expected;
+        if (size.isEmpty()) {
+            expected = QPrinter().pageLayout().fullRect(QPageLayout::Point).size();
+        } else {
+            const QStringList sides = size.split(QStringLiteral(" x "));
+            expected = QSizeF(sides.at(0).toDouble(), sides.at(1).toDouble());
+        }
+        // Within a point: paper sizes are kept to a tenth of a millimetre.
+        QVERIFY2(qAbs(m.captured(1).toDouble() - expected.width()) < 1 && qAbs(m.captured(2).toDouble() - expected.height()) < 1,
+                 qPrintable(m.captured(0)));
+    }
+
     // An export that cannot be written says why and leaves the old file whole.
     void exportFailureKeepsTheOldFile()
     {
