@@ -1,5 +1,6 @@
 #include "DocxPackageWriter.h"
 
+#include "PageSettings.h"
 #include "RtfFields.h"
 #include "RtfLimits.h"
 #include "RtfProperties.h"
@@ -525,11 +526,8 @@ void DocxPackageWriter::writeFrame(const QTextFrame *frame)
 void DocxPackageWriter::writeSection()
 {
     const QByteArray settings = m_document.rootFrame()->frameFormat().property(RtfProperties::DocumentSettings).toByteArray();
-    const auto word = [&settings](const char *name, int fallback) {
-        const QRegularExpression re(QStringLiteral("\\\\%1(-?\\d+)").arg(QLatin1String(name)));
-        const QRegularExpressionMatch m = re.match(QString::fromLatin1(settings));
-        return m.hasMatch() ? qBound(0, m.captured(1).toInt(), RtfLimits::MaxTwips * 2) : fallback;
-    };
+    const PageSettings page(settings);
+    const auto word = [&page](const char *name, int fallback) { return page.word(name, fallback); };
     m_xml.writeStartElement(W, QStringLiteral("sectPr"));
     m_xml.writeEmptyElement(W, QStringLiteral("pgSz"));
     m_xml.writeAttribute(W, QStringLiteral("w"), QString::number(word("paperw", 12240)));

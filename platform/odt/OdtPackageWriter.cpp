@@ -1,5 +1,6 @@
 #include "OdtPackageWriter.h"
 
+#include "PageSettings.h"
 #include "RtfLimits.h"
 #include "RtfProperties.h"
 #include "Twips.h"
@@ -469,11 +470,8 @@ void OdtPackageWriter::writeFrame(const QTextFrame *frame)
 QByteArray OdtPackageWriter::stylesPart() const
 {
     const QByteArray settings = m_document.rootFrame()->frameFormat().property(RtfProperties::DocumentSettings).toByteArray();
-    const auto word = [&settings](const char *name, int fallback) {
-        const QRegularExpression re(QStringLiteral("\\\\%1(-?\\d+)").arg(QLatin1String(name)));
-        const QRegularExpressionMatch m = re.match(QString::fromLatin1(settings));
-        return m.hasMatch() ? qBound(0, m.captured(1).toInt(), RtfLimits::MaxTwips * 2) : fallback;
-    };
+    const PageSettings page(settings);
+    const auto word = [&page](const char *name, int fallback) { return page.word(name, fallback); };
     const QFont font = m_document.defaultFont();
     QByteArray out;
     QXmlStreamWriter xml(&out);
