@@ -133,6 +133,104 @@ private slots:
         }
     }
 
+    // What the window does not show is written back by a Word save: headers
+    // and footers (one inherited from an earlier section), notes, comments
+    // and a text box, with the parts and pictures they refer to.
+    void keptPartsSurviveASave()
+    {
+        const QByteArray ns = namespaces();
+        const QByteArray wps = "xmlns:mc=\"http://schemas.openxmlformats.org/markup-compatibility/2006\" "
+                               "xmlns:wps=\"http://schemas.microsoft.com/office/word/2010/wordprocessingShape\"";
+        const QByteArray header = "<?xml version=\"1.0\"?><w:hdr " + ns + "><w:p><w:r><w:t>Head</w:t></w:r>"
+            "<w:r><w:drawing><wp:inline><a:graphic><a:graphicData><pic:pic><pic:blipFill><a:blip r:embed=\"rId1\"/>"
+            "</pic:blipFill></pic:pic></a:graphicData></a:graphic></wp:inline></w:drawing></w:r></w:p></w:hdr>";
+        const QByteArray notes = "<?xml version=\"1.0\"?><w:footnotes " + ns + "><w:footnote w:id=\"2\"><w:p><w:r>"
+            "<w:t>The note</w:t></w:r></w:p></w:footnote></w:footnotes>";
+        const QByteArray type = "application/vnd.openxmlformats-officedocument.wordprocessingml.";
+        Package p;
+        p.document = "<?xml version=\"1.0\"?><w:document " + ns + " " + wps + "><w:body>"
+            "<w:p><w:pPr><w:sectPr><w:headerReference w:type=\"default\" r:id=\"rIdH\"/></w:sectPr></w:pPr>"
+            "<w:r><w:t>One</w:t></w:r><w:r><w:footnoteReference w:id=\"2\"/></w:r><w:r><w:t> two</w:t></w:r>"
+            "<w:r><w:commentReference w:id=\"0\"/></w:r></w:p>"
+            "<w:p><w:r><mc:AlternateContent><mc:Choice Requires=\"wps\"><w:drawing><wp:anchor><a:graphic><a:graphicData>"
+            "<wps:wsp><wps:txbx><w:txbxContent><w:p><w:r><w:t>Boxed</w:t></w:r></w:p></w:txbxContent></wps:txbx>"
+            "</wps:wsp></a:graphicData></a:graphic></wp:anchor></w:drawing></mc:Choice><mc:Fallback/></mc:AlternateContent>"
+            "</w:r><w:r><w:t>three</w:t></w:r></w:p>"
+            "<w:sectPr><w:footerReference w:type=\"first\" r:id=\"rIdF\"/><w:titlePg/></w:sectPr></w:body></w:document>";
+        p.relations = "<Relationship Id=\"rIdH\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/header\" Target=\"header1.xml\"/>"
+            "<Relationship Id=\"rIdF\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/footer\" Target=\"footer1.xml\"/>"
+            "<Relationship Id=\"rIdN\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/footnotes\" Target=\"footnotes.xml\"/>"
+            "<Relationship Id=\"rIdC\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/comments\" Target=\"comments.xml\"/>";
+        p.types = "<Override PartName=\"/word/header1.xml\" ContentType=\"" + type + "header+xml\"/>"
+            "<Override PartName=\"/word/footer1.xml\" ContentType=\"" + type + "footer+xml\"/>"
+            "<Override PartName=\"/word/footnotes.xml\" ContentType=\"" + type + "footnotes+xml\"/>"
+            "<Override PartName=\"/word/comments.xml\" ContentType=\"" + type + "comments+xml\"/>"
+            "<Default Extension=\"png\" ContentType=\"image/png\"/>";
+        p.extra = {{"word/header1.xml", header},
+                   {"word/_rels/header1.xml.rels", "<?xml version=\"1.0\"?><Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
+                        "<Relationship Id=\"rId1\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/image\" Target=\"media/image1.png\"/></Relationships>"},
+                   {"word/media/image1.png", "not really a png"},
+                   {"word/footer1.xml", "<?xml version=\"1.0\"?><w:ftr " + ns + "><w:p><w:r><w:t>Foot</w:t></w:r></w:p></w:ftr>"},
+                   {"word/footnotes.xml", notes},
+                   {"word/comments.xml", "<?xml version=\"1.0\"?><w:comments " + ns + "><w:comment w:id=\"0\" w:author=\"A\"><w:p><w:r><w:t>Said</w:t></w:r></w:p></w:comment></w:comments>"}};
+
+        QTextDocument d;
+        QVERIFY(readDocx(make(p), d).ok);
+        QCOMPARE(plainText(d), QString("One1 two\uFFFC\n\uFFFCthree"));
+        // Typing just after the note's number takes on its format.
+        QTextCursor typing(&d);
+        typing.setPosition(4);
+        typing.insertText(QStringLiteral("X"));
+
+        QByteArray saved = make(p);
+        for (int round = 0; round < 2; ++round) {
+            QTextDocument in;
+            QVERIFY(readDocx(saved, in).ok);
+            saved = DocxWriter::write(round == 0 ? d : in);
+            ZipReader zip(saved);
+            QVERIFY(zip.isOpen());
+            QHash<QString, QByteArray> parts;
+            for (const QString &name : zip.names())
+                parts.insert(name, zip.read(name));
+            const auto holding = [&parts](const QByteArray &what) {
+                QStringList names;
+                for (auto it = parts.cbegin(); it != parts.cend(); ++it)
+                    if (it->contains(what))
+                        names << it.key();
+                return names;
+            };
+            QCOMPARE(holding(header).size(), 1);
+            QCOMPARE(holding(notes).size(), 1);
+            QCOMPARE(holding("not really a png").size(), 1);
+            QCOMPARE(holding("<w:t>Said</w:t>").size(), 1);
+            const QByteArray body = parts.value("word/document.xml");
+            QCOMPARE(body.count("<w:footnoteReference w:id=\"2\"/>"), 1);
+            QCOMPARE(body.count("<w:commentReference w:id=\"0\"/>"), 1);
+            QVERIFY(body.contains("Requires=\"wps\""));
+            QVERIFY(body.contains("xmlns:wps="));
+            QVERIFY(body.contains("<w:t>Boxed</w:t>"));
+            QVERIFY(body.contains("<w:titlePg/>"));
+            QCOMPARE(body.count("X</w:t>"), 1);
+            // Every reference names a relationship to the part it had.
+            const QByteArray rels = parts.value("word/_rels/document.xml.rels");
+            for (const auto &[element, part] : {std::pair{"headerReference w:type=\"default\"", header},
+                                                std::pair{"footerReference w:type=\"first\"", QByteArray("<w:t>Foot</w:t>")}}) {
+                const qsizetype at = body.indexOf(element);
+                QVERIFY2(at >= 0, element);
+                const QString id = QString::fromUtf8(body.mid(at)).section('"', 3, 3);
+                const qsizetype rel = rels.indexOf("Id=\"" + id.toUtf8() + "\"");
+                QVERIFY(rel >= 0);
+                const QString target = QString::fromUtf8(rels.mid(rel)).section("Target=\"", 1).section('"', 0, 0);
+                QVERIFY(parts.value("word/" + target).contains(part));
+                QVERIFY(parts.value("[Content_Types].xml").contains("/word/" + target.toUtf8()));
+            }
+            QTextDocument again;
+            const DocxReader::Result r = readDocx(saved, again);
+            QVERIFY2(r.ok && !r.incomplete, qPrintable(r.errorText));
+            QCOMPARE(plainText(again), QString("One1X two\uFFFC\n\uFFFCthree"));
+        }
+    }
+
     // Hostile and damaged packages: refused with a reason, or read as far as
     // they go and said to be incomplete; never a crash, never a long wait.
     void hostilePackages_data()

@@ -171,7 +171,7 @@ void DocxBuilder::readParagraph(XmlPart &part, QList<Item> &out)
     };
     while (part.nextChild()) {
         if (is(part, "pPr")) {
-            direct = DocxParaProps::read(part, &mark);
+            direct = DocxParaProps::read(part, &mark, [this](XmlPart &section) { readSection(section); });
             startProps();
             continue;
         }
@@ -371,49 +371,26 @@ void DocxBuilder::readRun(XmlPart &part, const Context &context)
             if (ok && code > 0 && code < 0xFFFF && QChar::isPrint(code))
                 addText(QString(QChar(code)), format);
             part.skip();
-        } else if (is(part, "drawing")) {
-            readDrawing(part, format);
-        } else if (is(part, "pict") || is(part, "object")) {
-            qint64 cx = 0, cy = 0;
-            QString embed;
-            findPicture(part, cx, cy, embed, 0);
-            if (!embed.isEmpty())
-                insertPicture(embed, cx, cy, format);
-        } else if (is(part, "AlternateContent")) {
-            bool chosen = false;
-            while (part.nextChild()) {
-                if (is(part, "Choice") && !chosen) {
-                    chosen = true;
-                    while (part.nextChild()) {
-                        if (is(part, "drawing"))
-                            readDrawing(part, format);
-                        else
-                            part.skip();
-                    }
-                } else {
-                    part.skip();
-                }
-            }
+        } else if (is(part, "drawing") || is(part, "pict") || is(part, "object") || is(part, "AlternateContent")
+                   || is(part, "footnoteReference") || is(part, "endnoteReference")
+                   || is(part, "commentReference")) {
+            readKeptElement(part, format);
         } else {
             part.skip();
         }
     }
 }
 
-void DocxBuilder::readDrawing(XmlPart &part, const QTextCharFormat &format)
-{
-    qint64 cx = 0, cy = 0;
-    QString embed;
-    findPicture(part, cx, cy, embed, 0);
-    if (!embed.isEmpty())
-        insertPicture(embed, cx, cy, format);
-}
-
 // The first picture below the current element: its size (EMU) and the
-// relation holding its bytes.
-void DocxBuilder::findPicture(XmlPart &part, qint64 &cx, qint64 &cy, QString &embed, int depth)
+// relation holding its bytes; `more` is set if the element holds more than
+// a picture (a text box, a shape, a chart, an embedded object).
+void DocxBuilder::findPicture(XmlPart &part, qint64 &cx, qint64 &cy, QString &embed, bool &more, int depth)
 {
+    static const char *const rich[] = {"txbxContent", "textbox", "wsp", "wgp", "wpc", "chart", "OLEObject",
+                                       "relIds", "oleObj", "control", "group", "rect", "oval", "line", "roundrect"};
     while (part.nextChild()) {
+        for (const char *name : rich)
+            more = more || is(part, name);
         if (is(part, "extent") && cx == 0) {
             cx = part.attribute(QLatin1StringView("cx")).toLongLong();
             cy = part.attribute(QLatin1StringView("cy")).toLongLong();
@@ -438,22 +415,22 @@ void DocxBuilder::findPicture(XmlPart &part, qint64 &cx, qint64 &cy, QString &em
             }
         }
         if (depth < 64)
-            findPicture(part, cx, cy, embed, depth + 1);
+            findPicture(part, cx, cy, embed, more, depth + 1);
         else
             part.skip();
     }
 }
 
-void DocxBuilder::insertPicture(const QString &relation, qint64 cx, qint64 cy, const QTextCharFormat &format)
+bool DocxBuilder::insertPicture(const QString &relation, qint64 cx, qint64 cy, const QTextCharFormat &format)
 {
     const Relation rel = m_relations.value(relation);
     if (rel.target.isEmpty() || rel.external)
-        return;
+        return false;
     QString why;
     const QByteArray bytes = m_loadPart(rel.target, &why);
     if (bytes.isEmpty()) {
         problem(QStringLiteral("a picture could not be read: %1").arg(why), true);
-        return;
+        return false;
     }
     const int width = cx > 0 ? int(qMin<qint64>(cx / EmuPerTwip, RtfLimits::MaxPictureTwips)) : 0;
     const int height = cy > 0 ? int(qMin<qint64>(cy / EmuPerTwip, RtfLimits::MaxPictureTwips)) : 0;
@@ -461,13 +438,120 @@ void DocxBuilder::insertPicture(const QString &relation, qint64 cx, qint64 cy, c
     m_assembler.addPicture(bytes, width, height, format, m_para, &shown);
     if (!shown.isEmpty())
         problem(shown, false);
+    return true;
+}
+
+namespace {
+QString roman(int n)
+{
+    static const std::pair<int, const char *> numerals[] = {{1000, "m"}, {900, "cm"}, {500, "d"}, {400, "cd"},
+                                                            {100, "c"},  {90, "xc"},  {50, "l"},  {40, "xl"},
+                                                            {10, "x"},   {9, "ix"},   {5, "v"},   {4, "iv"},
+                                                            {1, "i"}};
+    QString out;
+    n = qBound(1, n, 3999);
+    for (const auto &[value, letters] : numerals) {
+        while (n >= value) {
+            out += QLatin1String(letters);
+            n -= value;
+        }
+    }
+    return out;
+}
+}
+
+// A run element Quillet does not show as it is: a note or comment
+// reference, or a drawing, shape or object. It is kept as read on the
+// characters shown for it (a note's number, a picture, else U+FFFC), so a
+// Word save writes it back where it stood.
+void DocxBuilder::readKeptElement(XmlPart &part, const QTextCharFormat &format)
+{
+    const bool footnote = is(part, "footnoteReference"), endnote = is(part, "endnoteReference");
+    const bool reference = footnote || endnote || is(part, "commentReference");
+    // A note marked by the text that follows, not by its number.
+    const QString custom = part.attribute(QLatin1StringView("customMarkFollows"));
+    const bool customMark = custom == QLatin1String("1") || custom == QLatin1String("true") || custom == QLatin1String("on");
+    const QByteArray element = part.copy();
+    if (element.isEmpty())
+        return;   // damaged: the part's own error says so
+    if (m_keptBytes + element.size() > RtfLimits::MaxKeptBytes) {
+        problem(QStringLiteral("shapes and notes past %1 MB are not kept").arg(RtfLimits::MaxKeptBytes / (1024 * 1024)), true);
+        return;
+    }
+    m_keptBytes += element.size();
+    const QString object(QChar::ObjectReplacementCharacter);
+    if (reference) {
+        QTextCharFormat f = format;
+        QString shown = object;
+        if ((footnote || endnote) && !customMark) {
+            f.setVerticalAlignment(QTextCharFormat::AlignSuperScript);
+            shown = footnote ? QString::number(++m_footnotes) : roman(++m_endnotes);
+        }
+        keepElement(element, shown, f);
+        return;
+    }
+    XmlPart copy(element);
+    if (!copy.nextChild())
+        return;
+    qint64 cx = 0, cy = 0;
+    QString embed;
+    bool more = false;
+    findPicture(copy, cx, cy, embed, more, 0);
+    if (!more && !embed.isEmpty() && insertPicture(embed, cx, cy, format))
+        return;
+    // Anything more than a picture is shown by its picture if it has one.
+    QTextCharFormat kept = format;
+    kept.setProperty(DocxKept::Element, element);
+    kept.setProperty(DocxKept::ElementNumber, ++m_keptElements);
+    kept.setProperty(DocxKept::ElementShown, object);
+    if (!embed.isEmpty() && insertPicture(embed, cx, cy, kept)) {
+        keepRelations(element);
+        return;
+    }
+    --m_keptElements;
+    keepElement(element, object, format);
+}
+
+void DocxBuilder::keepElement(const QByteArray &element, const QString &shown, QTextCharFormat format)
+{
+    format.setProperty(DocxKept::Element, element);
+    format.setProperty(DocxKept::ElementNumber, ++m_keptElements);
+    format.setProperty(DocxKept::ElementShown, shown);
+    addText(shown, format);
+    keepRelations(element);
+}
+
+void DocxBuilder::keepRelations(const QByteArray &element)
+{
+    for (const QString &id : DocxKept::relationIds(element)) {
+        if (!m_keptIds.contains(id))
+            m_keptIds.append(id);
+    }
 }
 
 void DocxBuilder::readSection(XmlPart &part)
 {
     QByteArray settings;
+    bool titlePage = false;
     while (part.nextChild()) {
-        if (is(part, "pgSz")) {
+        if (is(part, "headerReference") || is(part, "footerReference")) {
+            DocxKept::SectionReference reference{part.name().toString(), part.attribute(QLatin1StringView("type")),
+                                                 part.attribute(QLatin1StringView("id"))};
+            if (reference.type.isEmpty())
+                reference.type = QStringLiteral("default");
+            // A section states the headers it changes and inherits the rest;
+            // only one section is written back, with what the last one shows.
+            m_kept.sections.removeIf([&reference](const DocxKept::SectionReference &r) {
+                return r.element == reference.element && r.type == reference.type;
+            });
+            if (!reference.id.isEmpty() && m_kept.sections.size() < 16) {
+                m_kept.sections.append(reference);
+                if (!m_keptIds.contains(reference.id))
+                    m_keptIds.append(reference.id);
+            }
+        } else if (is(part, "titlePg")) {
+            titlePage = DocxValue::onOff(part);
+        } else if (is(part, "pgSz")) {
             if (const auto w = DocxValue::twips(part, QLatin1StringView("w")); w && *w > 0)
                 settings += "\\paperw" + QByteArray::number(*w);
             if (const auto h = DocxValue::twips(part, QLatin1StringView("h")); h && *h > 0)
@@ -484,6 +568,7 @@ void DocxBuilder::readSection(XmlPart &part)
         }
         part.skip();
     }
+    m_kept.titlePage = titlePage;
     if (!settings.isEmpty()) {
         QTextFrameFormat root = m_document.rootFrame()->frameFormat();
         root.setProperty(RtfProperties::DocumentSettings, settings);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "DocumentAssembler.h"
+#include "DocxKept.h"
 #include "DocxProperties.h"
 
 #include <QHash>
@@ -34,6 +35,7 @@ public:
     struct Relation
     {
         QString target;
+        QString type;
         bool external = false;
     };
     // The bytes of a part of the package (a picture), or empty with a reason.
@@ -51,6 +53,10 @@ public:
     QStringList problems() const { return m_problems; }
     bool incomplete() const { return m_incomplete; }
     bool readAnything() const { return m_any || m_assembler.emittedAny(); }
+    // The section's header and footer references and the relationship ids
+    // the kept elements use, for the reader to keep what they point at.
+    const DocxKept &kept() const { return m_kept; }
+    QStringList keptRelationIds() const { return m_keptIds; }
 
 private:
     using Run = DocumentAssembler::Run;
@@ -72,13 +78,15 @@ private:
     void readParagraph(XmlPart &part, QList<Item> &out);
     void readInline(XmlPart &part, const Context &context, int nesting);
     void readRun(XmlPart &part, const Context &context);
-    void readDrawing(XmlPart &part, const QTextCharFormat &format);
-    void findPicture(XmlPart &part, qint64 &cx, qint64 &cy, QString &embed, int depth);
-    void insertPicture(const QString &relation, qint64 cx, qint64 cy, const QTextCharFormat &format);
+    void findPicture(XmlPart &part, qint64 &cx, qint64 &cy, QString &embed, bool &more, int depth);
+    bool insertPicture(const QString &relation, qint64 cx, qint64 cy, const QTextCharFormat &format);
     std::shared_ptr<Table> readTable(XmlPart &part, int depth);
     void readTableProps(XmlPart &part, Table &table);
     void readCellProps(XmlPart &part, Cell &cell);
     void readSection(XmlPart &part);
+    void readKeptElement(XmlPart &part, const QTextCharFormat &format);
+    void keepElement(const QByteArray &element, const QString &shown, QTextCharFormat format);
+    void keepRelations(const QByteArray &element);
     void pageBreak();
     void addText(const QString &text, const QTextCharFormat &format);
     QTextCharFormat runFormat(const DocxRunProps &direct, const Context &context) const;
@@ -106,6 +114,11 @@ private:
     DocumentAssembler m_assembler;
     bool m_any = false;
     bool m_incomplete = false;
+    DocxKept m_kept;
+    QStringList m_keptIds;
+    int m_keptElements = 0;
+    qsizetype m_keptBytes = 0;
+    int m_footnotes = 0, m_endnotes = 0;
     qsizetype m_cells = 0;
     QStringList m_problems;
     void problem(const QString &text, bool lost);

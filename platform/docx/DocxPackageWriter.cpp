@@ -74,11 +74,52 @@ DocxPackageWriter::DocxPackageWriter(const QTextDocument &document)
 {
 }
 
-QString DocxPackageWriter::relation(const QString &type, const QString &target, bool external)
+// `type`: a relationship type of the package's own namespace ("image"), or
+// a full one. `wanted`: the id to give it if no other has it yet.
+QString DocxPackageWriter::relation(const QString &type, const QString &target, bool external, const QString &wanted)
 {
-    const QString id = QStringLiteral("rId%1").arg(m_relations.size() + 10);
-    m_relations.append(Relation{id, type, target, external});
+    QString id = wanted;
+    for (int n = int(m_relations.size()) + 10; id.isEmpty() || m_relationIds.contains(id); ++n)
+        id = QStringLiteral("rId%1").arg(n);
+    m_relationIds.insert(id);
+    m_relations.append(Relation{id, type.startsWith(QLatin1String("http")) ? type : RelBase + type, target, external});
     return id;
+}
+
+QString DocxPackageWriter::keptName(int part) const
+{
+    // Parts under names of their own, clear of what this writer names.
+    QString base = m_kept.parts.at(part).name.section(QLatin1Char('/'), -1);
+    for (QChar &c : base) {
+        if (!(c.isLetterOrNumber() && c.unicode() < 128) && c != u'.' && c != u'-' && c != u'_')
+            c = u'_';
+    }
+    return QStringLiteral("kept/%1-%2").arg(part + 1).arg(base.left(64));
+}
+
+void DocxPackageWriter::prepareKept()
+{
+    // Kept parts keep the ids they were read with where they can, since a
+    // few name them where no rewriting reaches (a diagram's drawing).
+    m_relationIds = {QStringLiteral("rId1"), QStringLiteral("rId2")};
+    m_kept = DocxKept::fromBytes(m_document.rootFrame()->frameFormat().property(DocxKept::Parts).toByteArray());
+    for (const DocxKept::Relation &r : std::as_const(m_kept.relations))
+        m_keptIds.insert(r.id, relation(r.type, r.external ? r.target : keptName(r.part), r.external, r.id));
+}
+
+bool DocxPackageWriter::keptReady(const QTextCharFormat &format) const
+{
+    return !m_keptWritten.contains(format.intProperty(DocxKept::ElementNumber))
+        && DocxKept::replayable(format.property(DocxKept::Element).toByteArray(), m_keptIds);
+}
+
+void DocxPackageWriter::writeKept(const QTextCharFormat &format)
+{
+    m_keptWritten.insert(format.intProperty(DocxKept::ElementNumber));
+    m_xml.writeStartElement(W, QStringLiteral("r"));
+    writeRunProps(format);
+    DocxKept::replay(format.property(DocxKept::Element).toByteArray(), m_xml, m_keptIds, {W, R, WP, A, PIC});
+    m_xml.writeEndElement();
 }
 
 int DocxPackageWriter::listNumber(const QTextList *list)
@@ -137,6 +178,25 @@ void DocxPackageWriter::writeRunProps(const QTextCharFormat &f)
 // One run's text: tabs and line breaks are elements of their own.
 void DocxPackageWriter::writeText(const QString &text, const QTextCharFormat &format)
 {
+    if (text.isEmpty())
+        return;
+    if (format.hasProperty(DocxKept::Element)) {
+        // Text typed next to a kept element takes on its format; the element
+        // is written once, where the text shown for it still stands.
+        QTextCharFormat plain = format;
+        for (const int p : {DocxKept::Element, DocxKept::ElementNumber, DocxKept::ElementShown})
+            plain.clearProperty(p);
+        const QString shown = format.stringProperty(DocxKept::ElementShown);
+        const qsizetype at = shown.isEmpty() ? -1 : text.indexOf(shown);
+        if (at >= 0 && keptReady(format)) {
+            writeText(text.left(at), plain);
+            writeKept(format);
+            writeText(text.mid(at + shown.size()), plain);
+        } else {
+            writeText(text, plain);
+        }
+        return;
+    }
     m_xml.writeStartElement(W, QStringLiteral("r"));
     writeRunProps(format);
     QString piece;
@@ -367,8 +427,13 @@ void DocxPackageWriter::writeBlock(const QTextBlock &block)
         }
         if (cf.isImageFormat()) {
             const QString text = fragment.text();
-            for (qsizetype i = 0; i < text.size(); ++i)
-                writeImage(cf.toImageFormat());
+            for (qsizetype i = 0; i < text.size(); ++i) {
+                // A shape or object shown by its picture goes back whole.
+                if (cf.hasProperty(DocxKept::Element) && keptReady(cf))
+                    writeKept(cf);
+                else
+                    writeImage(cf.toImageFormat());
+            }
         } else {
             writeText(fragment.text(), cf);
         }
@@ -525,14 +590,21 @@ void DocxPackageWriter::writeFrame(const QTextFrame *frame)
 
 void DocxPackageWriter::writeSection()
 {
-    const QByteArray settings = m_document.rootFrame()->frameFormat().property(RtfProperties::DocumentSettings).toByteArray();
-    const PageSettings page(settings);
+    const PageSettings page(m_document);
     const auto word = [&page](const char *name, int fallback) { return page.word(name, fallback); };
     m_xml.writeStartElement(W, QStringLiteral("sectPr"));
+    for (const DocxKept::SectionReference &ref : std::as_const(m_kept.sections)) {
+        const QString id = m_keptIds.value(ref.id);
+        if (id.isEmpty() || (ref.element != QLatin1String("headerReference") && ref.element != QLatin1String("footerReference")))
+            continue;
+        m_xml.writeEmptyElement(W, ref.element);
+        m_xml.writeAttribute(W, QStringLiteral("type"), ref.type);
+        m_xml.writeAttribute(R, QStringLiteral("id"), id);
+    }
     m_xml.writeEmptyElement(W, QStringLiteral("pgSz"));
     m_xml.writeAttribute(W, QStringLiteral("w"), QString::number(word("paperw", 12240)));
     m_xml.writeAttribute(W, QStringLiteral("h"), QString::number(word("paperh", 15840)));
-    if (settings.contains("\\landscape"))
+    if (page.landscape())
         m_xml.writeAttribute(W, QStringLiteral("orient"), QStringLiteral("landscape"));
     m_xml.writeEmptyElement(W, QStringLiteral("pgMar"));
     m_xml.writeAttribute(W, QStringLiteral("top"), QString::number(word("margt", 1440)));
@@ -542,6 +614,8 @@ void DocxPackageWriter::writeSection()
     m_xml.writeAttribute(W, QStringLiteral("header"), QStringLiteral("720"));
     m_xml.writeAttribute(W, QStringLiteral("footer"), QStringLiteral("720"));
     m_xml.writeAttribute(W, QStringLiteral("gutter"), QStringLiteral("0"));
+    if (m_kept.titlePage)
+        m_xml.writeEmptyElement(W, QStringLiteral("titlePg"));
     m_xml.writeEndElement();
 }
 
@@ -559,6 +633,7 @@ QByteArray DocxPackageWriter::documentPart()
     m_xml.writeNamespace(A, QStringLiteral("a"));
     m_xml.writeNamespace(PIC, QStringLiteral("pic"));
     m_xml.writeStartElement(W, QStringLiteral("document"));
+    prepareKept();
     m_xml.writeStartElement(W, QStringLiteral("body"));
     writeFrame(m_document.rootFrame());
     writeSection();
@@ -663,13 +738,13 @@ QByteArray DocxPackageWriter::relationsPart() const
     const auto write = [&xml](const QString &id, const QString &type, const QString &target, bool external) {
         xml.writeEmptyElement(QStringLiteral("Relationship"));
         xml.writeAttribute(QStringLiteral("Id"), id);
-        xml.writeAttribute(QStringLiteral("Type"), RelBase + type);
+        xml.writeAttribute(QStringLiteral("Type"), type);
         xml.writeAttribute(QStringLiteral("Target"), xmlSafe(target));
         if (external)
             xml.writeAttribute(QStringLiteral("TargetMode"), QStringLiteral("External"));
     };
-    write(QStringLiteral("rId1"), QStringLiteral("styles"), QStringLiteral("styles.xml"), false);
-    write(QStringLiteral("rId2"), QStringLiteral("numbering"), QStringLiteral("numbering.xml"), false);
+    write(QStringLiteral("rId1"), RelBase + QStringLiteral("styles"), QStringLiteral("styles.xml"), false);
+    write(QStringLiteral("rId2"), RelBase + QStringLiteral("numbering"), QStringLiteral("numbering.xml"), false);
     for (const Relation &r : m_relations)
         write(r.id, r.type, r.target, r.external);
     xml.writeEndElement();
@@ -680,6 +755,11 @@ QByteArray DocxPackageWriter::relationsPart() const
 QByteArray DocxPackageWriter::package(QString *error)
 {
     const QByteArray document = documentPart();
+    // Even pages show their own header only where the settings say so.
+    const bool evenHeaders = std::any_of(m_kept.sections.cbegin(), m_kept.sections.cend(),
+                                         [](const DocxKept::SectionReference &r) { return r.type == QLatin1String("even"); });
+    if (evenHeaders)
+        relation(QStringLiteral("settings"), QStringLiteral("settings.xml"), false);
     QByteArray types =
         "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
         "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\">"
@@ -691,14 +771,56 @@ QByteArray DocxPackageWriter::package(QString *error)
         "<Default Extension=\"wmf\" ContentType=\"image/x-wmf\"/>"
         "<Override PartName=\"/word/document.xml\" ContentType=\"application/vnd.openxmlformats-officedocument.wordprocessingml.document.main+xml\"/>"
         "<Override PartName=\"/word/styles.xml\" ContentType=\"application/vnd.openxmlformats-officedocument.wordprocessingml.styles+xml\"/>"
-        "<Override PartName=\"/word/numbering.xml\" ContentType=\"application/vnd.openxmlformats-officedocument.wordprocessingml.numbering+xml\"/>"
-        "</Types>";
+        "<Override PartName=\"/word/numbering.xml\" ContentType=\"application/vnd.openxmlformats-officedocument.wordprocessingml.numbering+xml\"/>";
     const QByteArray root =
         "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
         "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
         "<Relationship Id=\"rId1\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/officeDocument\" Target=\"word/document.xml\"/>"
         "</Relationships>";
     ZipWriter zip;
+    // The kept parts as read, each with its relationships under the new
+    // names; the content types still go first, where some readers look.
+    struct Entry
+    {
+        QString name;
+        QByteArray bytes;
+        bool stored;
+    };
+    QList<Entry> kept;
+    for (int i = 0; i < m_kept.parts.size(); ++i) {
+        const DocxKept::Part &part = m_kept.parts.at(i);
+        const QString name = keptName(i);
+        kept.append({QStringLiteral("word/") + name, part.bytes, !part.contentType.endsWith(QLatin1String("xml"))});
+        types += "<Override PartName=\"/word/" + name.toUtf8() + "\" ContentType=\""
+            + xmlSafe(part.contentType).toHtmlEscaped().toUtf8() + "\"/>";
+        if (part.relations.isEmpty())
+            continue;
+        QByteArray rels;
+        QXmlStreamWriter xml(&rels);
+        xml.writeStartDocument(QStringLiteral("1.0"), true);
+        xml.writeStartElement(QStringLiteral("Relationships"));
+        xml.writeDefaultNamespace(QStringLiteral("http://schemas.openxmlformats.org/package/2006/relationships"));
+        for (const DocxKept::Relation &r : part.relations) {
+            xml.writeEmptyElement(QStringLiteral("Relationship"));
+            xml.writeAttribute(QStringLiteral("Id"), r.id);
+            xml.writeAttribute(QStringLiteral("Type"), r.type);
+            // Kept parts lie side by side in one folder.
+            xml.writeAttribute(QStringLiteral("Target"), r.external ? xmlSafe(r.target) : keptName(r.part).section(QLatin1Char('/'), -1));
+            if (r.external)
+                xml.writeAttribute(QStringLiteral("TargetMode"), QStringLiteral("External"));
+        }
+        xml.writeEndElement();
+        xml.writeEndDocument();
+        kept.append({QStringLiteral("word/kept/_rels/") + name.section(QLatin1Char('/'), -1) + QStringLiteral(".rels"), rels, false});
+    }
+    if (evenHeaders) {
+        types += "<Override PartName=\"/word/settings.xml\" ContentType=\"application/vnd.openxmlformats-officedocument.wordprocessingml.settings+xml\"/>";
+        kept.append({QStringLiteral("word/settings.xml"),
+                     "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n<w:settings xmlns:w=\"" + W.toUtf8()
+                         + "\"><w:evenAndOddHeaders/></w:settings>",
+                     false});
+    }
+    types += "</Types>";
     zip.add(QStringLiteral("[Content_Types].xml"), types);
     zip.add(QStringLiteral("_rels/.rels"), root);
     zip.add(QStringLiteral("word/document.xml"), document);
@@ -707,5 +829,7 @@ QByteArray DocxPackageWriter::package(QString *error)
     zip.add(QStringLiteral("word/_rels/document.xml.rels"), relationsPart());
     for (const Media &media : std::as_const(m_media))
         zip.add(QStringLiteral("word/") + media.name, media.bytes, true);
+    for (const Entry &entry : std::as_const(kept))
+        zip.add(entry.name, entry.bytes, entry.stored);
     return zip.finish(error);
 }

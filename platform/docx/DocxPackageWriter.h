@@ -1,7 +1,10 @@
 #pragma once
 
+#include "DocxKept.h"
+
 #include <QByteArray>
 #include <QHash>
+#include <QSet>
 #include <QList>
 #include <QString>
 #include <QXmlStreamWriter>
@@ -41,7 +44,11 @@ private:
     void writeImage(const QTextImageFormat &format);
     void writeSection();
     int listNumber(const QTextList *list);
-    QString relation(const QString &type, const QString &target, bool external);
+    QString relation(const QString &type, const QString &target, bool external, const QString &wanted = {});
+    void prepareKept();
+    bool keptReady(const QTextCharFormat &format) const;
+    void writeKept(const QTextCharFormat &format);
+    QString keptName(int part) const;
 
     const QTextDocument &m_document;
     QXmlStreamWriter m_xml;
@@ -53,6 +60,11 @@ private:
         bool external = false;
     };
     QList<Relation> m_relations;
+    QSet<QString> m_relationIds;
     QHash<QString, QString> m_links;   // target -> relation id
     int m_pictures = 0;
+    // What the file this came from held that is written back as read.
+    DocxKept m_kept;
+    QHash<QString, QString> m_keptIds;   // id as read -> id written
+    QSet<int> m_keptWritten;   // kept elements written, by number
 };

@@ -220,7 +220,7 @@ void DocxParaProps::applyTo(QTextBlockFormat &f) const
         f.setBackground(*background);
 }
 
-DocxParaProps DocxParaProps::read(XmlPart &part, DocxRunProps *mark)
+DocxParaProps DocxParaProps::read(XmlPart &part, DocxRunProps *mark, const std::function<void(XmlPart &)> &section)
 {
     DocxParaProps p;
     while (part.nextChild()) {
@@ -278,6 +278,9 @@ DocxParaProps DocxParaProps::read(XmlPart &part, DocxRunProps *mark)
             continue;
         } else if (part.is(QLatin1StringView("rPr")) && mark) {
             *mark = DocxRunProps::read(part);
+            continue;
+        } else if (part.is(QLatin1StringView("sectPr")) && section) {
+            section(part);
             continue;
         }
         part.skip();

@@ -5,6 +5,7 @@
 #include <QTextBlockFormat>
 #include <QTextCharFormat>
 
+#include <functional>
 #include <optional>
 
 class XmlPart;
@@ -43,8 +44,10 @@ struct DocxParaProps
     void merge(const DocxParaProps &over);
     void applyTo(QTextBlockFormat &format) const;
     // Reads the children of a w:pPr element; the paragraph mark's run
-    // properties (its w:rPr) go to *mark when given.
-    static DocxParaProps read(XmlPart &part, DocxRunProps *mark = nullptr);
+    // properties (its w:rPr) go to *mark when given, and the w:sectPr that
+    // ends a section there to `section`.
+    static DocxParaProps read(XmlPart &part, DocxRunProps *mark = nullptr,
+                              const std::function<void(XmlPart &)> &section = {});
 };
 
 namespace DocxValue {

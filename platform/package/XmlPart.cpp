@@ -17,6 +17,7 @@ bool XmlPart::nextChild()
                 m_xml.raiseError(QStringLiteral("elements are nested more than %1 deep").arg(MaxDepth));
                 return false;
             }
+            noteNamespaces();
             return true;
         case QXmlStreamReader::EndElement:
             --m_depth;
@@ -38,6 +39,69 @@ bool XmlPart::entered()
         return false;
     }
     return true;
+}
+
+void XmlPart::noteNamespaces()
+{
+    // Package parts declare their namespaces on the root; a few at most.
+    const QXmlStreamNamespaceDeclarations declarations = m_xml.namespaceDeclarations();
+    for (const QXmlStreamNamespaceDeclaration &d : declarations) {
+        const auto same = [&d](const QXmlStreamNamespaceDeclaration &k) { return k.prefix() == d.prefix(); };
+        m_namespaces.removeIf(same);
+        if (m_namespaces.size() < 256)
+            m_namespaces.append(d);
+    }
+}
+
+QByteArray XmlPart::copy()
+{
+    if (m_xml.tokenType() != QXmlStreamReader::StartElement)
+        return {};
+    QByteArray out;
+    QXmlStreamWriter writer(&out);
+    for (const QXmlStreamNamespaceDeclaration &d : std::as_const(m_namespaces)) {
+        if (!d.prefix().isEmpty())
+            writer.writeNamespace(d.namespaceUri().toString(), d.prefix().toString());
+    }
+    int level = 0;
+    for (;;) {
+        switch (m_xml.tokenType()) {
+        case QXmlStreamReader::StartElement:
+            if (level++ > 0) {
+                if (!entered())
+                    return {};
+                noteNamespaces();
+            }
+            writer.writeStartElement(m_xml.namespaceUri().toString(), m_xml.name().toString());
+            for (const QXmlStreamAttribute &a : m_xml.attributes()) {
+                // xml:space and its like keep their reserved prefix.
+                if (a.namespaceUri().isEmpty() || a.prefix() == QLatin1String("xml"))
+                    writer.writeAttribute(a.qualifiedName().toString(), a.value().toString());
+                else
+                    writer.writeAttribute(a.namespaceUri().toString(), a.name().toString(), a.value().toString());
+            }
+            break;
+        case QXmlStreamReader::EndElement:
+            writer.writeEndElement();
+            --m_depth;
+            if (--level == 0)
+                return out;
+            break;
+        case QXmlStreamReader::Characters:
+            writer.writeCharacters(m_xml.text().toString());
+            break;
+        case QXmlStreamReader::DTD:
+            m_xml.raiseError(QStringLiteral("it has a document type declaration, which no package part may have"));
+            return {};
+        case QXmlStreamReader::Invalid:
+            return {};
+        default:
+            break;
+        }
+        if (m_xml.atEnd())
+            return {};
+        m_xml.readNext();
+    }
 }
 
 void XmlPart::skip()

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QXmlStreamReader>
+#include <QXmlStreamWriter>
 
 // One XML part of a package, read element by element. A document type
 // declaration is refused outright (no package format has one, and it is
@@ -33,6 +34,11 @@ public:
     QString attribute(QLatin1StringView localName) const;
     bool hasAttribute(QLatin1StringView localName) const;
     int depth() const { return m_depth; }
+    // The current element, children and all, as a standalone piece of XML
+    // that declares every namespace met so far with its prefix as read
+    // (attribute values such as mc:Requires name prefixes); leaves the
+    // element. Empty if the element cannot be read to its end.
+    QByteArray copy();
 
     // For readers of mixed content (text between elements): the stream
     // itself, and the depth kept as they step in and out of elements.
@@ -49,6 +55,9 @@ public:
     bool cutShort() const { return m_xml.error() == QXmlStreamReader::PrematureEndOfDocumentError; }
 
 private:
+    void noteNamespaces();
+
     QXmlStreamReader m_xml;
     int m_depth = 0;
+    QXmlStreamNamespaceDeclarations m_namespaces;
 };
