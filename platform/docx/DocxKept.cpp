@@ -1,5 +1,7 @@
 #include "DocxKept.h"
 
+#include "XmlPart.h"
+
 #include <QDataStream>
 #include <QIODevice>
 #include <QXmlStreamReader>
@@ -44,48 +46,6 @@ static QDataStream &operator>>(QDataStream &in, DocxKept::SectionReference &s)
 namespace {
 const QString R = QStringLiteral("http://schemas.openxmlformats.org/officeDocument/2006/relationships");
 constexpr quint32 Version = 1;
-constexpr int MaxElementDepth = 256;
-
-// The element names the prefix: on a name, or as a word of an attribute
-// value (mc:Requires="wps", mc:Ignorable="w14 wp14"). Declaring one too many
-// does no harm; one too few would break the element.
-bool mentions(const QByteArray &element, const QByteArray &prefix)
-{
-    if (element.contains(prefix + ':'))
-        return true;
-    for (const char before : {'"', ' '}) {
-        for (const char after : {'"', ' '}) {
-            if (element.contains(before + prefix + after))
-                return true;
-        }
-    }
-    return false;
-}
-
-// Walks a kept element: false if it is not well formed, too deep or holds
-// more than one element at its top.
-template<typename Visit>
-bool walk(const QByteArray &element, Visit visit)
-{
-    QXmlStreamReader xml(element);
-    xml.setNamespaceProcessing(true);
-    xml.setEntityExpansionLimit(0);
-    int depth = 0, roots = 0;
-    while (!xml.atEnd()) {
-        const QXmlStreamReader::TokenType token = xml.readNext();
-        if (token == QXmlStreamReader::DTD)
-            return false;
-        if (token == QXmlStreamReader::StartElement && (depth++ == 0 && ++roots > 1))
-            return false;
-        if (depth > MaxElementDepth)
-            return false;
-        if (token == QXmlStreamReader::EndElement)
-            --depth;
-        if (!visit(xml))
-            return false;
-    }
-    return !xml.hasError() && roots == 1;
-}
 }
 
 QByteArray DocxKept::toBytes() const
@@ -125,7 +85,7 @@ DocxKept DocxKept::fromBytes(const QByteArray &bytes)
 QStringList DocxKept::relationIds(const QByteArray &element)
 {
     QStringList ids;
-    walk(element, [&ids](const QXmlStreamReader &xml) {
+    XmlPart::walk(element, [&ids](const QXmlStreamReader &xml) {
         if (xml.tokenType() == QXmlStreamReader::StartElement) {
             for (const QXmlStreamAttribute &a : xml.attributes()) {
                 if (a.namespaceUri() == R && !ids.contains(a.value()))
@@ -139,7 +99,7 @@ QStringList DocxKept::relationIds(const QByteArray &element)
 
 bool DocxKept::replayable(const QByteArray &element, const QHash<QString, QString> &ids)
 {
-    return walk(element, [&ids](const QXmlStreamReader &xml) {
+    return XmlPart::walk(element, [&ids](const QXmlStreamReader &xml) {
         if (xml.tokenType() == QXmlStreamReader::StartElement) {
             for (const QXmlStreamAttribute &a : xml.attributes()) {
                 if (a.namespaceUri() == R && !ids.contains(a.value().toString()))
@@ -153,35 +113,9 @@ bool DocxKept::replayable(const QByteArray &element, const QHash<QString, QStrin
 void DocxKept::replay(const QByteArray &element, QXmlStreamWriter &out, const QHash<QString, QString> &ids,
                       const QStringList &boundNamespaces)
 {
-    walk(element, [&](const QXmlStreamReader &xml) {
-        switch (xml.tokenType()) {
-        case QXmlStreamReader::StartElement:
-            // Prefixes the element's attributes may name (mc:Requires) are
-            // declared as they were read.
-            for (const QXmlStreamNamespaceDeclaration &d : xml.namespaceDeclarations()) {
-                if (!d.prefix().isEmpty() && !boundNamespaces.contains(d.namespaceUri())
-                    && mentions(element, d.prefix().toUtf8()))
-                    out.writeNamespace(d.namespaceUri().toString(), d.prefix().toString());
-            }
-            out.writeStartElement(xml.namespaceUri().toString(), xml.name().toString());
-            for (const QXmlStreamAttribute &a : xml.attributes()) {
-                if (a.namespaceUri().isEmpty() || a.prefix() == QLatin1String("xml"))
-                    out.writeAttribute(a.qualifiedName().toString(), a.value().toString());
-                else if (a.namespaceUri() == R)
-                    out.writeAttribute(R, a.name().toString(), ids.value(a.value().toString()));
-                else
-                    out.writeAttribute(a.namespaceUri().toString(), a.name().toString(), a.value().toString());
-            }
-            break;
-        case QXmlStreamReader::EndElement:
-            out.writeEndElement();
-            break;
-        case QXmlStreamReader::Characters:
-            out.writeCharacters(xml.text().toString());
-            break;
-        default:
-            break;
-        }
-        return true;
-    });
+    XmlPart::replay(element, out, [&ids](const QXmlStreamAttribute &a) -> std::optional<QString> {
+        if (a.namespaceUri() == R)
+            return ids.value(a.value().toString());
+        return a.value().toString();
+    }, boundNamespaces);
 }

@@ -1,5 +1,23 @@
 #include "XmlPart.h"
 
+namespace {
+// The piece names the prefix: on a name, or as a word of an attribute
+// value (mc:Requires="wps", mc:Ignorable="w14 wp14"). Declaring one too many
+// does no harm; one too few would break the piece.
+bool mentions(const QByteArray &element, const QByteArray &prefix)
+{
+    if (element.contains(prefix + ':'))
+        return true;
+    for (const char before : {'"', ' '}) {
+        for (const char after : {'"', ' '}) {
+            if (element.contains(before + prefix + after))
+                return true;
+        }
+    }
+    return false;
+}
+}
+
 XmlPart::XmlPart(const QByteArray &bytes)
     : m_xml(bytes)
 {
@@ -146,4 +164,61 @@ QString XmlPart::errorText() const
     if (!m_xml.hasError())
         return {};
     return QStringLiteral("%1 (line %2)").arg(m_xml.errorString()).arg(m_xml.lineNumber());
+}
+
+bool XmlPart::walk(const QByteArray &element, const std::function<bool(const QXmlStreamReader &)> &visit)
+{
+    QXmlStreamReader xml(element);
+    xml.setNamespaceProcessing(true);
+    xml.setEntityExpansionLimit(0);
+    int depth = 0, roots = 0;
+    while (!xml.atEnd()) {
+        const QXmlStreamReader::TokenType token = xml.readNext();
+        if (token == QXmlStreamReader::DTD)
+            return false;
+        if (token == QXmlStreamReader::StartElement && (depth++ == 0 && ++roots > 1))
+            return false;
+        if (depth > MaxDepth)
+            return false;
+        if (token == QXmlStreamReader::EndElement)
+            --depth;
+        if (!visit(xml))
+            return false;
+    }
+    return !xml.hasError() && roots == 1;
+}
+
+void XmlPart::replay(const QByteArray &element, QXmlStreamWriter &out,
+                     const std::function<std::optional<QString>(const QXmlStreamAttribute &)> &value,
+                     const QStringList &bound)
+{
+    walk(element, [&](const QXmlStreamReader &xml) {
+        switch (xml.tokenType()) {
+        case QXmlStreamReader::StartElement:
+            for (const QXmlStreamNamespaceDeclaration &d : xml.namespaceDeclarations()) {
+                if (!d.prefix().isEmpty() && !bound.contains(d.namespaceUri()) && mentions(element, d.prefix().toUtf8()))
+                    out.writeNamespace(d.namespaceUri().toString(), d.prefix().toString());
+            }
+            out.writeStartElement(xml.namespaceUri().toString(), xml.name().toString());
+            for (const QXmlStreamAttribute &a : xml.attributes()) {
+                const std::optional<QString> v = value(a);
+                if (!v)
+                    continue;
+                if (a.namespaceUri().isEmpty() || a.prefix() == QLatin1String("xml"))
+                    out.writeAttribute(a.qualifiedName().toString(), *v);
+                else
+                    out.writeAttribute(a.namespaceUri().toString(), a.name().toString(), *v);
+            }
+            break;
+        case QXmlStreamReader::EndElement:
+            out.writeEndElement();
+            break;
+        case QXmlStreamReader::Characters:
+            out.writeCharacters(xml.text().toString());
+            break;
+        default:
+            break;
+        }
+        return true;
+    });
 }

@@ -5,6 +5,9 @@
 #include <QXmlStreamReader>
 #include <QXmlStreamWriter>
 
+#include <functional>
+#include <optional>
+
 // One XML part of a package, read element by element. A document type
 // declaration is refused outright (no package format has one, and it is
 // where entity tricks live), so only the predefined entities and character
@@ -39,6 +42,16 @@ public:
     // (attribute values such as mc:Requires name prefixes); leaves the
     // element. Empty if the element cannot be read to its end.
     QByteArray copy();
+    // Walks a piece made by copy() token by token: false if `visit` says
+    // so, or if it is not one whole element within MaxDepth.
+    static bool walk(const QByteArray &element, const std::function<bool(const QXmlStreamReader &)> &visit);
+    // Writes a piece made by copy() into `out`, each attribute's value
+    // through `value` (nullopt leaves the attribute out). Namespaces in
+    // `bound` are bound in `out` already; others are declared where the
+    // piece names their prefix.
+    static void replay(const QByteArray &element, QXmlStreamWriter &out,
+                       const std::function<std::optional<QString>(const QXmlStreamAttribute &)> &value,
+                       const QStringList &bound);
 
     // For readers of mixed content (text between elements): the stream
     // itself, and the depth kept as they step in and out of elements.
