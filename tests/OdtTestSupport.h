@@ -18,7 +18,10 @@ inline const char *odfNamespaces()
            "xmlns:svg=\"urn:oasis:names:tc:opendocument:xmlns:svg-compatible:1.0\"";
 }
 
-inline QByteArray odt(const QByteArray &automaticStyles, const QByteArray &text, const QByteArray &content = {})
+// `master`: the master page's content (headers, footers); `files`: further
+// entries, as they are.
+inline QByteArray odt(const QByteArray &automaticStyles, const QByteArray &text, const QByteArray &content = {},
+                      const QByteArray &master = {}, const QList<std::pair<QString, QByteArray>> &files = {})
 {
     ZipWriter zip;
     zip.add(QStringLiteral("mimetype"), "application/vnd.oasis.opendocument.text", true);
@@ -35,8 +38,10 @@ inline QByteArray odt(const QByteArray &automaticStyles, const QByteArray &text,
             "<office:automatic-styles><style:page-layout style:name=\"pm1\"><style:page-layout-properties "
             "fo:page-width=\"21cm\" fo:page-height=\"29.7cm\" fo:margin-top=\"1in\" fo:margin-bottom=\"72pt\" "
             "fo:margin-left=\"2.54cm\" fo:margin-right=\"25.4mm\"/></style:page-layout></office:automatic-styles>"
-            "<office:master-styles><style:master-page style:name=\"Standard\" style:page-layout-name=\"pm1\"/>"
-            "</office:master-styles></office:document-styles>");
+            "<office:master-styles><style:master-page style:name=\"Standard\" style:page-layout-name=\"pm1\">"
+            + master + "</style:master-page></office:master-styles></office:document-styles>");
+    for (const auto &[name, bytes] : files)
+        zip.add(name, bytes);
     return zip.finish();
 }
 

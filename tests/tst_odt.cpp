@@ -7,6 +7,7 @@
 #include <DocxReader.h>
 #include <OdtReader.h>
 #include <OdtWriter.h>
+#include <ZipReader.h>
 
 #include <QElapsedTimer>
 
@@ -19,6 +20,50 @@ class tst_odt : public QObject
     Q_OBJECT
 
 private slots:
+    // Notes, comments and the page's header and footer (with its picture)
+    // are written back by an OpenDocument save, however often, and text
+    // typed next to a note stays text.
+    void keptPartsSurviveASave()
+    {
+        const QByteArray note = "<text:note text:id=\"ftn1\" text:note-class=\"footnote\"><text:note-citation>1"
+                                "</text:note-citation><text:note-body><text:p text:style-name=\"Footnote\">The note"
+                                "</text:p></text:note-body></text:note>";
+        const QByteArray text = "<text:p>One" + note + " two<office:annotation xmlns:dc=\"http://purl.org/dc/elements/1.1/\">"
+                                "<dc:creator>A</dc:creator><text:p>Said</text:p></office:annotation></text:p>";
+        const QByteArray master = "<style:header><text:p>Head<draw:frame svg:width=\"1in\" svg:height=\"1in\">"
+                                  "<draw:image xlink:href=\"Pictures/h.png\"/></draw:frame></text:p></style:header>"
+                                  "<style:footer><text:p>Foot</text:p></style:footer>";
+        QTextDocument d;
+        QVERIFY(OdtReader::read(odt({}, text, {}, master, {{"Pictures/h.png", "fake picture"}}), d).ok);
+        QCOMPARE(plainText(d), QString("One1 two\uFFFC"));
+        QTextCursor typing(&d);
+        typing.setPosition(4);
+        typing.insertText(QStringLiteral("X"));
+
+        QByteArray saved;
+        for (int round = 0; round < 2; ++round) {
+            QTextDocument again;
+            if (round > 0)
+                QVERIFY(OdtReader::read(saved, again).ok);
+            saved = OdtWriter::write(round == 0 ? d : again);
+            ZipReader zip(saved);
+            const QByteArray content = zip.read("content.xml"), styles = zip.read("styles.xml");
+            QCOMPARE(content.count("<text:note-citation>1</text:note-citation>"), 1);
+            QVERIFY(content.contains("The note</text:p>"));
+            QVERIFY(!content.contains("\"Footnote\""));
+            QVERIFY(content.contains("xmlns:dc=\"http://purl.org/dc/elements/1.1/\""));
+            QVERIFY(content.contains("<dc:creator>A</dc:creator>"));
+            QVERIFY(styles.contains("<style:header><text:p>Head"));
+            QVERIFY(styles.contains("<style:footer><text:p>Foot"));
+            const QString picture = QString::fromUtf8(styles).section("xlink:href=\"", 1).section('"', 0, 0);
+            QCOMPARE(zip.read(picture), QByteArray("fake picture"));
+            QVERIFY(zip.read("META-INF/manifest.xml").contains(picture.toUtf8()));
+            QTextDocument check;
+            const OdtReader::Result r = OdtReader::read(saved, check);
+            QVERIFY2(r.ok && !r.incomplete, qPrintable(r.errorText));
+            QCOMPARE(plainText(check), QString("One1X two\uFFFC"));
+        }
+    }
     // The same document as the Word sample shows the same structures; the
     // page break is a paragraph of its own in both.
     void readsEveryStructure()

@@ -4,6 +4,7 @@
 #include "RtfLimits.h"
 #include "RtfProperties.h"
 #include "Twips.h"
+#include "XmlPart.h"
 #include "ZipWriter.h"
 
 #include <QBuffer>
@@ -241,6 +242,24 @@ void OdtPackageWriter::writeText(const QString &text)
         m_xml.writeCharacters(xmlSafe(piece));
 }
 
+// Text typed next to a kept element takes on its format; the element is
+// written once, where the text shown for it still stands.
+void OdtPackageWriter::writeKeptText(const QString &text, const QTextCharFormat &format)
+{
+    const QString shown = format.stringProperty(OdtKept::ElementShown);
+    const int number = format.intProperty(OdtKept::ElementNumber);
+    const QByteArray element = format.property(OdtKept::Element).toByteArray();
+    const qsizetype at = shown.isEmpty() ? -1 : text.indexOf(shown);
+    if (at < 0 || m_keptWritten.contains(number) || !XmlPart::walk(element, [](const QXmlStreamReader &) { return true; })) {
+        writeText(text);
+        return;
+    }
+    m_keptWritten.insert(number);
+    writeText(text.left(at));
+    OdtKept::replay(element, m_xml, m_keptPaths, {OFFICE, STYLE, TEXT, TABLE, DRAW, FO, XLINK, SVG});
+    writeText(text.mid(at + shown.size()));
+}
+
 void OdtPackageWriter::writeImage(const QTextImageFormat &f)
 {
     QByteArray bytes;
@@ -355,6 +374,8 @@ void OdtPackageWriter::writeBlock(const QTextBlock &block)
         if (cf.isImageFormat()) {
             for (qsizetype i = 0; i < fragment.text().size(); ++i)
                 writeImage(cf.toImageFormat());
+        } else if (cf.hasProperty(OdtKept::Element)) {
+            writeKeptText(fragment.text(), cf);
         } else {
             writeText(fragment.text());
         }
@@ -503,9 +524,14 @@ QByteArray OdtPackageWriter::stylesPart() const
     xml.writeEndElement();   // page-layout
     xml.writeEndElement();   // automatic-styles
     xml.writeStartElement(OFFICE, QStringLiteral("master-styles"));
-    xml.writeEmptyElement(STYLE, QStringLiteral("master-page"));
+    xml.writeStartElement(STYLE, QStringLiteral("master-page"));
     xml.writeAttribute(STYLE, QStringLiteral("name"), QStringLiteral("Standard"));
     xml.writeAttribute(STYLE, QStringLiteral("page-layout-name"), QStringLiteral("pm1"));
+    for (const QByteArray &element : m_kept.master) {
+        if (XmlPart::walk(element, [](const QXmlStreamReader &) { return true; }))
+            OdtKept::replay(element, xml, m_keptPaths, {OFFICE, STYLE, TEXT, TABLE, DRAW, FO, XLINK, SVG});
+    }
+    xml.writeEndElement();   // master-page
     xml.writeEndElement();
     xml.writeEndElement();
     xml.writeEndDocument();
@@ -514,6 +540,16 @@ QByteArray OdtPackageWriter::stylesPart() const
 
 QByteArray OdtPackageWriter::package(QString *error)
 {
+    // Kept files go under names of their own, clear of the pictures'.
+    m_kept = OdtKept::fromBytes(m_document.rootFrame()->frameFormat().property(OdtKept::Parts).toByteArray());
+    for (qsizetype i = 0; i < m_kept.files.size(); ++i) {
+        QString base = m_kept.files.at(i).first.section(QLatin1Char('/'), -1);
+        for (QChar &c : base) {
+            if (!(c.isLetterOrNumber() && c.unicode() < 128) && c != u'.' && c != u'-' && c != u'_')
+                c = u'_';
+        }
+        m_keptPaths.insert(m_kept.files.at(i).first, QStringLiteral("Kept/%1-%2").arg(i + 1).arg(base.left(64)));
+    }
     // The body first: it makes the automatic styles the head then lists.
     QBuffer body(&m_body);
     body.open(QIODevice::WriteOnly);
@@ -551,6 +587,17 @@ QByteArray OdtPackageWriter::package(QString *error)
     for (const Picture &p : std::as_const(m_pictures))
         manifest += "<manifest:file-entry manifest:full-path=\"" + p.name.toUtf8() + "\" manifest:media-type=\""
                 + p.mediaType.toUtf8() + "\"/>";
+    for (const auto &[path, bytes] : std::as_const(m_kept.files)) {
+        const QString suffix = path.section(QLatin1Char('.'), -1).toLower();
+        const QByteArray type = suffix == QLatin1String("png") ? "image/png"
+            : (suffix == QLatin1String("jpg") || suffix == QLatin1String("jpeg")) ? "image/jpeg"
+            : suffix == QLatin1String("gif") ? "image/gif"
+            : suffix == QLatin1String("svg") ? "image/svg+xml"
+            : suffix == QLatin1String("xml") ? "text/xml"
+                                              : "application/octet-stream";
+        manifest += "<manifest:file-entry manifest:full-path=\"" + m_keptPaths.value(path).toUtf8()
+            + "\" manifest:media-type=\"" + type + "\"/>";
+    }
     manifest += "</manifest:manifest>";
 
     ZipWriter zip;
@@ -560,5 +607,7 @@ QByteArray OdtPackageWriter::package(QString *error)
     zip.add(QStringLiteral("META-INF/manifest.xml"), manifest);
     for (const Picture &p : std::as_const(m_pictures))
         zip.add(p.name, p.bytes, true);
+    for (const auto &[path, bytes] : std::as_const(m_kept.files))
+        zip.add(m_keptPaths.value(path), bytes, !path.endsWith(QLatin1String(".xml")));
     return zip.finish(error);
 }

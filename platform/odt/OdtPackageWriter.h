@@ -1,7 +1,10 @@
 #pragma once
 
+#include "OdtKept.h"
+
 #include <QByteArray>
 #include <QHash>
+#include <QSet>
 #include <QList>
 #include <QString>
 #include <QXmlStreamWriter>
@@ -28,6 +31,7 @@ private:
     void writeTable(const QTextTable *table);
     void writeText(const QString &text);
     void writeImage(const QTextImageFormat &format);
+    void writeKeptText(const QString &text, const QTextCharFormat &format);
     void closeList();
     // The automatic style with these properties (XML of its children).
     QString style(const QString &family, const QString &properties, const QString &prefix);
@@ -50,5 +54,9 @@ private:
         QByteArray bytes;
     };
     QList<Picture> m_pictures;
+    // What the file this came from held that is written back as read.
+    OdtKept m_kept;
+    QHash<QString, QString> m_keptPaths;   // file as read -> as written
+    QSet<int> m_keptWritten;   // kept elements written, by number
     int m_tables = 0;
 };

@@ -10,6 +10,8 @@
 #include <QTextDocument>
 #include <QTextFrame>
 
+#include <algorithm>
+
 namespace {
 constexpr int MaxNesting = 32;
 // Spreadsheet-like tables repeat rows and columns by the million.
@@ -118,6 +120,17 @@ OdtReader::Result OdtReader::read(const QByteArray &bytes, QTextDocument &docume
         result.errorText = reader.m_problems.isEmpty() ? QStringLiteral("it holds no text Quillet can read")
                                                        : reader.m_problems.first();
         return result;
+    }
+    for (const QByteArray &element : reader.m_styles.masterParts()) {
+        if (!element.isEmpty()) {
+            reader.m_kept.master.append(element);
+            reader.keepFiles(element);
+        }
+    }
+    if (!reader.m_kept.isEmpty()) {
+        QTextFrameFormat root = document.rootFrame()->frameFormat();
+        root.setProperty(OdtKept::Parts, reader.m_kept.toBytes());
+        document.rootFrame()->setFrameFormat(root);
     }
     if (const QByteArray settings = reader.m_styles.pageSettings(); !settings.isEmpty()) {
         QTextFrameFormat root = document.rootFrame()->frameFormat();
@@ -311,7 +324,9 @@ void OdtReader::readInline(XmlPart &part, const DocxRunProps &props, const QStri
             readInline(part, props, attr(part, "href"), nesting + 1);
         } else if (is(part, "frame")) {
             readFrame(part, f);
-        } else if (is(part, "note") || is(part, "annotation") || is(part, "bookmark") || is(part, "bookmark-start")
+        } else if (is(part, "note") || is(part, "annotation")) {
+            keepElement(part, f);
+        } else if (is(part, "annotation-end") || is(part, "bookmark") || is(part, "bookmark-start")
                    || is(part, "bookmark-end") || is(part, "soft-page-break") || is(part, "reference-mark-start")
                    || is(part, "reference-mark-end") || is(part, "change-start") || is(part, "change-end")
                    || is(part, "change")) {
@@ -322,6 +337,64 @@ void OdtReader::readInline(XmlPart &part, const DocxRunProps &props, const QStri
         } else {
             part.skip();
         }
+    }
+}
+
+// A note or comment: kept as read on the characters shown for it (the
+// note's citation, else U+FFFC), so an OpenDocument save writes it back.
+void OdtReader::keepElement(XmlPart &part, const QTextCharFormat &format)
+{
+    const bool note = is(part, "note");
+    const QByteArray element = part.copy();
+    if (element.isEmpty())
+        return;   // damaged: the part's own error says so
+    if (m_keptBytes + element.size() > RtfLimits::MaxKeptBytes) {
+        problem(QStringLiteral("notes past %1 MB are not kept").arg(RtfLimits::MaxKeptBytes / (1024 * 1024)), true);
+        return;
+    }
+    m_keptBytes += element.size();
+    QString shown(QChar::ObjectReplacementCharacter);
+    QTextCharFormat f = format;
+    if (note) {
+        QString citation;
+        int in = 0;
+        XmlPart::walk(element, [&](const QXmlStreamReader &xml) {
+            if (xml.tokenType() == QXmlStreamReader::StartElement && (in > 0 || xml.name() == QLatin1String("note-citation")))
+                ++in;
+            else if (xml.tokenType() == QXmlStreamReader::EndElement && in > 0)
+                --in;
+            else if (xml.tokenType() == QXmlStreamReader::Characters && in > 0 && citation.size() < 16)
+                citation += xml.text();
+            return true;
+        });
+        citation = citation.trimmed().left(16);
+        if (!citation.isEmpty())
+            shown = citation;
+        f.setVerticalAlignment(QTextCharFormat::AlignSuperScript);
+    }
+    f.setProperty(OdtKept::Element, element);
+    f.setProperty(OdtKept::ElementNumber, ++m_keptElements);
+    f.setProperty(OdtKept::ElementShown, shown);
+    addText(shown, f);
+    m_space = false;
+    keepFiles(element);
+}
+
+void OdtReader::keepFiles(const QByteArray &element)
+{
+    for (const QString &path : OdtKept::paths(element)) {
+        const bool known = std::any_of(m_kept.files.cbegin(), m_kept.files.cend(),
+                                       [&path](const auto &file) { return file.first == path; });
+        if (known || !m_zip.contains(path) || m_kept.files.size() >= 256)
+            continue;
+        bool ok = false;
+        const QByteArray bytes = m_zip.read(path, &ok, qMin<qint64>(RtfLimits::MaxPictureBytes, RtfLimits::MaxKeptBytes - m_keptBytes));
+        if (!ok) {
+            problem(QStringLiteral("%1 could not be kept: %2").arg(path, m_zip.errorText()), true);
+            continue;
+        }
+        m_keptBytes += bytes.size();
+        m_kept.files.append({path, bytes});
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include "DocumentAssembler.h"
 #include "DocxProperties.h"
+#include "OdtKept.h"
 #include "OdtStyles.h"
 
 #include <QByteArray>
@@ -44,6 +45,8 @@ private:
     void readList(XmlPart &part, QList<Item> &out, const QString &style, int level, int tableDepth, int nesting);
     std::shared_ptr<Table> readTable(XmlPart &part, int depth, int nesting);
     void readFrame(XmlPart &part, const QTextCharFormat &format);
+    void keepElement(XmlPart &part, const QTextCharFormat &format);
+    void keepFiles(const QByteArray &element);
     void addText(const QString &text, const QTextCharFormat &format);
     QTextCharFormat format(const DocxRunProps &props, const QString &href) const;
     void problem(const QString &text, bool lost);
@@ -61,4 +64,7 @@ private:
     bool m_any = false;
     bool m_incomplete = false;
     QStringList m_problems;
+    OdtKept m_kept;
+    int m_keptElements = 0;
+    qsizetype m_keptBytes = 0;
 };

@@ -6,6 +6,8 @@
 
 #include <QRegularExpression>
 
+#include <algorithm>
+
 namespace {
 constexpr int MaxChain = 32;
 constexpr int MaxStyles = 16384;
@@ -171,7 +173,18 @@ void OdtStyles::read(XmlPart &part)
         } else if (part.is(QLatin1StringView("master-page"))) {
             if (m_firstPageLayout.isEmpty())
                 m_firstPageLayout = attr(part, "page-layout-name");
-            part.skip();
+            const bool first = !std::exchange(m_masterRead, true);
+            while (part.nextChild()) {
+                static const char *const kept[] = {"header", "footer", "header-left", "footer-left",
+                                                   "header-first", "footer-first"};
+                const bool keep = first && std::any_of(std::begin(kept), std::end(kept), [&part](const char *name) {
+                    return part.is(QLatin1StringView(name));
+                });
+                if (keep && m_master.size() < 6)
+                    m_master.append(part.copy());
+                else
+                    part.skip();
+            }
         } else {
             part.skip();
         }

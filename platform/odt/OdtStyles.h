@@ -41,6 +41,8 @@ public:
     std::pair<int, int> listIndent(const QString &listStyle, int level) const;
     // "\paperw..\margl.." of the first master page, or empty.
     QByteArray pageSettings() const;
+    // The first master page's headers and footers, as read (XmlPart::copy).
+    QList<QByteArray> masterParts() const { return m_master; }
 
     // "2.5cm", "0.5in", "12pt" as twips; nullopt when it is not a length.
     static std::optional<int> twips(const QString &length);
@@ -69,4 +71,6 @@ private:
     QHash<QString, ListStyle> m_lists;
     QHash<QString, QByteArray> m_pageLayouts;
     QString m_firstPageLayout;
+    QList<QByteArray> m_master;
+    bool m_masterRead = false;
 };

@@ -56,6 +56,7 @@ bool XmlPart::entered()
         m_xml.raiseError(QStringLiteral("elements are nested more than %1 deep").arg(MaxDepth));
         return false;
     }
+    noteNamespaces();
     return true;
 }
 
@@ -85,10 +86,13 @@ QByteArray XmlPart::copy()
     for (;;) {
         switch (m_xml.tokenType()) {
         case QXmlStreamReader::StartElement:
-            if (level++ > 0) {
-                if (!entered())
-                    return {};
-                noteNamespaces();
+            if (level++ > 0 && !entered())
+                return {};
+            // Its own declarations, with their prefixes as read.
+            noteNamespaces();
+            for (const QXmlStreamNamespaceDeclaration &d : m_xml.namespaceDeclarations()) {
+                if (!d.prefix().isEmpty())
+                    writer.writeNamespace(d.namespaceUri().toString(), d.prefix().toString());
             }
             writer.writeStartElement(m_xml.namespaceUri().toString(), m_xml.name().toString());
             for (const QXmlStreamAttribute &a : m_xml.attributes()) {
