@@ -1,7 +1,9 @@
 // Replays fuzzer inputs without libFuzzer: every file under the folders named
 // on the command line goes once through the fuzz target's entry point. CTest
 // runs it over the seeds and every crash file kept so far, so an input that
-// once broke the reader keeps being tried in every ordinary build.
+// once broke the reader keeps being tried in every ordinary build. A folder
+// given as --optional=FOLDER may be missing or empty (a corpus still being
+// gathered); every other one must exist.
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
@@ -42,8 +44,13 @@ int main(int argc, char **argv)
 
     int replayed = 0;
     for (int i = 1; i < argc; ++i) {
-        const QString root = QFile::decodeName(argv[i]);
+        QString root = QFile::decodeName(argv[i]);
+        const bool optional = root.startsWith(QLatin1String("--optional="));
+        if (optional)
+            root = root.mid(11);
         if (!QFileInfo::exists(root)) {
+            if (optional)
+                continue;
             std::fprintf(stderr, "fuzz replay: %s does not exist\n", argv[i]);
             return 1;
         }
