@@ -71,7 +71,7 @@ void tst_format_corpus::corpusFile_data()
 {
     QTest::addColumn<QString>("relative");
     QStringList files;
-    for (const QString format : {QStringLiteral("docx"), QStringLiteral("odt")}) {
+    for (const QString &format : {QStringLiteral("docx"), QStringLiteral("odt")}) {
         QDirIterator it(m_root + u'/' + format, {QStringLiteral("*.") + format}, QDir::Files, QDirIterator::Subdirectories);
         while (it.hasNext())
             files << QDir(m_root).relativeFilePath(it.next());
@@ -99,7 +99,7 @@ void tst_format_corpus::corpusFile()
 
     // The expected text sits under the same name, folder for folder.
     const QString inner = relative.section(u'/', 1);
-    QFile expectedFile(m_root + u'/' + format + u"/expected-text/" + inner.left(inner.lastIndexOf(u'.')) + u".txt");
+    QFile expectedFile(m_root + u'/' + format + QStringLiteral("/expected-text/") + inner.left(inner.lastIndexOf(u'.')) + QStringLiteral(".txt"));
     if (!expectedFile.open(QIODevice::ReadOnly))
         QSKIP("LibreOffice gave no text of this file");
     const QString text = DocumentText::plain(&document, 0, DocumentText::length(&document), QStringLiteral("\n"), true);
