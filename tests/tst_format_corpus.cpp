@@ -30,7 +30,26 @@ struct Short
 };
 const QHash<QString, Short> &knownShort()
 {
+    // measured -1: the file is refused, or said to be incomplete.
     static const QHash<QString, Short> table = {
+        {QStringLiteral("docx/docx2python/created-in-pages-bulleted-lists.docx"), {0.841, "letter labels come out as numbers"}},
+        {QStringLiteral("docx/mammoth/external-picture.docx"), {0.0, "a linked picture only; LibreOffice's text names it"}},
+        {QStringLiteral("docx/open-xml-powertools/HC012-Test-07.docx"), {0.886, "right-to-left list labels differ"}},
+        {QStringLiteral("docx/open-xml-powertools/LIR009-zh-CN-chineseCounting.docx"), {0.499, "Chinese counting shown as Arabic numerals"}},
+        {QStringLiteral("docx/open-xml-powertools/RP051-Arabic.docx"), {-1.0, "refused: its zip directory does not match its entries"}},
+        {QStringLiteral("docx/pandoc/lists.docx"), {0.938, "second-level bullets differ"}},
+        {QStringLiteral("docx/pandoc/lists_restarting.docx"), {0.667, "numbering that restarts across lists"}},
+        {QStringLiteral("docx/pandoc/unicode.docx"), {0.800, "a combining character doubled"}},
+        {QStringLiteral("docx/poi/61470.docx"), {0.0, "text in a form the reader does not take"}},
+        {QStringLiteral("docx/poi/ComplexNumberedLists.docx"), {0.939, "numbering continued across lists"}},
+        {QStringLiteral("docx/python-docx/comments-rich-para.docx"), {0.810, "LibreOffice's text holds the comments"}},
+        {QStringLiteral("docx/python-docx/shp-inline-shape-access.docx"), {0.0, "the text is in a diagram, kept but not shown"}},
+        {QStringLiteral("docx/tika/testWORD_features.docx"), {0.941, "text boxes and notes kept, not shown"}},
+        {QStringLiteral("odt/odfpy/nasty.odt"), {-1.0, "refused: it has a document type declaration"}},
+        {QStringLiteral("odt/odfpy/textWithImages.odt"), {-1.0, "said to be incomplete"}},
+        {QStringLiteral("odt/odfpy/twolevellist.odt"), {0.900, "second-level labels differ"}},
+        {QStringLiteral("odt/pandoc/orderedListMixed.odt"), {0.891, "mixed list numbering"}},
+        {QStringLiteral("odt/pandoc/unorderedListHeader.odt"), {0.909, "a list header's label"}},
     };
     return table;
 }
@@ -95,6 +114,12 @@ void tst_format_corpus::corpusFile()
                                                           document);
     // A generous bound: this catches hangs, not slowness.
     QVERIFY2(timer.elapsed() < 30000, "reading took more than 30 s");
+    const auto known = knownShort().constFind(relative);
+    if (known != knownShort().constEnd() && known->measured < 0) {
+        QVERIFY2(!r.ok || r.incomplete, "it opens whole now: take it off the known-short list");
+        qInfo("known short: %s", known->reason);
+        return;
+    }
     QVERIFY2(r.ok && !r.incomplete, qPrintable(r.errorText));
 
     // The expected text sits under the same name, folder for folder.
@@ -105,7 +130,6 @@ void tst_format_corpus::corpusFile()
     const QString text = DocumentText::plain(&document, 0, DocumentText::length(&document), QStringLiteral("\n"), true);
     const double measured = similarity(words(QString::fromUtf8(expectedFile.readAll())), words(text));
 
-    const auto known = knownShort().constFind(relative);
     if (known == knownShort().constEnd()) {
         QVERIFY2(measured >= MinSimilarity, qPrintable(QStringLiteral("word similarity %1; read: %2")
                                                            .arg(measured, 0, 'f', 3).arg(text.left(1500))));
