@@ -107,6 +107,12 @@ private slots:
                        "table:number-columns-repeated=\"16384\"><text:p>x</text:p></table:table-cell></table:table-row>"
                        "</table:table>")
             << true << "";
+        // Each row alone is in bounds; together they would be millions of cells.
+        QByteArray manyRows = "<table:table>";
+        for (int i = 0; i < 10; ++i)
+            manyRows += "<table:table-row table:number-rows-repeated=\"1000\"><table:table-cell "
+                        "table:number-columns-repeated=\"64\"><text:p>x</text:p></table:table-cell></table:table-row>";
+        QTest::newRow("many repeated rows") << odt({}, manyRows + "</table:table>") << true << "cells";
         QTest::newRow("zip bomb")
             << odt({}, "<text:p>" + QByteArray(300 * 1024 * 1024, ' ') + "</text:p>") << false << "inflates";
         QTest::newRow("no content") << odt({}, {}, "<x/>") << false << "";

@@ -478,8 +478,19 @@ std::shared_ptr<OdtReader::Table> OdtReader::readTable(XmlPart &part, int depth,
                     for (int i = 0; i < columns && row.cells.size() < RtfLimits::MaxTableColumns; ++i)
                         row.cells.append(cell);
                 }
-                for (int i = 0; i < repeat && m_rows < MaxRows; ++i, ++m_rows)
+                // Repeated rows are counted cell by cell: a few short lines
+                // of XML must not become millions of cells.
+                for (int i = 0; i < repeat; ++i, ++m_rows) {
+                    m_cells += qMax<qsizetype>(1, row.cells.size());
+                    if (m_rows >= MaxRows || m_cells > RtfLimits::MaxTableCells) {
+                        problem(QStringLiteral("its tables have more than %1 rows or %2 cells, past what Quillet reads")
+                                    .arg(MaxRows).arg(RtfLimits::MaxTableCells),
+                                true);
+                        m_rows = MaxRows;
+                        break;
+                    }
                     table->rows.append(row);
+                }
             } else {
                 part.skip();
             }

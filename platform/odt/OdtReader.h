@@ -59,6 +59,7 @@ private:
     QHash<QString, int> m_lastList;     // list style -> its last list instance
     int m_lists = 0;
     int m_rows = 0;
+    qsizetype m_cells = 0;
     Para m_para;
     bool m_space = true;   // the text so far ends in a space (or nothing): spaces collapse
     bool m_any = false;
