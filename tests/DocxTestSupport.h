@@ -189,6 +189,34 @@ inline QStringList structure(const QTextDocument &d)
     return out;
 }
 
+// Each list item's first word with its label, and each cell of the first
+// table with the sides that have a line ("TLBR", "-" for none).
+inline QString listsAndBorders(const QTextDocument &d)
+{
+    QStringList out;
+    for (QTextBlock b = d.begin(); b.isValid(); b = b.next()) {
+        if (b.textList())
+            out << b.text().section(QLatin1Char(' '), 0, 0) + QLatin1Char(':') + ListLabel::of(*b.textList(), b);
+    }
+    if (QTextTable *t = firstTable(d)) {
+        for (int r = 0; r < t->rows(); ++r) {
+            for (int c = 0; c < t->columns(); ++c) {
+                const QTextTableCellFormat f = t->cellAt(r, c).format().toTableCellFormat();
+                const auto line = [](qreal width, QTextFrameFormat::BorderStyle style, char letter) {
+                    return width > 0 && style != QTextFrameFormat::BorderStyle_None ? letter : '-';
+                };
+                QString sides;
+                sides += QLatin1Char(line(f.topBorder(), f.topBorderStyle(), 'T'));
+                sides += QLatin1Char(line(f.leftBorder(), f.leftBorderStyle(), 'L'));
+                sides += QLatin1Char(line(f.bottomBorder(), f.bottomBorderStyle(), 'B'));
+                sides += QLatin1Char(line(f.rightBorder(), f.rightBorderStyle(), 'R'));
+                out << sides;
+            }
+        }
+    }
+    return out.join(QLatin1Char(' '));
+}
+
 // How many of each structure a document has, and its words. The marks of
 // what only a Word save keeps (comments, shapes) are not words; pictures are
 // counted on their own.

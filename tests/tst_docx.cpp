@@ -100,6 +100,82 @@ private slots:
         QCOMPARE(got, expected);
     }
 
+    // Lists that start past 1 or have several levels, and borders on some
+    // sides only, read as written and kept through Word and OpenDocument
+    // saves; the levels of one list stay one list of many levels.
+    void listsAndBordersSurviveASave_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("expected");
+        QTest::addColumn<int>("abstractLists");   // in the saved numbering part
+        const auto item = [](const char *word, int numId, int level) {
+            return QByteArray("<w:p><w:pPr><w:numPr><w:ilvl w:val=\"") + QByteArray::number(level)
+                + "\"/><w:numId w:val=\"" + QByteArray::number(numId) + "\"/></w:numPr></w:pPr><w:r><w:t>" + word
+                + "</w:t></w:r></w:p>";
+        };
+        const QByteArray levels =
+            "<w:abstractNum w:abstractNumId=\"5\">"
+            "<w:lvl w:ilvl=\"0\"><w:start w:val=\"3\"/><w:numFmt w:val=\"decimal\"/><w:lvlText w:val=\"%1.\"/></w:lvl>"
+            "<w:lvl w:ilvl=\"1\"><w:numFmt w:val=\"lowerLetter\"/><w:lvlText w:val=\"%1.%2)\"/></w:lvl>"
+            "<w:lvl w:ilvl=\"2\"><w:start w:val=\"4\"/><w:numFmt w:val=\"upperRoman\"/><w:lvlText w:val=\"[%3]\"/></w:lvl>"
+            "</w:abstractNum><w:num w:numId=\"7\"><w:abstractNumId w:val=\"5\"/></w:num>"
+            "<w:num w:numId=\"8\"><w:abstractNumId w:val=\"5\"/><w:lvlOverride w:ilvl=\"0\"><w:startOverride w:val=\"10\"/>"
+            "</w:lvlOverride></w:num>";
+        Package starts;
+        starts.numbering = levels;
+        starts.body = item("three", 7, 0) + item("four", 7, 0) + item("ten", 8, 0);
+        QTest::newRow("first numbers past 1") << make(starts) << "three:3. four:4. ten:10." << 2;
+        Package nested;
+        nested.numbering = levels;
+        nested.body = item("one", 7, 0) + item("a", 7, 1) + item("b", 7, 1) + item("deep", 7, 2) + item("two", 7, 0)
+            + item("again", 7, 1) + item("deeper", 7, 2);
+        QTest::newRow("three levels") << make(nested) << "one:3. a:3.a) b:3.b) deep:[IV] two:4. again:4.a) deeper:[IV]" << 1;
+        const auto table = [](const QByteArray &tableBorders, const QByteArray &firstCell) {
+            Package p;
+            p.body = "<w:tbl><w:tblPr><w:tblBorders>" + tableBorders + "</w:tblBorders></w:tblPr>"
+                     "<w:tblGrid><w:gridCol w:w=\"2000\"/><w:gridCol w:w=\"2000\"/></w:tblGrid>"
+                     "<w:tr><w:tc><w:tcPr><w:tcBorders>" + firstCell + "</w:tcBorders></w:tcPr><w:p/></w:tc>"
+                     "<w:tc><w:p/></w:tc></w:tr><w:tr><w:tc><w:p/></w:tc><w:tc><w:p/></w:tc></w:tr></w:tbl><w:p/>";
+            return make(p);
+        };
+        const QByteArray single = " w:val=\"single\" w:sz=\"8\" w:color=\"000000\"/>";
+        QTest::newRow("table: top and bottom only")
+            << table("<w:top" + single + "<w:bottom" + single + "<w:left w:val=\"nil\"/>", {})
+            << "T--- T--- --B- --B-" << 0;
+        QTest::newRow("table: lines between rows only")
+            << table("<w:insideH" + single, {}) << "--B- --B- T--- T---" << 0;
+        QTest::newRow("cell: own sides over the table's")
+            << table("<w:top" + single + "<w:left" + single + "<w:bottom" + single + "<w:right" + single + "<w:insideH"
+                         + single + "<w:insideV" + single,
+                     "<w:top w:val=\"nil\"/><w:right w:val=\"none\"/>")
+            << "-LB- TLBR TLBR TLBR" << 0;
+    }
+    void listsAndBordersSurviveASave()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, expected);
+        QFETCH(int, abstractLists);
+        QTextDocument d;
+        const DocxReader::Result r = readDocx(bytes, d);
+        QVERIFY2(r.ok, qPrintable(r.errorText));
+        QCOMPARE(listsAndBorders(d), expected);
+
+        const QByteArray docx = DocxWriter::write(d);
+        ZipReader zip(docx);
+        const QByteArray numbering = zip.read(QStringLiteral("word/numbering.xml"));
+        QCOMPARE(int(numbering.count("<w:abstractNum ")), abstractLists);
+        QTextDocument fromDocx;
+        QVERIFY(readDocx(docx, fromDocx).ok);
+        QCOMPARE(listsAndBorders(fromDocx), expected);
+
+        QTextDocument fromOdt;
+        QVERIFY(OdtReader::read(OdtWriter::write(d), fromOdt).ok);
+        QCOMPARE(listsAndBorders(fromOdt), expected);
+        QTextDocument again;
+        QVERIFY(readDocx(DocxWriter::write(fromOdt), again).ok);
+        QCOMPARE(listsAndBorders(again), expected);
+    }
+
     void picturesAreShownAndKept()
     {
         QImage image(4, 3, QImage::Format_RGB32);

@@ -38,17 +38,14 @@ const QHash<QString, Short> &knownShort()
         {QStringLiteral("docx/open-xml-powertools/LIR009-zh-CN-chineseCounting.docx"), {0.499, "Chinese counting shown as Arabic numerals"}},
         {QStringLiteral("docx/open-xml-powertools/RP051-Arabic.docx"), {-1.0, "refused: its zip directory does not match its entries"}},
         {QStringLiteral("docx/pandoc/lists.docx"), {0.938, "second-level bullets differ"}},
-        {QStringLiteral("docx/pandoc/lists_restarting.docx"), {0.667, "numbering that restarts across lists"}},
         {QStringLiteral("docx/pandoc/unicode.docx"), {0.800, "a combining character doubled"}},
         {QStringLiteral("docx/poi/61470.docx"), {0.0, "text in a form the reader does not take"}},
-        {QStringLiteral("docx/poi/ComplexNumberedLists.docx"), {0.939, "numbering continued across lists"}},
         {QStringLiteral("docx/python-docx/comments-rich-para.docx"), {0.810, "LibreOffice's text holds the comments"}},
         {QStringLiteral("docx/python-docx/shp-inline-shape-access.docx"), {0.0, "the text is in a diagram, kept but not shown"}},
         {QStringLiteral("docx/tika/testWORD_features.docx"), {0.941, "text boxes and notes kept, not shown"}},
         {QStringLiteral("odt/odfpy/nasty.odt"), {-1.0, "refused: it has a document type declaration"}},
         {QStringLiteral("odt/odfpy/textWithImages.odt"), {-1.0, "said to be incomplete"}},
         {QStringLiteral("odt/odfpy/twolevellist.odt"), {0.900, "second-level labels differ"}},
-        {QStringLiteral("odt/pandoc/orderedListMixed.odt"), {0.891, "mixed list numbering"}},
         {QStringLiteral("odt/pandoc/unorderedListHeader.odt"), {0.909, "a list header's label"}},
     };
     return table;

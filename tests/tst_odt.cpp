@@ -5,6 +5,7 @@
 #include "OdtTestSupport.h"
 
 #include <DocxReader.h>
+#include <DocxWriter.h>
 #include <OdtReader.h>
 #include <OdtWriter.h>
 #include <ZipReader.h>
@@ -87,6 +88,57 @@ private slots:
         QTextDocument back;
         QVERIFY(OdtReader::read(OdtWriter::write(d), back).ok);
         QCOMPARE(back.toPlainText(), d.toPlainText());
+    }
+
+    // Nested lists are the levels of one list, numbered together from their
+    // first numbers; a cell's borders are its own side by side. Both stay
+    // so through OpenDocument and Word saves.
+    void listsAndBordersSurviveASave_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("expected");
+        const QByteArray listStyle =
+            "<text:list-style style:name=\"L1\">"
+            "<text:list-level-style-number text:level=\"1\" style:num-format=\"1\" style:num-suffix=\".\" text:start-value=\"5\"/>"
+            "<text:list-level-style-number text:level=\"2\" style:num-format=\"a\" style:num-suffix=\")\" text:display-levels=\"2\"/>"
+            "<text:list-level-style-number text:level=\"3\" style:num-format=\"i\" style:num-prefix=\"(\" style:num-suffix=\")\" "
+            "text:start-value=\"2\"/></text:list-style>";
+        QTest::newRow("nested lists") << odt(listStyle,
+            "<text:list text:style-name=\"L1\"><text:list-item><text:p>five</text:p>"
+            "<text:list><text:list-item><text:p>a</text:p></text:list-item><text:list-item><text:p>b</text:p>"
+            "<text:list><text:list-item><text:p>ii</text:p></text:list-item></text:list></text:list-item></text:list>"
+            "</text:list-item><text:list-item><text:p>six</text:p><text:list><text:list-item><text:p>again</text:p>"
+            "</text:list-item></text:list></text:list-item></text:list><text:p>between</text:p>"
+            "<text:list text:style-name=\"L1\" text:continue-numbering=\"true\"><text:list-item><text:p>seven</text:p>"
+            "</text:list-item></text:list>")
+            << "five:5. a:5.a) b:5.b) ii:(ii) six:6. again:6.a) seven:7.";
+        QTest::newRow("cell borders on some sides") << odt(
+            "<style:style style:name=\"C1\" style:family=\"table-cell\"><style:table-cell-properties "
+            "fo:border-left=\"0.5pt solid #000000\" fo:border-bottom=\"1pt double #ff0000\"/></style:style>"
+            "<style:style style:name=\"C2\" style:family=\"table-cell\"><style:table-cell-properties "
+            "fo:border=\"0.5pt solid #000000\" fo:border-top=\"none\"/></style:style>",
+            "<table:table><table:table-column table:number-columns-repeated=\"2\"/><table:table-row>"
+            "<table:table-cell table:style-name=\"C1\"><text:p>x</text:p></table:table-cell>"
+            "<table:table-cell table:style-name=\"C2\"><text:p>y</text:p></table:table-cell></table:table-row></table:table>")
+            << "-LB- -LBR";
+    }
+    void listsAndBordersSurviveASave()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, expected);
+        QTextDocument d;
+        const OdtReader::Result r = OdtReader::read(bytes, d);
+        QVERIFY2(r.ok, qPrintable(r.errorText));
+        QCOMPARE(listsAndBorders(d), expected);
+        QTextDocument fromOdt;
+        QVERIFY(OdtReader::read(OdtWriter::write(d), fromOdt).ok);
+        QCOMPARE(listsAndBorders(fromOdt), expected);
+        QTextDocument fromDocx;
+        QVERIFY(DocxReader::read(DocxWriter::write(d), fromDocx).ok);
+        QCOMPARE(listsAndBorders(fromDocx), expected);
+        QTextDocument again;
+        QVERIFY(OdtReader::read(OdtWriter::write(fromDocx), again).ok);
+        QCOMPARE(listsAndBorders(again), expected);
     }
 
     void hostilePackages_data()

@@ -673,30 +673,26 @@ void DocxBuilder::readTableProps(XmlPart &part, Table &table)
         if (is(part, "tblStyle")) {
             const DocxStyles::TableLook look = m_styles.table(val(part));
             if (look.borderWidth >= 0) {
-                table.border.line = true;
-                table.border.width = Twips::toPixels(look.borderWidth * 20 / 8);
-                table.border.color = look.borderColor.isValid() ? look.borderColor : QColor(Qt::black);
-                table.insideLines = look.insideLines;
+                DocumentAssembler::Border b;
+                b.line = true;
+                b.width = Twips::toPixels(look.borderWidth * 20 / 8);
+                b.color = look.borderColor.isValid() ? look.borderColor : QColor(Qt::black);
+                for (int side = 0; side < 6; ++side)
+                    table.borders[side] = side < 4 || look.insideLines ? b : DocumentAssembler::Border();
             }
             if (look.cellLeft >= 0)
                 table.cellLeft = look.cellLeft;
             if (look.cellRight >= 0)
                 table.cellRight = look.cellRight;
         } else if (is(part, "tblBorders")) {
-            bool any = false;
-            table.insideLines = false;
+            // Each side as it is given, over what the style gave; "nil" or
+            // "none" takes a side's line away.
             while (part.nextChild()) {
-                const DocumentAssembler::Border b = readBorder(part);
-                if (b.line) {
-                    any = true;
-                    table.border = b;
-                    if (is(part, "insideH") || is(part, "insideV"))
-                        table.insideLines = true;
-                }
+                const int side = is(part, "insideH") ? 4 : is(part, "insideV") ? 5 : sideOf(part);
+                if (side >= 0)
+                    table.borders[side] = readBorder(part);
                 part.skip();
             }
-            if (!any)
-                table.border.line = false;
             continue;
         } else if (is(part, "jc")) {
             const QString v = val(part);

@@ -122,14 +122,39 @@ void DocxPackageWriter::writeKept(const QTextCharFormat &format)
     m_xml.writeEndElement();
 }
 
-int DocxPackageWriter::listNumber(const QTextList *list)
+int DocxPackageWriter::listNumber(const QTextList *list, int *level)
 {
-    qsizetype i = m_lists.indexOf(list);
-    if (i < 0) {
-        m_lists.append(list);
-        i = m_lists.size() - 1;
+    auto place = m_listPlaces.constFind(list);
+    if (place == m_listPlaces.cend()) {
+        const QTextListFormat lf = list->format();
+        const int group = lf.intProperty(RtfProperties::ListGroup);
+        const int at = lf.intProperty(RtfProperties::ListLevel);
+        const bool grouped = lf.hasProperty(RtfProperties::ListGroup) && at >= 0 && at < 9;
+        int index = grouped ? m_listGroups.value(group, -1) : -1;
+        if (index >= 0) {
+            // A level takes the first list shown at it; one that looks
+            // otherwise (changed since) is a list of its own.
+            const QTextList *first = m_lists.at(index).levels[at];
+            if (first && (first->format().style() != lf.style()
+                          || first->format().stringProperty(RtfProperties::ListLevelText)
+                              != lf.stringProperty(RtfProperties::ListLevelText)))
+                index = -1;
+        }
+        const bool joins = index >= 0;
+        if (!joins) {
+            index = int(m_lists.size());
+            m_lists.append(ListLevels());
+            if (grouped && !m_listGroups.contains(group))
+                m_listGroups.insert(group, index);
+        }
+        const int shown = grouped && (joins || m_listGroups.value(group) == index) ? at : 0;
+        if (!m_lists[index].levels[shown])
+            m_lists[index].levels[shown] = list;
+        place = m_listPlaces.insert(list, {index + 1, shown});
     }
-    return int(i) + 1;
+    if (level)
+        *level = place->second;
+    return place->first;
 }
 
 void DocxPackageWriter::writeRunProps(const QTextCharFormat &f)
@@ -319,8 +344,10 @@ void DocxPackageWriter::writeBlock(const QTextBlock &block)
         m_xml.writeEmptyElement(W, QStringLiteral("pageBreakBefore"));
     if (const QTextList *list = block.textList()) {
         m_xml.writeStartElement(W, QStringLiteral("numPr"));
-        element(m_xml, QStringLiteral("ilvl"), QStringLiteral("0"));
-        element(m_xml, QStringLiteral("numId"), QString::number(listNumber(list)));
+        int level = 0;
+        const int number = listNumber(list, &level);
+        element(m_xml, QStringLiteral("ilvl"), QString::number(level));
+        element(m_xml, QStringLiteral("numId"), QString::number(number));
         m_xml.writeEndElement();
     }
     if (f.hasProperty(QTextFormat::BackgroundBrush) && f.background().style() != Qt::NoBrush) {
@@ -691,30 +718,44 @@ QByteArray DocxPackageWriter::numberingPart() const
     xml.writeNamespace(W, QStringLiteral("w"));
     xml.writeStartElement(W, QStringLiteral("numbering"));
     for (qsizetype i = 0; i < m_lists.size(); ++i) {
-        const QTextListFormat lf = m_lists.at(i)->format();
+        const ListLevels &list = m_lists.at(i);
+        int deepest = 0;
+        for (int k = 0; k < 9; ++k) {
+            if (list.levels[k])
+                deepest = k;
+        }
         xml.writeStartElement(W, QStringLiteral("abstractNum"));
         xml.writeAttribute(W, QStringLiteral("abstractNumId"), QString::number(i + 1));
-        element(xml, QStringLiteral("multiLevelType"), QStringLiteral("singleLevel"));
-        xml.writeStartElement(W, QStringLiteral("lvl"));
-        xml.writeAttribute(W, QStringLiteral("ilvl"), QStringLiteral("0"));
-        const int start = lf.hasProperty(RtfProperties::ListStart) ? qBound(0, lf.intProperty(RtfProperties::ListStart), 32767) : 1;
-        element(xml, QStringLiteral("start"), QString::number(start));
-        const QString format = numberFormat(lf.style());
-        element(xml, QStringLiteral("numFmt"), format);
-        if (format == QLatin1String("bullet")) {
-            element(xml, QStringLiteral("lvlText"), lf.style() == QTextListFormat::ListCircle ? QStringLiteral("\u25E6")
-                                                    : lf.style() == QTextListFormat::ListSquare ? QStringLiteral("\u25AA")
-                                                                                                 : QStringLiteral("\u2022"));
-        } else {
-            // The label as shown: "2." of "2.1.", the number, the suffix.
-            QString text = lf.numberPrefix().left(60);
-            text.replace(QLatin1Char('%'), QStringLiteral("%%"));
-            const QString suffix = lf.hasProperty(QTextFormat::ListNumberSuffix) ? lf.numberSuffix().left(60)
-                                                                                : QStringLiteral(".");
-            element(xml, QStringLiteral("lvlText"), text + QStringLiteral("%1") + suffix);
+        element(xml, QStringLiteral("multiLevelType"), deepest > 0 ? QStringLiteral("multilevel") : QStringLiteral("singleLevel"));
+        // Every level down to the deepest used; one none shows is plain numbers.
+        for (int k = 0; k <= deepest; ++k) {
+            const QTextListFormat lf = list.levels[k] ? list.levels[k]->format() : QTextListFormat();
+            xml.writeStartElement(W, QStringLiteral("lvl"));
+            xml.writeAttribute(W, QStringLiteral("ilvl"), QString::number(k));
+            const int start = lf.hasProperty(RtfProperties::ListStart) ? qBound(0, lf.intProperty(RtfProperties::ListStart), 32767) : 1;
+            element(xml, QStringLiteral("start"), QString::number(start));
+            const QString format = list.levels[k] ? numberFormat(lf.style()) : QStringLiteral("decimal");
+            element(xml, QStringLiteral("numFmt"), format);
+            const QString own = QStringLiteral("%%1").arg(k + 1);
+            const QString levelText = lf.stringProperty(RtfProperties::ListLevelText).left(120);
+            if (format == QLatin1String("bullet")) {
+                element(xml, QStringLiteral("lvlText"), lf.style() == QTextListFormat::ListCircle ? QStringLiteral("\u25E6")
+                                                        : lf.style() == QTextListFormat::ListSquare ? QStringLiteral("\u25AA")
+                                                                                                     : QStringLiteral("\u2022"));
+            } else if (list.levels[k] && levelText.contains(own)) {
+                // The label as the list defines it, with the outer levels' numbers.
+                element(xml, QStringLiteral("lvlText"), levelText);
+            } else {
+                // The label as shown: "2." of "2.1.", the number, the suffix.
+                QString text = lf.numberPrefix().left(60);
+                text.replace(QLatin1Char('%'), QStringLiteral("%%"));
+                const QString suffix = lf.hasProperty(QTextFormat::ListNumberSuffix) ? lf.numberSuffix().left(60)
+                                                                                    : QStringLiteral(".");
+                element(xml, QStringLiteral("lvlText"), text + own + suffix);
+            }
+            element(xml, QStringLiteral("lvlJc"), QStringLiteral("left"));
+            xml.writeEndElement();   // lvl
         }
-        element(xml, QStringLiteral("lvlJc"), QStringLiteral("left"));
-        xml.writeEndElement();   // lvl
         xml.writeEndElement();   // abstractNum
     }
     for (qsizetype i = 0; i < m_lists.size(); ++i) {

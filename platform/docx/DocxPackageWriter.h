@@ -43,7 +43,8 @@ private:
     void writeText(const QString &text, const QTextCharFormat &format);
     void writeImage(const QTextImageFormat &format);
     void writeSection();
-    int listNumber(const QTextList *list);
+    // The w:num of a list and, in *level, the level it is of that list.
+    int listNumber(const QTextList *list, int *level = nullptr);
     QString relation(const QString &type, const QString &target, bool external, const QString &wanted = {});
     void prepareKept();
     bool keptReady(const QTextCharFormat &format) const;
@@ -52,7 +53,15 @@ private:
 
     const QTextDocument &m_document;
     QXmlStreamWriter m_xml;
-    QList<const QTextList *> m_lists;
+    // One w:num a list: the QTextLists that are its levels. Lists a reader
+    // made levels of one list (RtfProperties::ListGroup) share one.
+    struct ListLevels
+    {
+        const QTextList *levels[9] = {};
+    };
+    QList<ListLevels> m_lists;
+    QHash<int, int> m_listGroups;                           // group -> index in m_lists
+    QHash<const QTextList *, std::pair<int, int>> m_listPlaces;   // list -> numId, level
     QList<Media> m_media;
     struct Relation
     {

@@ -137,57 +137,153 @@ QString OdtPackageWriter::textStyle(const QTextCharFormat &format)
     return style(QStringLiteral("text"), textProperties(format), QStringLiteral("T"));
 }
 
-QString OdtPackageWriter::listStyle(const QTextList *list)
+std::pair<QString, int> OdtPackageWriter::listPlace(const QTextList *list) const
 {
-    QString &name = m_listStyles[list];
-    if (!name.isEmpty())
-        return name;
-    name = QStringLiteral("L%1").arg(m_listStyles.size());
     const QTextListFormat lf = list->format();
-    QString level;
-    const int start = lf.hasProperty(RtfProperties::ListStart) ? qBound(0, lf.intProperty(RtfProperties::ListStart), 32767) : 1;
-    const QTextBlockFormat first = list->count() > 0 ? list->item(0).blockFormat() : QTextBlockFormat();
-    const QString place = QStringLiteral("<style:list-level-properties text:list-level-position-and-space-mode=\"label-alignment\">"
-                                         "<style:list-level-label-alignment text:label-followed-by=\"listtab\" "
-                                         "fo:margin-left=\"%1\" fo:text-indent=\"%2\"/></style:list-level-properties>")
-                              .arg(points(first.leftMargin()), points(first.textIndent()));
-    switch (lf.style()) {
-    case QTextListFormat::ListDecimal:
-    case QTextListFormat::ListLowerAlpha:
-    case QTextListFormat::ListUpperAlpha:
-    case QTextListFormat::ListLowerRoman:
-    case QTextListFormat::ListUpperRoman: {
-        const QString format = lf.style() == QTextListFormat::ListLowerAlpha ? QStringLiteral("a")
-            : lf.style() == QTextListFormat::ListUpperAlpha                  ? QStringLiteral("A")
-            : lf.style() == QTextListFormat::ListLowerRoman                  ? QStringLiteral("i")
-            : lf.style() == QTextListFormat::ListUpperRoman                  ? QStringLiteral("I")
-                                                                             : QStringLiteral("1");
-        const QString suffix = lf.hasProperty(QTextFormat::ListNumberSuffix) ? lf.numberSuffix() : QStringLiteral(".");
-        level = QStringLiteral("<text:list-level-style-number text:level=\"1\" style:num-prefix=\"%1\" "
-                               "style:num-suffix=\"%2\" style:num-format=\"%3\" text:start-value=\"%4\">%5"
-                               "</text:list-level-style-number>")
-                    .arg(lf.numberPrefix().left(60).toHtmlEscaped(), suffix.left(60).toHtmlEscaped(), format)
-                    .arg(start).arg(place);
-        break;
+    const int level = lf.intProperty(RtfProperties::ListLevel);
+    if (lf.hasProperty(RtfProperties::ListGroup) && level >= 0 && level < 9) {
+        const QString key = QStringLiteral("g%1").arg(lf.intProperty(RtfProperties::ListGroup));
+        // A level takes the first list shown at it; one that looks otherwise
+        // (changed since) is a list of its own.
+        const auto it = m_listLevels.constFind(key);
+        const QTextList *first = it == m_listLevels.cend() ? nullptr : it->levels[level];
+        if (!first || first == list
+            || (first->format().style() == lf.style()
+                && first->format().stringProperty(RtfProperties::ListLevelText)
+                    == lf.stringProperty(RtfProperties::ListLevelText)))
+            return {key, level};
     }
-    default: {
-        const QString bullet = lf.style() == QTextListFormat::ListCircle ? QStringLiteral("\u25E6")
-            : lf.style() == QTextListFormat::ListSquare                  ? QStringLiteral("\u25AA")
-                                                                         : QStringLiteral("\u2022");
-        level = QStringLiteral("<text:list-level-style-bullet text:level=\"1\" text:bullet-char=\"%1\">%2"
-                               "</text:list-level-style-bullet>").arg(bullet, place);
+    return {QStringLiteral("p%1").arg(quintptr(list)), 0};
+}
+
+QString OdtPackageWriter::listStyle(const QString &key)
+{
+    QString &name = m_listStyles[key];
+    if (name.isEmpty()) {
+        name = QStringLiteral("L%1").arg(m_listStyles.size());
+        m_listStyleOrder.append(key);
     }
-    }
-    m_styles.append({name, QStringLiteral("<text:list-style style:name=\"%1\">%2</text:list-style>").arg(name, level)});
     return name;
+}
+
+// One text:list-style with every level down to the deepest one used.
+QString OdtPackageWriter::listStyleElement(const QString &name, const QString &key) const
+{
+    const ListLevels levels = m_listLevels.value(key);
+    int deepest = 0;
+    for (int k = 0; k < 9; ++k) {
+        if (levels.levels[k])
+            deepest = k;
+    }
+    QString out;
+    for (int k = 0; k <= deepest; ++k) {
+        const QTextList *list = levels.levels[k];
+        const QTextListFormat lf = list ? list->format() : QTextListFormat();
+        const int start = lf.hasProperty(RtfProperties::ListStart) ? qBound(0, lf.intProperty(RtfProperties::ListStart), 32767) : 1;
+        const QTextBlockFormat first = list && list->count() > 0 ? list->item(0).blockFormat() : QTextBlockFormat();
+        const QString place = QStringLiteral("<style:list-level-properties text:list-level-position-and-space-mode=\"label-alignment\">"
+                                             "<style:list-level-label-alignment text:label-followed-by=\"listtab\" "
+                                             "fo:margin-left=\"%1\" fo:text-indent=\"%2\"/></style:list-level-properties>")
+                                  .arg(points(first.leftMargin()), points(first.textIndent()));
+        const QTextListFormat::Style style = list ? lf.style() : QTextListFormat::ListDecimal;
+        switch (style) {
+        case QTextListFormat::ListDecimal:
+        case QTextListFormat::ListLowerAlpha:
+        case QTextListFormat::ListUpperAlpha:
+        case QTextListFormat::ListLowerRoman:
+        case QTextListFormat::ListUpperRoman: {
+            const QString format = style == QTextListFormat::ListLowerAlpha ? QStringLiteral("a")
+                : style == QTextListFormat::ListUpperAlpha                  ? QStringLiteral("A")
+                : style == QTextListFormat::ListLowerRoman                  ? QStringLiteral("i")
+                : style == QTextListFormat::ListUpperRoman                  ? QStringLiteral("I")
+                                                                            : QStringLiteral("1");
+            QString prefix = lf.numberPrefix();
+            QString suffix = lf.hasProperty(QTextFormat::ListNumberSuffix) ? lf.numberSuffix() : QStringLiteral(".");
+            int shown = 1;
+            // "%1.%2)": the outer levels' numbers shown before this one's.
+            const QString text = lf.stringProperty(RtfProperties::ListLevelText);
+            const QString own = QStringLiteral("%%1").arg(k + 1);
+            const qsizetype ownAt = text.indexOf(own);
+            const qsizetype firstAt = text.indexOf(QLatin1Char('%'));
+            if (ownAt >= 0 && firstAt >= 0 && firstAt + 1 < text.size() && text.at(firstAt + 1) >= u'1'
+                && text.at(firstAt + 1) <= text.at(ownAt + 1)) {
+                prefix = text.left(firstAt);
+                suffix = text.mid(ownAt + own.size());
+                shown = k + 1 - (text.at(firstAt + 1).unicode() - u'1');
+            }
+            out += QStringLiteral("<text:list-level-style-number text:level=\"%1\" style:num-prefix=\"%2\" "
+                                  "style:num-suffix=\"%3\" style:num-format=\"%4\" text:start-value=\"%5\"%6>%7"
+                                   "</text:list-level-style-number>")
+                       .arg(k + 1)
+                       .arg(prefix.left(60).toHtmlEscaped(), suffix.left(60).toHtmlEscaped(), format)
+                       .arg(start)
+                       .arg(shown > 1 ? QStringLiteral(" text:display-levels=\"%1\"").arg(shown) : QString(), place);
+            break;
+        }
+        default: {
+            const QString bullet = style == QTextListFormat::ListCircle ? QStringLiteral("\u25E6")
+                : style == QTextListFormat::ListSquare                  ? QStringLiteral("\u25AA")
+                                                                        : QStringLiteral("\u2022");
+            out += QStringLiteral("<text:list-level-style-bullet text:level=\"%1\" text:bullet-char=\"%2\">%3"
+                                  "</text:list-level-style-bullet>").arg(k + 1).arg(bullet, place);
+        }
+        }
+    }
+    return QStringLiteral("<text:list-style style:name=\"%1\">%2</text:list-style>").arg(name, out);
+}
+
+void OdtPackageWriter::openList(const QTextList *list)
+{
+    if (!list) {
+        closeList();
+        return;
+    }
+    const auto [key, level] = listPlace(list);
+    ListLevels &levels = m_listLevels[key];
+    if (!levels.levels[level])
+        levels.levels[level] = list;
+    if (key != m_openKey)
+        closeList();
+    // Deeper levels end here, and so does this level's list when another
+    // list takes its place.
+    while (m_open.size() > level + 1
+           || (m_open.size() == level + 1 && m_open.last() && m_open.last() != list))
+        closeLevel();
+    while (m_open.size() < level + 1) {
+        if (!m_open.isEmpty() && !m_itemOpen.last()) {
+            // A level passed through: an item of its own, holding the next.
+            m_xml.writeStartElement(TEXT, QStringLiteral("list-item"));
+            m_itemOpen.last() = true;
+        }
+        m_xml.writeStartElement(TEXT, QStringLiteral("list"));
+        if (m_open.isEmpty()) {
+            m_xml.writeAttribute(TEXT, QStringLiteral("style-name"), listStyle(key));
+            // A list that goes on after other paragraphs keeps counting.
+            if (m_listsSeen.contains(key))
+                m_xml.writeAttribute(TEXT, QStringLiteral("continue-numbering"), QStringLiteral("true"));
+            else
+                m_listsSeen.append(key);
+        }
+        m_open.append(nullptr);
+        m_itemOpen.append(false);
+    }
+    m_open.last() = list;
+    m_openKey = key;
+}
+
+void OdtPackageWriter::closeLevel()
+{
+    if (m_itemOpen.takeLast())
+        m_xml.writeEndElement();   // text:list-item
+    m_xml.writeEndElement();       // text:list
+    m_open.removeLast();
 }
 
 void OdtPackageWriter::closeList()
 {
-    if (!m_openList)
-        return;
-    m_xml.writeEndElement();   // text:list
-    m_openList = nullptr;
+    while (!m_open.isEmpty())
+        closeLevel();
+    m_openKey.clear();
 }
 
 void OdtPackageWriter::writeText(const QString &text)
@@ -309,19 +405,7 @@ void OdtPackageWriter::writeBlock(const QTextBlock &block)
 {
     const QTextBlockFormat f = block.blockFormat();
     const QTextList *list = block.textList();
-    if (list != m_openList) {
-        closeList();
-        if (list) {
-            m_xml.writeStartElement(TEXT, QStringLiteral("list"));
-            m_xml.writeAttribute(TEXT, QStringLiteral("style-name"), listStyle(list));
-            // A list that goes on after other paragraphs keeps counting.
-            if (m_listsSeen.contains(list))
-                m_xml.writeAttribute(TEXT, QStringLiteral("continue-numbering"), QStringLiteral("true"));
-            else
-                m_listsSeen.append(list);
-            m_openList = list;
-        }
-    }
+    openList(list);
     QString props;
     const auto add = [&props](const char *name, const QString &value) {
         props += QStringLiteral(" %1=\"%2\"").arg(QLatin1String(name), value);
@@ -348,8 +432,13 @@ void OdtPackageWriter::writeBlock(const QTextBlock &block)
                                          QStringLiteral("<style:paragraph-properties%1/>").arg(props)
                                              + textProperties(block.charFormat()),
                                          QStringLiteral("P"));
-    if (list)
+    if (list) {
+        // The item stays open: a deeper level that follows goes inside it.
+        if (m_itemOpen.last())
+            m_xml.writeEndElement();
         m_xml.writeStartElement(TEXT, QStringLiteral("list-item"));
+        m_itemOpen.last() = true;
+    }
     m_xml.writeStartElement(TEXT, QStringLiteral("p"));
     m_xml.writeAttribute(TEXT, QStringLiteral("style-name"), paragraphStyle);
     QString openHref;
@@ -384,8 +473,6 @@ void OdtPackageWriter::writeBlock(const QTextBlock &block)
     if (!openHref.isEmpty())
         m_xml.writeEndElement();
     m_xml.writeEndElement();   // p
-    if (list)
-        m_xml.writeEndElement();   // list-item
 }
 
 void OdtPackageWriter::writeTable(const QTextTable *table)
@@ -571,6 +658,8 @@ QByteArray OdtPackageWriter::package(QString *error)
                                       {"draw", DRAW}, {"fo", FO}, {"xlink", XLINK}, {"svg", SVG}})
         content += " xmlns:" + QByteArray(prefix) + "=\"" + uri.toUtf8() + "\"";
     content += " office:version=\"1.2\">";
+    for (const QString &key : std::as_const(m_listStyleOrder))
+        m_styles.append({m_listStyles.value(key), listStyleElement(m_listStyles.value(key), key)});
     QByteArray styles = "<office:automatic-styles>";
     for (const auto &[name, element] : std::as_const(m_styles))
         styles += element.toUtf8();

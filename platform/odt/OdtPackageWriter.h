@@ -32,11 +32,19 @@ private:
     void writeText(const QString &text);
     void writeImage(const QTextImageFormat &format);
     void writeKeptText(const QString &text, const QTextCharFormat &format);
+    // Opens the text:list elements a block of `list` stands in (nested
+    // for a level of a list), closing those it does not.
+    void openList(const QTextList *list);
+    void closeLevel();
     void closeList();
     // The automatic style with these properties (XML of its children).
     QString style(const QString &family, const QString &properties, const QString &prefix);
     QString textStyle(const QTextCharFormat &format);
-    QString listStyle(const QTextList *list);
+    // Which list a QTextList is a level of, and the level: lists a reader
+    // made levels of one list (RtfProperties::ListGroup) share one key.
+    std::pair<QString, int> listPlace(const QTextList *list) const;
+    QString listStyle(const QString &key);
+    QString listStyleElement(const QString &name, const QString &key) const;
     QByteArray stylesPart() const;
 
     const QTextDocument &m_document;
@@ -45,9 +53,20 @@ private:
     // automatic styles: properties XML -> name, in the order made
     QHash<QString, QString> m_styleNames;
     QList<std::pair<QString, QString>> m_styles;   // name, the whole style element
-    QHash<const QTextList *, QString> m_listStyles;
-    QList<const QTextList *> m_listsSeen;
-    const QTextList *m_openList = nullptr;
+    QHash<QString, QString> m_listStyles;   // list key -> its list style
+    QList<QString> m_listStyleOrder;
+    struct ListLevels
+    {
+        const QTextList *levels[9] = {};
+    };
+    QHash<QString, ListLevels> m_listLevels;   // list key -> the lists of its levels
+    QList<QString> m_listsSeen;
+    // The text:list elements open, outermost first: the QTextList of each
+    // level (null for a level only passed through) and whether its
+    // text:list-item is open.
+    QString m_openKey;
+    QList<const QTextList *> m_open;
+    QList<bool> m_itemOpen;
     struct Picture
     {
         QString name, mediaType;

@@ -151,7 +151,7 @@ void OdtReader::readBody(XmlPart &part, QList<Item> &out, int tableDepth, int ne
         if (is(part, "p") || is(part, "h")) {
             readParagraph(part, out, 0, 0, false);
         } else if (is(part, "list")) {
-            readList(part, out, attr(part, "style-name"), 0, tableDepth, nesting);
+            readList(part, out, attr(part, "style-name"), 0, 0, tableDepth, nesting);
         } else if (is(part, "table")) {
             if (tableDepth >= RtfLimits::MaxTableDepth || nesting >= MaxNesting) {
                 problem(QStringLiteral("tables are nested more than %1 deep").arg(RtfLimits::MaxTableDepth), false);
@@ -177,12 +177,20 @@ void OdtReader::readBody(XmlPart &part, QList<Item> &out, int tableDepth, int ne
     }
 }
 
-void OdtReader::readList(XmlPart &part, QList<Item> &out, const QString &style, int level, int tableDepth,
-                         int nesting)
+void OdtReader::readList(XmlPart &part, QList<Item> &out, const QString &style, int level, int parentId,
+                         int tableDepth, int nesting)
 {
-    // A list that continues an earlier one of its style keeps its numbers.
+    // A list that continues an earlier one of its style keeps its numbers;
+    // a list inside an item is the next level of the same list, numbered
+    // with it, unless it brings a list style of its own.
     const bool continues = attr(part, "continue-numbering") == QLatin1String("true");
-    const int listId = continues && m_lastList.contains(style) ? m_lastList.value(style) : ++m_lists;
+    int listId = 0;
+    if (level > 0 && m_listStyles.value(parentId) == style)
+        listId = parentId;
+    else if (continues && m_lastList.contains(style))
+        listId = m_lastList.value(style);
+    else
+        listId = ++m_lists;
     m_listStyles.insert(listId, style);
     if (level == 0)
         m_lastList.insert(style, listId);
@@ -199,7 +207,7 @@ void OdtReader::readList(XmlPart &part, QList<Item> &out, const QString &style, 
                 labelled = false;   // one label an item
             } else if (is(part, "list")) {
                 const QString inner = attr(part, "style-name");
-                readList(part, out, inner.isEmpty() ? style : inner, level + 1, tableDepth, nesting + 1);
+                readList(part, out, inner.isEmpty() ? style : inner, level + 1, listId, tableDepth, nesting + 1);
             } else if (is(part, "table") && tableDepth < RtfLimits::MaxTableDepth) {
                 Item item;
                 item.table = readTable(part, tableDepth + 1, nesting + 1);

@@ -42,7 +42,8 @@ private:
     void readBody(XmlPart &part, QList<Item> &out, int tableDepth, int nesting);
     void readParagraph(XmlPart &part, QList<Item> &out, int listId, int level, bool labelled);
     void readInline(XmlPart &part, const DocxRunProps &props, const QString &href, int nesting);
-    void readList(XmlPart &part, QList<Item> &out, const QString &style, int level, int tableDepth, int nesting);
+    void readList(XmlPart &part, QList<Item> &out, const QString &style, int level, int parentId, int tableDepth,
+                  int nesting);
     std::shared_ptr<Table> readTable(XmlPart &part, int depth, int nesting);
     void readFrame(XmlPart &part, const QTextCharFormat &format);
     void keepElement(XmlPart &part, const QTextCharFormat &format);

@@ -1,5 +1,6 @@
 #include "DocumentAssembler.h"
 
+#include "ListLabel.h"
 #include "RtfLimits.h"
 #include "RtfPicture.h"
 #include "RtfProperties.h"
@@ -45,32 +46,7 @@ DocumentAssembler::DocumentAssembler(QTextDocument &document, LevelLookup levels
 
 QString DocumentAssembler::numberText(QTextListFormat::Style style, int n)
 {
-    const auto roman = [](int v) {
-        static const std::pair<int, const char *> parts[] = {
-            {1000, "m"}, {900, "cm"}, {500, "d"}, {400, "cd"}, {100, "c"}, {90, "xc"},
-            {50, "l"}, {40, "xl"}, {10, "x"}, {9, "ix"}, {5, "v"}, {4, "iv"}, {1, "i"}};
-        QString out;
-        v = qBound(1, v, 3999);
-        for (const auto &[value, letters] : parts) {
-            while (v >= value) {
-                out += QLatin1String(letters);
-                v -= value;
-            }
-        }
-        return out;
-    };
-    const auto letters = [](int v) {
-        QString out;
-        v = qMax(1, v);
-        return out.fill(QChar(u'a' + (v - 1) % 26), (v - 1) / 26 + 1);
-    };
-    switch (style) {
-    case QTextListFormat::ListLowerRoman: return roman(n);
-    case QTextListFormat::ListUpperRoman: return roman(n).toUpper();
-    case QTextListFormat::ListLowerAlpha: return letters(n);
-    case QTextListFormat::ListUpperAlpha: return letters(n).toUpper();
-    default: return QString::number(n);
-    }
+    return ListLabel::number(style, n);
 }
 
 void DocumentAssembler::setBorder(QTextTableCellFormat &f, int side, const Border &b)
@@ -213,9 +189,17 @@ QTextList *DocumentAssembler::listFor(const Para &para)
     format.setIndent(0);
     format.setNumberPrefix(prefix);
     format.setNumberSuffix(suffix);
-    // Qt counts from 1: a first number other than 1 is kept for a save.
-    if (run.numbers[level] != 1 && list == nullptr)
+    // Qt counts from 1: a first number other than 1 is kept for a save,
+    // and shown where Qt can show it.
+    if (run.numbers[level] != 1 && list == nullptr) {
         format.setProperty(RtfProperties::ListStart, run.numbers[level]);
+#if QT_VERSION >= QT_VERSION_CHECK(6, 6, 0)
+        format.setStart(run.numbers[level]);
+#endif
+    }
+    format.setProperty(RtfProperties::ListGroup, para.listId);
+    format.setProperty(RtfProperties::ListLevel, level);
+    format.setProperty(RtfProperties::ListLevelText, def->text);
     list = m_cursor.createList(format);
     return list;
 }
@@ -341,21 +325,23 @@ void DocumentAssembler::emitTable(const Table &t)
         }
     }
 
-    const Border &tableBorder = t.border;
     for (const Placed &p : std::as_const(placed)) {
         QTextTableCellFormat cf = p.cell->format;
         cf.setLeftPadding(Twips::toPixels(t.cellLeft));
         cf.setRightPadding(Twips::toPixels(t.cellRight));
         cf.setTopPadding(0);
         cf.setBottomPadding(0);
+        // A side the cell leaves alone takes the table's border for it:
+        // an outer edge, or the line between rows or columns inside.
         for (int side = 0; side < 4; ++side) {
-            if (p.cell->borders[side] || !tableBorder.line)
+            if (p.cell->borders[side])
                 continue;
             const bool outer = side == 0 ? p.row == 0
                 : side == 2 ? p.row + p.rowSpan == rowCount
                 : side == 1 ? p.col == 0 : p.col + p.colSpan == columns;
-            if (outer || t.insideLines)
-                setBorder(cf, side, tableBorder);
+            const Border &b = t.borders[outer ? side : (side % 2 == 0 ? 4 : 5)];
+            if (b.line)
+                setBorder(cf, side, b);
         }
         table->cellAt(p.row, p.col).setFormat(cf);
     }

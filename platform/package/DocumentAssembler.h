@@ -73,8 +73,9 @@ public:
         QList<int> grid;   // column widths, twips
         QList<Row> rows;
         QTextTableFormat format;
-        Border border;     // of the table: outer edges, and inside when insideLines
-        bool insideLines = false;
+        // Of the table, side by side: top, left, bottom, right, then the
+        // lines between rows and between columns.
+        Border borders[6];
         int cellLeft = 108, cellRight = 108;   // twips
     };
     // One level of a list: its number style, its label text with %1-%9 for

@@ -1,14 +1,18 @@
 #pragma once
 
 #include <QString>
+#include <QTextListFormat>
 
 class QTextBlock;
 class QTextList;
 
 // The label a list item shows, as text: its number between the list's prefix
-// and suffix, or a bullet. Plain text saves write it before the item.
+// and suffix, or a bullet. Plain text saves write it before the item. A list
+// whose first number is not 1 (RtfProperties::ListStart) counts from there.
 namespace ListLabel {
 
 QString of(const QTextList &list, const QTextBlock &block);
+// A number as a list label shows it in the given style ("iv", "D", "12").
+QString number(QTextListFormat::Style style, int n);
 
 }

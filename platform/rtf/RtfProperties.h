@@ -43,5 +43,12 @@ enum : int {
     // Characters that anchor floating shapes (\shp, \do): the shapes'
     // groups as read (QByteArray), written after them. Not shown.
     Shapes,
+    // Lists read from a package: the QTextLists that are levels of one list
+    // share a group (int, unique in the document) and each knows its level
+    // (0-8) and its label text with %1-%9 for the levels' numbers, so a
+    // save writes one list of many levels again.
+    ListGroup,
+    ListLevel,
+    ListLevelText,
 };
 }

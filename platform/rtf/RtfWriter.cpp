@@ -1,5 +1,6 @@
 #include "RtfWriter.h"
 
+#include "ListLabel.h"
 #include "RtfFields.h"
 #include "RtfLimits.h"
 #include "RtfProperties.h"
@@ -643,7 +644,7 @@ private:
             out.append("\\pnindent0{\\pntxtb\\'b7}}");
         } else {
             out.append("{\\pntext\\f0 ");
-            appendText(out, list->itemText(block));
+            appendText(out, ListLabel::of(*list, block));
             out.append("\\tab}{\\*\\pn\\pnlvlbody\\pnf0\\pnindent0\\pnstart1");
             out.append(pnType(info.style));
             out.append("{\\pntxta .}}");
