@@ -71,20 +71,64 @@ def prop(styles, name, key, depth=0):
     return None
 
 
-def formats_run(styles, name):
-    # Bold, italic, underline, strike-out or raised/lowered: the run formats
-    # every format here can hold.
-    weight = prop(styles, name, q('fo', 'font-weight'))
+def first_prop(styles, names, key):
+    """A property as the innermost of nested styles that sets it has it."""
+    for name in names:
+        v = prop(styles, name, key)
+        if v is not None:
+            return v
+    return None
+
+
+def run_format(styles, names):
+    """The run formats every format here can hold, as the nested styles
+    (innermost first) set them: bold, italic, underline, strike-out,
+    raised/lowered text."""
+    found = []
+    weight = first_prop(styles, names, q('fo', 'font-weight'))
     if weight and weight not in ('normal', '400'):
-        return True
-    if prop(styles, name, q('fo', 'font-style')) in ('italic', 'oblique'):
-        return True
+        found.append('bold')
+    if first_prop(styles, names, q('fo', 'font-style')) in ('italic', 'oblique'):
+        found.append('italic')
     for key in ('text-underline-style', 'text-line-through-style'):
-        v = prop(styles, name, q('style', key))
+        v = first_prop(styles, names, q('style', key))
         if v and v != 'none':
-            return True
-    pos = prop(styles, name, q('style', 'text-position'))
-    return bool(pos and not pos.startswith('0%') and pos != '0')
+            found.append(key)
+    pos = first_prop(styles, names, q('style', 'text-position'))
+    if pos and not pos.startswith('0%') and pos != '0':
+        found.append('position')
+    return tuple(found)
+
+
+def formatted_runs(styles, paragraph):
+    """Stretches of a paragraph's text in one run format, as its spans and
+    the paragraph's own style set it. Neighbouring stretches of one format
+    are one run: how a writer splits its runs, or whether a format every run
+    has is the paragraph's, is not something a reader sees."""
+    pieces = []
+
+    def walk(node, names):
+        fmt = run_format(styles, names)
+        if node.text:
+            pieces.append((fmt, node.text))
+        for child in node:
+            inner = names
+            if child.tag == q('text', 'span'):
+                inner = [child.get(q('text', 'style-name'))] + names
+            if child.tag not in (q('text', 'note'), q('office', 'annotation'), q('draw', 'frame')):
+                walk(child, inner)
+            if child.tail:
+                pieces.append((fmt, child.tail))
+
+    walk(paragraph, [paragraph.get(q('text', 'style-name'))])
+    runs, last = 0, None
+    for fmt, text in pieces:
+        if not text.strip():
+            continue
+        if fmt and fmt != last:
+            runs += 1
+        last = fmt
+    return runs
 
 
 def count(fodt):
@@ -104,9 +148,8 @@ def count(fodt):
     c['links'] = sum(1 for _ in body.iter(q('text', 'a')))
     c['pictures'] = sum(1 for _ in body.iter(q('draw', 'image')))
     c['list items'] = sum(1 for _ in body.iter(q('text', 'list-item')))
-    c['formatted runs'] = sum(1 for s in body.iter(q('text', 'span'))
-                              if ''.join(s.itertext()).strip()
-                              and formats_run(styles, s.get(q('text', 'style-name'))))
+    c['formatted runs'] = sum(formatted_runs(styles, p)
+                              for tag in ('p', 'h') for p in body.iter(q('text', tag)))
     for tag in ('p', 'h'):
         for p in body.iter(q('text', tag)):
             align = prop(styles, p.get(q('text', 'style-name')), q('fo', 'text-align'))
@@ -185,8 +228,9 @@ def main():
     w('- **Saves**: `quillet-convert FILE out.<same format>` and `out.<other format>`; LibreOffice')
     w('  converts the original and each save to flat ODF (`.fodt`), where these are counted:')
     w('  table cells (`table:table-cell`), links (`text:a`), pictures (`draw:image`), list items')
-    w('  (`text:list-item`), formatted runs (`text:span` with text whose style, through its parents,')
-    w('  sets bold, italic, underline, strike-out or raised/lowered text) and aligned paragraphs')
+    w('  (`text:list-item`), formatted runs (stretches of a paragraph\'s text that its spans\' styles')
+    w('  or its own, through their parents, set bold, italic, underline, strike-out or raised/lowered;')
+    w('  neighbouring stretches of one format are one run) and aligned paragraphs')
     w('  (`text:p`/`text:h` with text whose style sets `fo:text-align` other than start/left).')
     w('  Kept share = min(save, original) / original, summed over the files.\n')
 

@@ -141,6 +141,62 @@ private slots:
         QCOMPARE(listsAndBorders(again), expected);
     }
 
+    // The side a paragraph is drawn on, as LibreOffice shows the file:
+    // in a right-to-left paragraph Word's "left" is its start, the right
+    // side, while OpenDocument's "start" and "end" are left and right. A
+    // save in either format keeps every paragraph on its side.
+    void alignmentKeepsItsSide_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("sides");
+        QByteArray paras;
+        for (const char *jc : {"", "left", "right", "center"})
+            for (const char *bidi : {"", "<w:bidi/>"}) {
+                const QByteArray j = *jc ? "<w:jc w:val=\"" + QByteArray(jc) + "\"/>" : QByteArray();
+                paras += "<w:p><w:pPr>" + QByteArray(bidi) + j + "</w:pPr><w:r><w:t>p</w:t></w:r></w:p>";
+            }
+        QTest::newRow("Word") << withBody(paras) << "L R L R R L C C";
+        QByteArray styles, text;
+        int n = 0;
+        for (const char *align : {"", "start", "end", "center"})
+            for (const char *mode : {"lr-tb", "rl-tb"}) {
+                const QByteArray name = "P" + QByteArray::number(++n);
+                const QByteArray a = *align ? " fo:text-align=\"" + QByteArray(align) + '"' : QByteArray();
+                styles += "<style:style style:name=\"" + name + "\" style:family=\"paragraph\"><style:paragraph-properties"
+                          + a + " style:writing-mode=\"" + mode + "\"/></style:style>";
+                text += "<text:p text:style-name=\"" + name + "\">p</text:p>";
+            }
+        QTest::newRow("OpenDocument") << odt(styles, text) << "L R L L R R C C";
+    }
+    void alignmentKeepsItsSide()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, sides);
+        const auto sidesOf = [](const QTextDocument &d) {
+            QStringList out;
+            for (QTextBlock b = d.begin(); b.isValid(); b = b.next()) {
+                const QTextBlockFormat f = b.blockFormat();
+                const Qt::Alignment a = f.alignment();
+                const bool rtl = f.layoutDirection() == Qt::RightToLeft;
+                out << (a & Qt::AlignHCenter ? "C"
+                        : bool(a & Qt::AlignRight) != (rtl && !(a & Qt::AlignAbsolute)) ? "R" : "L");
+            }
+            return out.join(' ');
+        };
+        QTextDocument d;
+        QVERIFY(bytes.startsWith("PK"));
+        const bool word = ZipReader(bytes).read("mimetype").isEmpty();
+        QVERIFY(word ? DocxReader::read(bytes, d).ok : OdtReader::read(bytes, d).ok);
+        QCOMPARE(sidesOf(d), sides);
+        QTextDocument fromDocx, fromOdt, twice;
+        QVERIFY(DocxReader::read(DocxWriter::write(d), fromDocx).ok);
+        QCOMPARE(sidesOf(fromDocx), sides);
+        QVERIFY(OdtReader::read(OdtWriter::write(d), fromOdt).ok);
+        QCOMPARE(sidesOf(fromOdt), sides);
+        QVERIFY(OdtReader::read(OdtWriter::write(fromDocx), twice).ok);
+        QCOMPARE(sidesOf(twice), sides);
+    }
+
     void hostilePackages_data()
     {
         QTest::addColumn<QByteArray>("bytes");

@@ -378,16 +378,17 @@ void DocxPackageWriter::writeBlock(const QTextBlock &block)
             m_xml.writeAttribute(W, QStringLiteral("firstLine"), QString::number(first));
         m_xml.writeEndElement();
     }
+    // In a right-to-left paragraph Word reads "left" and "right" as its start
+    // and end, as Qt reads an alignment that is not absolute.
     const Qt::Alignment align = f.alignment() & Qt::AlignHorizontal_Mask;
     const bool rtl = f.layoutDirection() == Qt::RightToLeft;
+    const bool toEnd = bool(align & Qt::AlignRight) != (rtl && (f.alignment() & Qt::AlignAbsolute));
     if (align & Qt::AlignHCenter)
         element(m_xml, QStringLiteral("jc"), QStringLiteral("center"));
     else if (align & Qt::AlignJustify)
         element(m_xml, QStringLiteral("jc"), QStringLiteral("both"));
-    else if (align & (Qt::AlignRight | Qt::AlignTrailing))
-        element(m_xml, QStringLiteral("jc"), rtl ? QStringLiteral("left") : QStringLiteral("right"));
     else
-        element(m_xml, QStringLiteral("jc"), rtl ? QStringLiteral("right") : QStringLiteral("left"));
+        element(m_xml, QStringLiteral("jc"), toEnd ? QStringLiteral("right") : QStringLiteral("left"));
     writeRunProps(block.charFormat());
     m_xml.writeEndElement();   // pPr
 

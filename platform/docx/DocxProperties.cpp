@@ -198,8 +198,14 @@ void DocxParaProps::merge(const DocxParaProps &o)
 
 void DocxParaProps::applyTo(QTextBlockFormat &f) const
 {
-    if (alignment)
-        f.setAlignment(*alignment);
+    // A side named absolutely only differs from start and end in a
+    // right-to-left paragraph; elsewhere it is the plain alignment.
+    if (alignment) {
+        Qt::Alignment a = *alignment;
+        if (!rightToLeft || !*rightToLeft)
+            a.setFlag(Qt::AlignAbsolute, false);
+        f.setAlignment(a);
+    }
     if (rightToLeft && *rightToLeft)
         f.setLayoutDirection(Qt::RightToLeft);
     if (left && *left)

@@ -410,11 +410,16 @@ void OdtPackageWriter::writeBlock(const QTextBlock &block)
     const auto add = [&props](const char *name, const QString &value) {
         props += QStringLiteral(" %1=\"%2\"").arg(QLatin1String(name), value);
     };
+    // LibreOffice reads "start" and "end" as the left and right side whatever
+    // the paragraph's direction, and writes them so; a right-to-left paragraph
+    // that is not absolutely aligned begins at the right.
     const Qt::Alignment align = f.alignment() & Qt::AlignHorizontal_Mask;
+    const bool rtl = f.layoutDirection() == Qt::RightToLeft;
+    const bool right = bool(align & Qt::AlignRight) != (rtl && !(f.alignment() & Qt::AlignAbsolute));
     add("fo:text-align", align & Qt::AlignHCenter ? QStringLiteral("center")
                         : align & Qt::AlignJustify ? QStringLiteral("justify")
-                        : align & (Qt::AlignRight | Qt::AlignTrailing) ? QStringLiteral("end")
-                                                                       : QStringLiteral("start"));
+                        : right ? QStringLiteral("end")
+                                : QStringLiteral("start"));
     add("fo:margin-left", points(f.leftMargin()));
     add("fo:margin-right", points(f.rightMargin()));
     add("fo:text-indent", points(f.textIndent()));

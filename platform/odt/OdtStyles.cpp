@@ -112,11 +112,11 @@ void readParagraphProperties(const XmlPart &part, DocxParaProps &p)
     if (align == QLatin1String("center"))
         p.alignment = Qt::AlignHCenter;
     else if (align == QLatin1String("end") || align == QLatin1String("right"))
-        p.alignment = Qt::AlignRight;
+        p.alignment = Qt::AlignRight | Qt::AlignAbsolute;
     else if (align == QLatin1String("justify"))
         p.alignment = Qt::AlignJustify;
     else if (!align.isEmpty())
-        p.alignment = Qt::AlignLeft;
+        p.alignment = Qt::AlignLeft | Qt::AlignAbsolute;
     if (const auto v = OdtStyles::twips(attr(part, "margin-left")))
         p.left = *v;
     if (const auto v = OdtStyles::twips(attr(part, "margin-right")))
