@@ -307,6 +307,47 @@ private slots:
         }
     }
 
+    // Runs in other forms: text under a phonetic guide shows its base text
+    // and keeps the guide for a Word save.
+    void otherRunForms_data()
+    {
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("font");       // of the last character
+        QTest::addColumn<QByteArray>("saved");   // in the saved document part
+        QTest::newRow("ruby: base text shown, guide kept")
+            << QByteArray("<w:p><w:r><w:t>in </w:t></w:r><w:r><w:ruby><w:rubyPr><w:hps w:val=\"11\"/></w:rubyPr>"
+                          "<w:rt><w:r><w:t>とうきょう</w:t></w:r></w:rt><w:rubyBase><w:r><w:rPr><w:rFonts w:ascii=\"MS Mincho\"/>"
+                          "</w:rPr><w:t>東京</w:t></w:r></w:rubyBase></w:ruby></w:r></w:p>")
+            << QString::fromUtf8("in 東京") << "MS Mincho" << QByteArray("とうきょう");
+        QTest::newRow("ruby without base text") << QByteArray("<w:p><w:r><w:t>x</w:t><w:ruby><w:rt><w:r><w:t>y</w:t></w:r></w:rt>"
+                                                              "</w:ruby></w:r></w:p>")
+                                                << "x" << "" << QByteArray("<w:t xml:space=\"preserve\">x</w:t>");
+    }
+    void otherRunForms()
+    {
+        QFETCH(QByteArray, body);
+        QFETCH(QString, text);
+        QFETCH(QString, font);
+        QFETCH(QByteArray, saved);
+        QTextDocument d;
+        const DocxReader::Result r = readDocx(withBody(body), d);
+        QVERIFY2(r.ok && !r.incomplete, qPrintable(r.errorText));
+        QCOMPARE(plainText(d), text);
+        if (!font.isEmpty()) {
+            QTextCursor c(&d);
+            c.movePosition(QTextCursor::End);
+            QCOMPARE(c.charFormat().fontFamilies().toStringList().value(0), font);
+        }
+        const QByteArray docx = DocxWriter::write(d);
+        ZipReader zip(docx);
+        const QByteArray part = zip.read(QStringLiteral("word/document.xml"));
+        QVERIFY2(part.contains(saved), part.constData());
+        QTextDocument again;
+        QVERIFY(readDocx(docx, again).ok);
+        QCOMPARE(plainText(again), text);
+    }
+
     // Hostile and damaged packages: refused with a reason, or read as far as
     // they go and said to be incomplete; never a crash, never a long wait.
     void hostilePackages_data()

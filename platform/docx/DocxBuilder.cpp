@@ -371,6 +371,8 @@ void DocxBuilder::readRun(XmlPart &part, const Context &context)
             if (ok && code > 0 && code < 0xFFFF && QChar::isPrint(code))
                 addText(QString(QChar(code)), format);
             part.skip();
+        } else if (is(part, "ruby")) {
+            readRuby(part, context);
         } else if (is(part, "drawing") || is(part, "pict") || is(part, "object") || is(part, "AlternateContent")
                    || is(part, "footnoteReference") || is(part, "endnoteReference")
                    || is(part, "commentReference")) {
@@ -510,6 +512,53 @@ void DocxBuilder::readKeptElement(XmlPart &part, const QTextCharFormat &format)
     }
     --m_keptElements;
     keepElement(element, object, format);
+}
+
+// Text with a phonetic guide above it (w:ruby): its base text is shown, in
+// the base's format, and the whole element is kept on it so a Word save
+// writes the guide back.
+void DocxBuilder::readRuby(XmlPart &part, const Context &context)
+{
+    const QByteArray element = part.copy();
+    if (element.isEmpty() || m_keptBytes + element.size() > RtfLimits::MaxKeptBytes) {
+        if (!element.isEmpty())
+            problem(QStringLiteral("shapes and notes past %1 MB are not kept").arg(RtfLimits::MaxKeptBytes / (1024 * 1024)), true);
+        return;
+    }
+    XmlPart copy(element);
+    if (!copy.nextChild())
+        return;
+    QString base;
+    QTextCharFormat format;
+    bool formatted = false;
+    while (copy.nextChild()) {
+        if (!is(copy, "rubyBase")) {
+            copy.skip();
+            continue;
+        }
+        while (copy.nextChild()) {
+            if (!is(copy, "r")) {
+                copy.skip();
+                continue;
+            }
+            while (copy.nextChild()) {
+                if (is(copy, "rPr") && !formatted) {
+                    format = runFormat(DocxRunProps::read(copy), context);
+                    formatted = true;
+                } else if (is(copy, "t")) {
+                    base += copy.text();
+                } else {
+                    copy.skip();
+                }
+            }
+        }
+    }
+    if (base.isEmpty())
+        return;
+    if (!formatted)
+        format = runFormat(DocxRunProps(), context);
+    m_keptBytes += element.size();
+    keepElement(element, base, format);
 }
 
 void DocxBuilder::keepElement(const QByteArray &element, const QString &shown, QTextCharFormat format)
