@@ -308,7 +308,8 @@ private slots:
     }
 
     // Runs in other forms: text under a phonetic guide shows its base text
-    // and keeps the guide for a Word save.
+    // and keeps the guide for a Word save; a symbol keeps its own code, in
+    // its font.
     void otherRunForms_data()
     {
         QTest::addColumn<QByteArray>("body");
@@ -323,6 +324,14 @@ private slots:
         QTest::newRow("ruby without base text") << QByteArray("<w:p><w:r><w:t>x</w:t><w:ruby><w:rt><w:r><w:t>y</w:t></w:r></w:rt>"
                                                               "</w:ruby></w:r></w:p>")
                                                 << "x" << "" << QByteArray("<w:t xml:space=\"preserve\">x</w:t>");
+        QTest::newRow("symbol font's own code")
+            << QByteArray("<w:p><w:r><w:t>a</w:t></w:r><w:r><w:sym w:font=\"Symbol\" w:char=\"F0DA\"/></w:r></w:p>")
+            << QString::fromUtf8("a\uF0DA") << "Symbol" << QByteArray("Symbol");
+        QTest::newRow("symbol below the private codes")
+            << QByteArray("<w:p><w:r><w:sym w:font=\"Symbol\" w:char=\"00DA\"/></w:r></w:p>") << QString::fromUtf8("Ú")
+            << "Symbol" << QByteArray("Ú");
+        QTest::newRow("symbol that is no character") << QByteArray("<w:p><w:r><w:t>b</w:t><w:sym w:char=\"0007\"/></w:r></w:p>")
+                                                     << "b" << "" << QByteArray("b");
     }
     void otherRunForms()
     {

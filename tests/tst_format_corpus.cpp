@@ -38,7 +38,6 @@ const QHash<QString, Short> &knownShort()
         {QStringLiteral("docx/open-xml-powertools/LIR009-zh-CN-chineseCounting.docx"), {0.499, "Chinese counting shown as Arabic numerals"}},
         {QStringLiteral("docx/open-xml-powertools/RP051-Arabic.docx"), {0.811, "tracked changes: LibreOffice's text keeps the deleted text too"}},
         {QStringLiteral("docx/pandoc/lists.docx"), {0.938, "second-level bullets differ"}},
-        {QStringLiteral("docx/pandoc/unicode.docx"), {0.800, "a combining character doubled"}},
         {QStringLiteral("docx/python-docx/comments-rich-para.docx"), {0.810, "LibreOffice's text holds the comments"}},
         {QStringLiteral("docx/python-docx/shp-inline-shape-access.docx"), {0.0, "the text is in a diagram, kept but not shown"}},
         {QStringLiteral("docx/tika/testWORD_features.docx"), {0.941, "text boxes and notes kept, not shown"}},

@@ -364,12 +364,18 @@ void DocxBuilder::readRun(XmlPart &part, const Context &context)
             part.skip();
         } else if (is(part, "sym")) {
             bool ok = false;
-            uint code = part.attribute(QLatin1StringView("char")).toUInt(&ok, 16);
-            // Symbol fonts' private-use codes stand for their low byte.
-            if (ok && code >= 0xF000 && code <= 0xF0FF)
-                code -= 0xF000;
-            if (ok && code > 0 && code < 0xFFFF && QChar::isPrint(code))
-                addText(QString(QChar(code)), format);
+            const uint code = part.attribute(QLatin1StringView("char")).toUInt(&ok, 16);
+            const QString font = part.attribute(QLatin1StringView("font"));
+            // The character is the font's own: a symbol font's private-use
+            // code (F0xx) stays as it is, and the run takes the font, which
+            // draws it as Word does.
+            if (ok && code > 0 && code < 0xFFFF
+                && (QChar::isPrint(code) || QChar::category(code) == QChar::Other_PrivateUse)) {
+                QTextCharFormat f = format;
+                if (!font.isEmpty())
+                    f.setFontFamilies({font.left(128)});
+                addText(QString(QChar(code)), f);
+            }
             part.skip();
         } else if (is(part, "ruby")) {
             readRuby(part, context);
