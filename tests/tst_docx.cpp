@@ -357,6 +357,101 @@ private slots:
         QCOMPARE(plainText(again), text);
     }
 
+    // Labels as Word shows them: letters through a numbering style, lists of
+    // one definition counting on from each other (one that sets its first
+    // number starts there where it is first used), labels of right-to-left
+    // paragraphs in their logical order, Chinese counting, and plain
+    // bullets changing with the level.
+    void listLabelsAsWordShowsThem_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("expected");
+        const auto item = [](const char *word, int numId, int level, const char *more = "") {
+            return QByteArray("<w:p><w:pPr>") + more + "<w:numPr><w:ilvl w:val=\"" + QByteArray::number(level)
+                + "\"/><w:numId w:val=\"" + QByteArray::number(numId) + "\"/></w:numPr></w:pPr><w:r><w:t>" + word
+                + "</w:t></w:r></w:p>";
+        };
+        const auto level = [](int ilvl, const char *format, const char *text, int start = 1) {
+            return QByteArray("<w:lvl w:ilvl=\"") + QByteArray::number(ilvl) + "\"><w:start w:val=\"" + QByteArray::number(start)
+                + "\"/><w:numFmt w:val=\"" + format + "\"/><w:lvlText w:val=\"" + text + "\"/></w:lvl>";
+        };
+        {
+            Package p;
+            p.styles = "<w:style w:type=\"numbering\" w:styleId=\"Lettered\"><w:name w:val=\"Lettered\"/>"
+                       "<w:pPr><w:numPr><w:numId w:val=\"1\"/></w:numPr></w:pPr></w:style>";
+            p.numbering = "<w:abstractNum w:abstractNumId=\"0\"><w:numStyleLink w:val=\"Lettered\"/></w:abstractNum>"
+                          "<w:abstractNum w:abstractNumId=\"1\"><w:styleLink w:val=\"Lettered\"/>"
+                          + level(0, "upperLetter", "%1.") + "</w:abstractNum>"
+                          "<w:num w:numId=\"1\"><w:abstractNumId w:val=\"1\"/></w:num>"
+                          "<w:num w:numId=\"2\"><w:abstractNumId w:val=\"0\"/></w:num>";
+            p.body = item("x", 2, 0) + item("y", 2, 0);
+            QTest::newRow("letters through a numbering style") << make(p) << "x:A. y:B.";
+        }
+        {
+            Package p;
+            p.numbering = "<w:abstractNum w:abstractNumId=\"5\">" + level(0, "decimal", "%1.") + "</w:abstractNum>"
+                          "<w:num w:numId=\"1\"><w:abstractNumId w:val=\"5\"/></w:num>"
+                          "<w:num w:numId=\"2\"><w:abstractNumId w:val=\"5\"/></w:num>"
+                          "<w:num w:numId=\"3\"><w:abstractNumId w:val=\"5\"/><w:lvlOverride w:ilvl=\"0\">"
+                          "<w:startOverride w:val=\"1\"/></w:lvlOverride></w:num>";
+            p.body = item("a", 1, 0) + item("b", 1, 0) + item("c", 2, 0) + item("d", 3, 0) + item("e", 1, 0) + item("f", 3, 0);
+            QTest::newRow("one definition counts on, a set first number restarts") << make(p) << "a:1. b:2. c:3. d:1. e:2. f:3.";
+        }
+        {
+            Package p;
+            p.numbering = "<w:abstractNum w:abstractNumId=\"1\">" + level(0, "decimal", "%1.") + level(1, "decimal", "%1.%2.")
+                          + "</w:abstractNum><w:num w:numId=\"1\"><w:abstractNumId w:val=\"1\"/></w:num>";
+            p.body = item("one", 1, 0, "<w:bidi/>") + item("two", 1, 0, "<w:bidi/>") + item("a", 1, 1, "<w:bidi/>")
+                     + item("b", 1, 1, "<w:bidi/>");
+            QTest::newRow("right-to-left levels") << make(p) << "one:1. two:2. a:2.1. b:2.2.";
+        }
+        {
+            Package p;
+            p.numbering = "<w:abstractNum w:abstractNumId=\"1\">" + level(0, "chineseCounting", "%1、", 9)
+                          + level(1, "decimal", "%1-%2") + "</w:abstractNum><w:num w:numId=\"1\"><w:abstractNumId w:val=\"1\"/></w:num>";
+            p.body = item("nine", 1, 0) + item("ten", 1, 0) + item("sub", 1, 1) + item("eleven", 1, 0);
+            QTest::newRow("Chinese counting") << make(p) << QString::fromUtf8("nine:九、 ten:十、 sub:十-1 eleven:十一、");
+        }
+        {
+            Package p;
+            p.numbering = "<w:abstractNum w:abstractNumId=\"1\">" + level(0, "bullet", "\xEF\x82\xB7") + level(1, "bullet", "-")
+                          + level(2, "bullet", "\xEF\x82\xB7") + level(3, "bullet", "\xEF\x82\xB7")
+                          + "</w:abstractNum><w:num w:numId=\"1\"><w:abstractNumId w:val=\"1\"/></w:num>";
+            p.body = item("one", 1, 0) + item("two", 1, 1) + item("three", 1, 2) + item("four", 1, 3);
+            QTest::newRow("bullets by level") << make(p) << QString::fromUtf8("one:• two:◦ three:▪ four:•");
+        }
+    }
+    void listLabelsAsWordShowsThem()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, expected);
+        QTextDocument d;
+        const DocxReader::Result r = readDocx(bytes, d);
+        QVERIFY2(r.ok && !r.incomplete, qPrintable(r.errorText));
+        QCOMPARE(listsAndBorders(d), expected);
+        QTextDocument again;
+        QVERIFY(readDocx(DocxWriter::write(d), again).ok);
+        QCOMPARE(listsAndBorders(again), expected);
+    }
+
+    void chineseCounting_data()
+    {
+        QTest::addColumn<int>("n");
+        QTest::addColumn<QString>("expected");
+        const std::pair<int, const char *> cases[] = {
+            {1, "一"}, {10, "十"}, {11, "十一"}, {20, "二十"}, {101, "一百零一"}, {110, "一百一十"}, {1000, "一千"},
+            {1010, "一千零一十"}, {2001, "二千零一"}, {10005, "一万零五"}, {10010, "一万零一十"},
+            {123456, "十二万三千四百五十六"}, {100000, "十万"}, {0, "零"}};
+        for (const auto &[n, text] : cases)
+            QTest::newRow(text) << n << QString::fromUtf8(text);
+    }
+    void chineseCounting()
+    {
+        QFETCH(int, n);
+        QFETCH(QString, expected);
+        QCOMPARE(ListLabel::number(QTextListFormat::ListDecimal, n, QStringLiteral("chineseCounting")), expected);
+    }
+
     // Hostile and damaged packages: refused with a reason, or read as far as
     // they go and said to be incomplete; never a crash, never a long wait.
     void hostilePackages_data()

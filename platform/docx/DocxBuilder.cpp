@@ -2,6 +2,7 @@
 
 #include "DocxNumbering.h"
 #include "DocxStyles.h"
+#include "ListLabel.h"
 #include "RtfFields.h"
 #include "RtfLimits.h"
 #include "RtfProperties.h"
@@ -69,6 +70,8 @@ DocxBuilder::DocxBuilder(QTextDocument &document, const DocxStyles &styles, cons
         out.text = def->text;
         out.start = def->start;
         out.none = def->format == QLatin1String("none");
+        if (ListLabel::knows(def->format))
+            out.numbering = def->format;
         return &*m_levels.insert(key, out);
     })
 {
@@ -158,6 +161,13 @@ void DocxBuilder::readParagraph(XmlPart &part, QList<Item> &out)
             props.merge(def->para);
             m_para.listId = numId;
             m_para.level = level;
+            m_para.listGroup = m_numbering.group(numId);
+            // A list that sets its first number starts there where it is
+            // first used, then counts on.
+            if (def->restarts && !m_restarted.contains({numId, level})) {
+                m_restarted.insert({numId, level});
+                m_para.startAt = def->start;
+            }
         }
         props.merge(direct);
         props.applyTo(m_para.block);
