@@ -195,6 +195,44 @@ private slots:
         QCOMPARE(sidesOf(fromOdt), sides);
         QVERIFY(OdtReader::read(OdtWriter::write(fromDocx), twice).ok);
         QCOMPARE(sidesOf(twice), sides);
+    // Labels as LibreOffice shows them: an item that sets its own number,
+    // a list that continues another by its id, bullets of each level.
+    void listLabelsAsLibreOfficeShowsThem_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("expected");
+        const QByteArray numbered = "<text:list-style style:name=\"L1\"><text:list-level-style-number text:level=\"1\" "
+                                    "style:num-format=\"1\" style:num-suffix=\".\"/></text:list-style>";
+        QTest::newRow("an item's own number") << odt(numbered,
+            "<text:list text:style-name=\"L1\"><text:list-item><text:p>one</text:p></text:list-item>"
+            "<text:list-item text:start-value=\"7\"><text:p>seven</text:p></text:list-item>"
+            "<text:list-item><text:p>eight</text:p></text:list-item></text:list>")
+            << "one:1. seven:7. eight:8.";
+        QTest::newRow("a list continued by its id") << odt(numbered,
+            "<text:list xml:id=\"first\" text:style-name=\"L1\"><text:list-item><text:p>x</text:p></text:list-item>"
+            "<text:list-item><text:p>y</text:p></text:list-item></text:list><text:p>between</text:p>"
+            "<text:list text:style-name=\"L1\"><text:list-item><text:p>anew</text:p></text:list-item></text:list>"
+            "<text:list text:continue-list=\"first\" text:style-name=\"L1\"><text:list-item><text:p>z</text:p></text:list-item>"
+            "</text:list>")
+            << "x:1. y:2. anew:1. z:3.";
+        QTest::newRow("bullets of each level") << odt(
+            "<text:list-style style:name=\"B\">"
+            "<text:list-level-style-bullet text:level=\"1\" text:bullet-char=\"\u25CF\"/>"
+            "<text:list-level-style-bullet text:level=\"2\" text:bullet-char=\"\u25CB\"/>"
+            "<text:list-level-style-bullet text:level=\"3\" text:bullet-char=\"\u25A0\"/></text:list-style>",
+            "<text:list text:style-name=\"B\"><text:list-item><text:p>one</text:p><text:list><text:list-item>"
+            "<text:p>two</text:p><text:list><text:list-item><text:p>three</text:p></text:list-item></text:list>"
+            "</text:list-item></text:list></text:list-item></text:list>")
+            << QString::fromUtf8("one:• two:◦ three:▪");
+    }
+    void listLabelsAsLibreOfficeShowsThem()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, expected);
+        QTextDocument d;
+        const OdtReader::Result r = OdtReader::read(bytes, d);
+        QVERIFY2(r.ok && !r.incomplete, qPrintable(r.errorText));
+        QCOMPARE(listsAndBorders(d), expected);
     }
 
     void hostilePackages_data()

@@ -2,6 +2,7 @@
 
 #include "DocxNumbering.h"
 #include "DocxStyles.h"
+#include "ListLabel.h"
 #include "RtfFields.h"
 #include "RtfLimits.h"
 #include "RtfProperties.h"
@@ -69,6 +70,8 @@ DocxBuilder::DocxBuilder(QTextDocument &document, const DocxStyles &styles, cons
         out.text = def->text;
         out.start = def->start;
         out.none = def->format == QLatin1String("none");
+        if (ListLabel::knows(def->format))
+            out.numbering = def->format;
         return &*m_levels.insert(key, out);
     })
 {
@@ -158,6 +161,13 @@ void DocxBuilder::readParagraph(XmlPart &part, QList<Item> &out)
             props.merge(def->para);
             m_para.listId = numId;
             m_para.level = level;
+            m_para.listGroup = m_numbering.group(numId);
+            // A list that sets its first number starts there where it is
+            // first used, then counts on.
+            if (def->restarts && !m_restarted.contains({numId, level})) {
+                m_restarted.insert({numId, level});
+                m_para.startAt = def->start;
+            }
         }
         props.merge(direct);
         props.applyTo(m_para.block);
@@ -364,13 +374,21 @@ void DocxBuilder::readRun(XmlPart &part, const Context &context)
             part.skip();
         } else if (is(part, "sym")) {
             bool ok = false;
-            uint code = part.attribute(QLatin1StringView("char")).toUInt(&ok, 16);
-            // Symbol fonts' private-use codes stand for their low byte.
-            if (ok && code >= 0xF000 && code <= 0xF0FF)
-                code -= 0xF000;
-            if (ok && code > 0 && code < 0xFFFF && QChar::isPrint(code))
-                addText(QString(QChar(code)), format);
+            const uint code = part.attribute(QLatin1StringView("char")).toUInt(&ok, 16);
+            const QString font = part.attribute(QLatin1StringView("font"));
+            // The character is the font's own: a symbol font's private-use
+            // code (F0xx) stays as it is, and the run takes the font, which
+            // draws it as Word does.
+            if (ok && code > 0 && code < 0xFFFF
+                && (QChar::isPrint(code) || QChar::category(code) == QChar::Other_PrivateUse)) {
+                QTextCharFormat f = format;
+                if (!font.isEmpty())
+                    f.setFontFamilies({font.left(128)});
+                addText(QString(QChar(code)), f);
+            }
             part.skip();
+        } else if (is(part, "ruby")) {
+            readRuby(part, context);
         } else if (is(part, "drawing") || is(part, "pict") || is(part, "object") || is(part, "AlternateContent")
                    || is(part, "footnoteReference") || is(part, "endnoteReference")
                    || is(part, "commentReference")) {
@@ -510,6 +528,53 @@ void DocxBuilder::readKeptElement(XmlPart &part, const QTextCharFormat &format)
     }
     --m_keptElements;
     keepElement(element, object, format);
+}
+
+// Text with a phonetic guide above it (w:ruby): its base text is shown, in
+// the base's format, and the whole element is kept on it so a Word save
+// writes the guide back.
+void DocxBuilder::readRuby(XmlPart &part, const Context &context)
+{
+    const QByteArray element = part.copy();
+    if (element.isEmpty() || m_keptBytes + element.size() > RtfLimits::MaxKeptBytes) {
+        if (!element.isEmpty())
+            problem(QStringLiteral("shapes and notes past %1 MB are not kept").arg(RtfLimits::MaxKeptBytes / (1024 * 1024)), true);
+        return;
+    }
+    XmlPart copy(element);
+    if (!copy.nextChild())
+        return;
+    QString base;
+    QTextCharFormat format;
+    bool formatted = false;
+    while (copy.nextChild()) {
+        if (!is(copy, "rubyBase")) {
+            copy.skip();
+            continue;
+        }
+        while (copy.nextChild()) {
+            if (!is(copy, "r")) {
+                copy.skip();
+                continue;
+            }
+            while (copy.nextChild()) {
+                if (is(copy, "rPr") && !formatted) {
+                    format = runFormat(DocxRunProps::read(copy), context);
+                    formatted = true;
+                } else if (is(copy, "t")) {
+                    base += copy.text();
+                } else {
+                    copy.skip();
+                }
+            }
+        }
+    }
+    if (base.isEmpty())
+        return;
+    if (!formatted)
+        format = runFormat(DocxRunProps(), context);
+    m_keptBytes += element.size();
+    keepElement(element, base, format);
 }
 
 void DocxBuilder::keepElement(const QByteArray &element, const QString &shown, QTextCharFormat format)

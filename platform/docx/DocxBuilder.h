@@ -6,6 +6,7 @@
 
 #include <QHash>
 #include <QList>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <QTextBlockFormat>
@@ -85,6 +86,7 @@ private:
     void readCellProps(XmlPart &part, Cell &cell);
     void readSection(XmlPart &part);
     void readKeptElement(XmlPart &part, const QTextCharFormat &format);
+    void readRuby(XmlPart &part, const Context &context);
     void keepElement(const QByteArray &element, const QString &shown, QTextCharFormat format);
     void keepRelations(const QByteArray &element);
     void pageBreak();
@@ -111,6 +113,7 @@ private:
 
     // Word's list levels as the assembler takes them, by w:num and level.
     QHash<std::pair<int, int>, DocumentAssembler::ListLevel> m_levels;
+    QSet<std::pair<int, int>> m_restarted;   // list and level whose first number was set
     DocumentAssembler m_assembler;
     bool m_any = false;
     bool m_incomplete = false;

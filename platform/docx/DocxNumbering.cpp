@@ -31,22 +31,26 @@ void DocxNumbering::readLevel(XmlPart &part, Level &level)
     }
 }
 
-DocxNumbering::Levels DocxNumbering::readAbstract(XmlPart &part)
+DocxNumbering::Abstract DocxNumbering::readAbstract(XmlPart &part)
 {
-    Levels levels(LevelCount);
+    Abstract out;
+    out.levels = Levels(LevelCount);
     while (part.nextChild()) {
         if (part.is(QLatin1StringView("lvl"))) {
             const int ilvl = part.attribute(QLatin1StringView("ilvl")).toInt();
             Level scratch;
-            readLevel(part, ilvl >= 0 && ilvl < LevelCount ? levels[ilvl] : scratch);
+            readLevel(part, ilvl >= 0 && ilvl < LevelCount ? out.levels[ilvl] : scratch);
+            out.defined = true;
             continue;
         }
+        if (part.is(QLatin1StringView("numStyleLink")))
+            out.styleLink = part.attribute(QLatin1StringView("val"));
         part.skip();
     }
-    return levels;
+    return out;
 }
 
-void DocxNumbering::read(const QByteArray &xml, QString *problem)
+void DocxNumbering::read(const QByteArray &xml, QString *problem, const StyleLists &styleLists)
 {
     XmlPart part(xml);
     if (!part.nextChild())   // w:numbering
@@ -96,17 +100,42 @@ void DocxNumbering::read(const QByteArray &xml, QString *problem)
         }
         part.skip();
     }
+    // The definition a list's levels come from: a link to a numbering style
+    // is followed to the definition of the list the style names (links to
+    // links end after a few steps; Word makes one).
+    const auto definition = [&](int abstractId) {
+        for (int step = 0; step < 4; ++step) {
+            const auto it = m_abstract.constFind(abstractId);
+            if (it == m_abstract.cend() || it->defined || it->styleLink.isEmpty() || !styleLists)
+                break;
+            const auto num = nums.constFind(styleLists(it->styleLink));
+            if (num == nums.cend() || num->abstractId == abstractId)
+                break;
+            abstractId = num->abstractId;
+        }
+        return abstractId;
+    };
+    QHash<int, int> groupOf;
     for (auto it = nums.cbegin(); it != nums.cend(); ++it) {
-        Levels levels = m_abstract.value(it->abstractId, Levels(LevelCount));
+        const int abstractId = definition(it->abstractId);
+        const auto abstract = m_abstract.constFind(abstractId);
+        Levels levels = abstract != m_abstract.cend() ? abstract->levels : Levels(LevelCount);
         for (const auto &[ilvl, level] : it->overrides) {
             if (ilvl >= 0 && ilvl < LevelCount)
                 levels[ilvl] = level;
         }
         for (const auto &[ilvl, start] : it->starts) {
-            if (ilvl >= 0 && ilvl < LevelCount)
+            if (ilvl >= 0 && ilvl < LevelCount) {
                 levels[ilvl].start = start;
+                levels[ilvl].restarts = true;
+            }
         }
         m_nums.insert(it.key(), levels);
+        if (abstract != m_abstract.cend()) {
+            // Numbered 1, 2, ... whatever the file calls them.
+            const auto known = groupOf.constFind(abstractId);
+            m_groups.insert(it.key(), known != groupOf.cend() ? *known : *groupOf.insert(abstractId, int(groupOf.size()) + 1));
+        }
     }
     if (part.failed() && problem)
         *problem = QStringLiteral("its list definitions are damaged: %1").arg(part.errorText());

@@ -1,5 +1,7 @@
 #include "DocxPackageWriter.h"
 
+#include "ListLabel.h"
+
 #include "PageSettings.h"
 #include "RtfFields.h"
 #include "RtfLimits.h"
@@ -735,7 +737,10 @@ QByteArray DocxPackageWriter::numberingPart() const
             xml.writeAttribute(W, QStringLiteral("ilvl"), QString::number(k));
             const int start = lf.hasProperty(RtfProperties::ListStart) ? qBound(0, lf.intProperty(RtfProperties::ListStart), 32767) : 1;
             element(xml, QStringLiteral("start"), QString::number(start));
-            const QString format = list.levels[k] ? numberFormat(lf.style()) : QStringLiteral("decimal");
+            // A numbering Qt has no style for goes back under its own name.
+            const QString named = lf.stringProperty(RtfProperties::ListNumberFormat);
+            const QString format = !list.levels[k] ? QStringLiteral("decimal")
+                                 : ListLabel::knows(named) ? named : numberFormat(lf.style());
             element(xml, QStringLiteral("numFmt"), format);
             const QString own = QStringLiteral("%%1").arg(k + 1);
             const QString levelText = lf.stringProperty(RtfProperties::ListLevelText).left(120);

@@ -225,7 +225,7 @@ DocxReader::Result DocxReader::read(const QByteArray &bytes, QTextDocument &docu
     }
     DocxNumbering numbering;
     if (const QString name = folder + QStringLiteral("numbering.xml"); zip.contains(name)) {
-        numbering.read(zip.read(name, &ok), &problem);
+        numbering.read(zip.read(name, &ok), &problem, [&styles](const QString &id) { return styles.numbering(id); });
         if (!problem.isEmpty())
             problems << std::exchange(problem, QString());
     }

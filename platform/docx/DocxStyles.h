@@ -31,6 +31,8 @@ public:
     TableLook table(const QString &styleId) const;
     // The style's name ("heading 1"), for the writer to keep.
     QString name(const QString &styleId) const { return m_styles.value(styleId).name; }
+    // The list a numbering style names (its own w:numId), 0 if none.
+    int numbering(const QString &styleId) const { return m_styles.value(styleId).para.numId.value_or(0); }
 
 private:
     struct Style

@@ -183,10 +183,14 @@ void OdtReader::readList(XmlPart &part, QList<Item> &out, const QString &style, 
     // A list that continues an earlier one of its style keeps its numbers;
     // a list inside an item is the next level of the same list, numbered
     // with it, unless it brings a list style of its own.
+    // ODF 1.2 names the list continued by its xml:id.
     const bool continues = attr(part, "continue-numbering") == QLatin1String("true");
+    const QString continued = attr(part, "continue-list");
     int listId = 0;
     if (level > 0 && m_listStyles.value(parentId) == style)
         listId = parentId;
+    else if (!continued.isEmpty() && m_listIds.contains(continued))
+        listId = m_listIds.value(continued);
     else if (continues && m_lastList.contains(style))
         listId = m_lastList.value(style);
     else
@@ -194,6 +198,8 @@ void OdtReader::readList(XmlPart &part, QList<Item> &out, const QString &style, 
     m_listStyles.insert(listId, style);
     if (level == 0)
         m_lastList.insert(style, listId);
+    if (const QString id = attr(part, "id"); !id.isEmpty() && m_listIds.size() < RtfLimits::MaxTableEntries)
+        m_listIds.insert(id.left(256), listId);
     const int shown = qBound(0, level, 8);
     while (part.nextChild()) {
         if (!(is(part, "list-item") || is(part, "list-header")) || nesting >= MaxNesting) {
@@ -201,11 +207,16 @@ void OdtReader::readList(XmlPart &part, QList<Item> &out, const QString &style, 
             continue;
         }
         bool labelled = is(part, "list-item");
+        // An item may set its own number; the list counts on from it.
+        bool ok = false;
+        const int start = attr(part, "start-value").toInt(&ok);
+        m_itemStart = labelled && ok ? qBound(0, start, 32767) : -1;
         while (part.nextChild()) {
             if (is(part, "p") || is(part, "h")) {
                 readParagraph(part, out, listId, shown, labelled);
                 labelled = false;   // one label an item
             } else if (is(part, "list")) {
+                m_itemStart = -1;   // the item's number is its own paragraph's
                 const QString inner = attr(part, "style-name");
                 readList(part, out, inner.isEmpty() ? style : inner, level + 1, listId, tableDepth, nesting + 1);
             } else if (is(part, "table") && tableDepth < RtfLimits::MaxTableDepth) {
@@ -249,6 +260,7 @@ void OdtReader::readParagraph(XmlPart &part, QList<Item> &out, int listId, int l
         if (labelled) {
             m_para.listId = listId;
             m_para.level = level;
+            m_para.startAt = std::exchange(m_itemStart, -1);
         }
     }
     props.applyTo(m_para.block);

@@ -58,7 +58,9 @@ private:
     DocumentAssembler m_assembler;
     QHash<int, QString> m_listStyles;   // list instance -> its list style
     QHash<QString, int> m_lastList;     // list style -> its last list instance
+    QHash<QString, int> m_listIds;      // a list's xml:id -> its instance, for text:continue-list
     int m_lists = 0;
+    int m_itemStart = -1;   // the next labelled paragraph's number (text:start-value), or -1
     int m_rows = 0;
     qsizetype m_cells = 0;
     Para m_para;

@@ -264,7 +264,8 @@ void OdtStyles::readListStyle(XmlPart &part)
             out.start = ok ? qBound(0, start, 32767) : 1;
         } else {
             const QString c = attr(part, "bullet-char");
-            out.style = c == QStringLiteral("\u25E6") || c == QLatin1String("o") ? QTextListFormat::ListCircle
+            out.style = c == QStringLiteral("\u25E6") || c == QStringLiteral("\u25CB") || c == QLatin1String("o")
+                          ? QTextListFormat::ListCircle
                       : c == QStringLiteral("\u25AA") || c == QStringLiteral("\u25A0") ? QTextListFormat::ListSquare
                                                                                      : QTextListFormat::ListDisc;
         }

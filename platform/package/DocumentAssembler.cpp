@@ -44,9 +44,9 @@ DocumentAssembler::DocumentAssembler(QTextDocument &document, LevelLookup levels
 {
 }
 
-QString DocumentAssembler::numberText(QTextListFormat::Style style, int n)
+QString DocumentAssembler::numberText(QTextListFormat::Style style, int n, const QString &numbering)
 {
-    return ListLabel::number(style, n);
+    return ListLabel::number(style, n, numbering);
 }
 
 void DocumentAssembler::setBorder(QTextTableCellFormat &f, int side, const Border &b)
@@ -146,12 +146,15 @@ QTextList *DocumentAssembler::listFor(const Para &para)
     const ListLevel *def = m_levels ? m_levels(para.listId, para.level) : nullptr;
     if (!def || def->none)
         return nullptr;
-    ListRun &run = m_lists[para.listId];
+    ListRun &run = m_lists[para.listGroup > 0 ? (qint64(1) << 32) | para.listGroup : qint64(para.listId)];
     const int level = qBound(0, para.level, 8);
-    run.numbers[level] = run.numbers[level] > 0 ? run.numbers[level] + 1 : def->start;
+    if (para.startAt >= 0)
+        run.numbers[level] = para.startAt;
+    else
+        run.numbers[level] = run.numbers[level] >= 0 ? run.numbers[level] + 1 : def->start;
     // An item ends the deeper levels: their numbering starts again.
     for (int k = level + 1; k < 9; ++k) {
-        run.numbers[k] = 0;
+        run.numbers[k] = -1;
         run.lists[k] = nullptr;
     }
     const QTextListFormat::Style style = def->style;
@@ -169,7 +172,8 @@ QTextList *DocumentAssembler::listFor(const Para &para)
                     continue;
                 }
                 const ListLevel *other = m_levels(para.listId, k);
-                piece = numberText(other ? other->style : QTextListFormat::ListDecimal, qMax(1, run.numbers[k]));
+                piece = numberText(other ? other->style : QTextListFormat::ListDecimal, run.numbers[k] >= 0 ? run.numbers[k] : 1,
+                                   other ? other->numbering : QString());
             }
             (own ? suffix : prefix) += piece;
         }
@@ -179,8 +183,16 @@ QTextList *DocumentAssembler::listFor(const Para &para)
         }
     }
     QTextList *&list = run.lists[level];
-    if (list && list->format().style() == style && list->format().numberPrefix() == prefix
-        && list->format().numberSuffix() == suffix) {
+    // The same list goes on while its numbers do: a number set anew, or a
+    // label of another form, starts a list of its own.
+    const auto continues = [&] {
+        const QTextListFormat f = list->format();
+        const int first = f.hasProperty(RtfProperties::ListStart) ? f.intProperty(RtfProperties::ListStart) : 1;
+        return f.style() == style && f.numberPrefix() == prefix && f.numberSuffix() == suffix
+            && f.stringProperty(RtfProperties::ListNumberFormat) == def->numbering
+            && (isBullet(style) || first + list->count() == run.numbers[level]);
+    };
+    if (list && continues()) {
         list->add(m_cursor.block());
         return list;
     }
@@ -191,7 +203,7 @@ QTextList *DocumentAssembler::listFor(const Para &para)
     format.setNumberSuffix(suffix);
     // Qt counts from 1: a first number other than 1 is kept for a save,
     // and shown where Qt can show it.
-    if (run.numbers[level] != 1 && list == nullptr) {
+    if (run.numbers[level] != 1 && !isBullet(style)) {
         format.setProperty(RtfProperties::ListStart, run.numbers[level]);
 #if QT_VERSION >= QT_VERSION_CHECK(6, 6, 0)
         format.setStart(run.numbers[level]);
@@ -200,6 +212,8 @@ QTextList *DocumentAssembler::listFor(const Para &para)
     format.setProperty(RtfProperties::ListGroup, para.listId);
     format.setProperty(RtfProperties::ListLevel, level);
     format.setProperty(RtfProperties::ListLevelText, def->text);
+    if (!def->numbering.isEmpty() && !isBullet(style))
+        format.setProperty(RtfProperties::ListNumberFormat, def->numbering);
     list = m_cursor.createList(format);
     return list;
 }

@@ -38,6 +38,10 @@ public:
         QTextBlockFormat block;
         QTextCharFormat mark;
         int listId = 0, level = 0;   // listId 0: not a list item
+        // Lists counted as one (Word's lists of one definition); 0: each
+        // listId counts for itself.
+        int listGroup = 0;
+        int startAt = -1;   // >= 0: the item's number, counting on from it
     };
     struct Table;
     struct Item
@@ -86,6 +90,7 @@ public:
         QString text;
         int start = 1;
         bool none = false;   // no label at all
+        QString numbering;   // a numbering Qt has no style for, by its Word name
     };
     using LevelLookup = std::function<const ListLevel *(int listId, int level)>;
 
@@ -102,7 +107,7 @@ public:
                     QString *problem);
     static void setBorder(QTextTableCellFormat &format, int side, const Border &border);
     // A number as a list label shows it in the given style.
-    static QString numberText(QTextListFormat::Style style, int n);
+    static QString numberText(QTextListFormat::Style style, int n, const QString &numbering = QString());
 
 private:
     void emitParagraph(const Para &para);
@@ -111,14 +116,14 @@ private:
 
     struct ListRun
     {
-        int numbers[9] = {};
+        int numbers[9] = {-1, -1, -1, -1, -1, -1, -1, -1, -1};   // -1: the level has not begun
         QTextList *lists[9] = {};
     };
 
     QTextDocument &m_document;
     QTextCursor m_cursor;
     LevelLookup m_levels;
-    QHash<int, ListRun> m_lists;
+    QHash<qint64, ListRun> m_lists;   // by group or list
     bool m_fresh = true;   // the cursor stands in an empty block for the next paragraph
     bool m_any = false;
     qint64 m_decodedBytes = 0;

@@ -12,13 +12,33 @@ QString sizeText(qint64 bytes)
     return QStringLiteral("%1 MB").arg(bytes / (1024 * 1024));
 }
 
+quint16 le16(const QByteArray &b, qint64 at)
+{
+    return quint16(uchar(b[at]) | uchar(b[at + 1]) << 8);
+}
+
+quint32 le32(const QByteArray &b, qint64 at)
+{
+    return quint32(le16(b, at)) | quint32(le16(b, at + 2)) << 16;
+}
+
+quint64 le64(const QByteArray &b, qint64 at)
+{
+    return quint64(le32(b, at)) | quint64(le32(b, at + 4)) << 32;
+}
+
+const QString damagedDirectory()
+{
+    return QStringLiteral("the archive is damaged: its directory does not match its entries");
+}
+
 QString libzipError(zip_error_t *error)
 {
     switch (zip_error_code_zip(error)) {
     case ZIP_ER_NOZIP:
         return QStringLiteral("it is not a zip archive, or its end is missing (the file may be cut short)");
     case ZIP_ER_INCONS:
-        return QStringLiteral("the archive is damaged: its directory does not match its entries");
+        return damagedDirectory();
     case ZIP_ER_MEMORY:
         return QStringLiteral("there is not enough memory to read the archive");
     default:
@@ -37,9 +57,10 @@ ZipReader::ZipReader(const QByteArray &bytes)
         zip_error_fini(&error);
         return;
     }
-    // ZIP_CHECKCONS compares every local header with its directory entry:
-    // an archive that says two things about one entry is refused.
-    m_zip = zip_open_from_source(m_source, ZIP_RDONLY | ZIP_CHECKCONS, &error);
+    // libzip's own consistency check (ZIP_CHECKCONS) also refuses local
+    // headers whose time or version differ from the directory, which Word's
+    // packagers write; matchesDirectory() below checks what reading depends on.
+    m_zip = zip_open_from_source(m_source, ZIP_RDONLY, &error);
     if (!m_zip) {
         m_error = libzipError(&error);
         zip_error_fini(&error);
@@ -53,6 +74,14 @@ ZipReader::ZipReader(const QByteArray &bytes)
         m_error = QStringLiteral("the archive has %1 entries, more than the %2 Quillet reads")
                       .arg(count).arg(ZipLimits::MaxEntries);
         zip_discard(m_zip);   // frees the source too
+        m_zip = nullptr;
+        m_source = nullptr;
+        return;
+    }
+    const QString mismatch = matchesDirectory(bytes, count);
+    if (!mismatch.isEmpty()) {
+        m_error = mismatch;
+        zip_discard(m_zip);
         m_zip = nullptr;
         m_source = nullptr;
         return;
@@ -147,4 +176,111 @@ QByteArray ZipReader::read(const QString &name, bool *ok, qint64 limit)
     if (ok)
         *ok = true;
     return bytes;
+}
+
+// Walks the central directory and holds each entry's local header to it: the
+// same name, the same compression, the same sizes and checksum (unless they
+// follow the data, or are deferred to zip64's fields), and its data lying
+// before the directory. Times, versions, flags and extra fields may differ:
+// nothing read depends on them. Returns the reason it does not, or nothing.
+QString ZipReader::matchesDirectory(const QByteArray &bytes, qint64 count)
+{
+    const qint64 size = bytes.size();
+    // The end record: the last one whose directory lies inside the file.
+    qint64 end = -1;
+    quint64 cdOffset = 0, cdSize = 0, entries = 0;
+    for (qint64 at = size - 22; at >= 0 && at >= size - 22 - 65535; --at) {
+        if (le32(bytes, at) != 0x06054b50u)
+            continue;
+        cdSize = le32(bytes, at + 12);
+        cdOffset = le32(bytes, at + 16);
+        entries = le16(bytes, at + 10);
+        if (cdOffset == 0xffffffffu || entries == 0xffffu || cdSize == 0xffffffffu) {
+            // zip64: the locator just before points at the real record.
+            if (at < 20 || le32(bytes, at - 20) != 0x07064b50u)
+                continue;
+            const quint64 record = le64(bytes, at - 12);
+            if (size < 56 || record > quint64(size - 56) || le32(bytes, qint64(record)) != 0x06064b50u)
+                continue;
+            entries = le64(bytes, qint64(record) + 32);
+            cdSize = le64(bytes, qint64(record) + 40);
+            cdOffset = le64(bytes, qint64(record) + 48);
+        }
+        if (cdOffset <= quint64(at) && cdSize <= quint64(at) - cdOffset && entries == quint64(count)) {
+            end = at;
+            break;
+        }
+    }
+    if (end < 0)
+        return damagedDirectory();
+    qint64 at = qint64(cdOffset);
+    const qint64 cdEnd = qint64(cdOffset + cdSize);
+    for (qint64 i = 0; i < count; ++i) {
+        if (at + 46 > cdEnd || le32(bytes, at) != 0x02014b50u)
+            return damagedDirectory();
+        const quint16 method = le16(bytes, at + 10);
+        const quint32 crc = le32(bytes, at + 16);
+        quint64 compressed = le32(bytes, at + 20);
+        quint64 inflated = le32(bytes, at + 24);
+        const qint64 nameLength = le16(bytes, at + 28);
+        const qint64 extraLength = le16(bytes, at + 30);
+        const qint64 commentLength = le16(bytes, at + 32);
+        quint64 local = le32(bytes, at + 42);
+        const qint64 next = at + 46 + nameLength + extraLength + commentLength;
+        if (next > cdEnd)
+            return damagedDirectory();
+        const QByteArray name = bytes.mid(at + 46, nameLength);
+        // Sizes and offset past 32 bits are in the zip64 extra field, in this order.
+        const bool wideInflated = inflated == 0xffffffffu, wideCompressed = compressed == 0xffffffffu;
+        if (wideInflated || wideCompressed || local == 0xffffffffu) {
+            for (qint64 e = at + 46 + nameLength; e + 4 <= at + 46 + nameLength + extraLength;) {
+                const quint16 id = le16(bytes, e), length = le16(bytes, e + 2);
+                if (id == 0x0001) {
+                    qint64 field = e + 4;
+                    const qint64 fieldEnd = field + length;
+                    auto take = [&](quint64 &value) {
+                        if (field + 8 <= fieldEnd && fieldEnd <= next) {
+                            value = le64(bytes, field);
+                            field += 8;
+                        }
+                    };
+                    if (wideInflated)
+                        take(inflated);
+                    if (wideCompressed)
+                        take(compressed);
+                    if (local == 0xffffffffu)
+                        take(local);
+                    break;
+                }
+                e += 4 + length;
+            }
+        }
+        if (local > quint64(cdOffset) || quint64(cdOffset) - local < 30)
+            return damagedDirectory();
+        const qint64 lh = qint64(local);
+        if (le32(bytes, lh) != 0x04034b50u)
+            return damagedDirectory();
+        const quint16 flags = le16(bytes, lh + 6);
+        const qint64 localName = le16(bytes, lh + 26);
+        const qint64 localExtra = le16(bytes, lh + 28);
+        const qint64 data = lh + 30 + localName + localExtra;
+        if (data > qint64(cdOffset) || compressed > quint64(cdOffset - quint64(data)))
+            return damagedDirectory();
+        if (le16(bytes, lh + 8) != method || bytes.mid(lh + 30, localName) != name)
+            return damagedDirectory();
+        const quint32 localCrc = le32(bytes, lh + 14);
+        const quint32 localCompressed = le32(bytes, lh + 18);
+        const quint32 localInflated = le32(bytes, lh + 22);
+        // With a data descriptor (flag 3) the header may leave the checksum
+        // and sizes 0; zip64 leaves sizes all ones for its extra field.
+        const bool deferred = flags & 0x0008;
+        const auto sizeAgrees = [deferred](quint32 local, quint64 central) {
+            return local == central || local == 0xffffffffu || (deferred && local == 0);
+        };
+        if ((localCrc != crc && !(deferred && localCrc == 0)) || !sizeAgrees(localCompressed, compressed)
+            || !sizeAgrees(localInflated, inflated))
+            return damagedDirectory();
+        at = next;
+    }
+    return {};
 }

@@ -10,7 +10,8 @@ struct zip_source;
 // Reads the entries of a zip archive held in memory. Every entry read is
 // inflated in pieces and counted, so a bomb stops at the limit however small
 // its header says it is; the archive's entry count and consistency (central
-// directory against local headers) are checked when it is opened. Nothing
+// directory against local headers, in what reading depends on) are checked
+// when it is opened. Nothing
 // here throws; failures are described in errorText(), in words for the user.
 class ZipReader
 {
@@ -34,6 +35,7 @@ public:
 
 private:
     QByteArray fail(const QString &text, bool *ok);
+    static QString matchesDirectory(const QByteArray &bytes, qint64 count);
 
     zip *m_zip = nullptr;
     zip_source *m_source = nullptr;

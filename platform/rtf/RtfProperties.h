@@ -50,5 +50,8 @@ enum : int {
     ListGroup,
     ListLevel,
     ListLevelText,
+    // A list's numbering by its Word name (QString, "chineseCounting") where
+    // Qt has no style for it: its labels as text are numbered in it.
+    ListNumberFormat,
 };
 }
