@@ -195,6 +195,8 @@ private slots:
         QCOMPARE(sidesOf(fromOdt), sides);
         QVERIFY(OdtReader::read(OdtWriter::write(fromDocx), twice).ok);
         QCOMPARE(sidesOf(twice), sides);
+    }
+
     // Labels as LibreOffice shows them: an item that sets its own number,
     // a list that continues another by its id, bullets of each level.
     void listLabelsAsLibreOfficeShowsThem_data()
