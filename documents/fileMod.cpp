@@ -4,6 +4,7 @@
 #include "documents/modDocument.h"
 #include "documents/modRecovery.h"
 #include "platform/CommonDialog.h"
+#include "platform/DocumentFile.h"
 #include "platform/RichTextBox.h"
 #include "platform/SystemMessageBox.h"
 #include "shell/frmMain.h"
@@ -68,6 +69,21 @@ bool confirmPlainText()
 {
     return SystemMessageBox::show(frmMain::instance(),
                                   QStringLiteral("Saving in this format will remove all formatting, continue ?"),
+                                  QStringLiteral("Warning !"),
+                                  int(SystemMessageBox::vbYesNo) + int(SystemMessageBox::vbExclamation))
+        == SystemMessageBox::vbYes;
+}
+
+// The warning before a save in another format drops the parts of a Word or
+// OpenDocument file that only that format writes back.
+bool confirmLeftOut(frmDoc *doc, int type)
+{
+    const QString lost = DocumentFile::leftOut(*doc->rtf1->document(), type);
+    if (lost.isEmpty())
+        return true;
+    return SystemMessageBox::show(frmMain::instance(),
+                                  QStringLiteral("This document holds %1 that this format cannot keep. "
+                                                 "They will be left out of the saved file, continue ?").arg(lost),
                                   QStringLiteral("Warning !"),
                                   int(SystemMessageBox::vbYesNo) + int(SystemMessageBox::vbExclamation))
         == SystemMessageBox::vbYes;
@@ -296,8 +312,11 @@ bool SaveFileAs(frmDoc *doc)
     if (name.isEmpty())
         return false;
 
-    // Rich Text and Word keep the formats: no warning, no reload.
+    // Rich Text and Word keep the formats: no warning, no reload, unless
+    // what the document keeps from its own package format would be lost.
     if (EndsWithRtfExactly(name) || EndsWithDocx(name) || EndsWithOdt(name)) {
+        if (!confirmLeftOut(doc, SaveTypeFor(name, true)))
+            return false;
         if (!WriteDocument(doc, name, SaveTypeFor(name, true)))
             return false;
         doc->SetCaption(name);

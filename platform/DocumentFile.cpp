@@ -1,8 +1,10 @@
 #include "DocumentFile.h"
 
 #include "DocumentText.h"
+#include "DocxKept.h"
 #include "DocxReader.h"
 #include "DocxWriter.h"
+#include "OdtKept.h"
 #include "OdtReader.h"
 #include "OdtWriter.h"
 #include "RtfLimits.h"
@@ -11,8 +13,10 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTextFrame>
 
 namespace {
 // The file's bytes, or why they cannot be had (the reason goes to `error`).
@@ -305,6 +309,24 @@ QByteArray DocumentFile::bytes(const QTextDocument &doc, int type, TextFile::Lin
     if (type == Odt)
         return OdtWriter::write(doc);
     return RtfWriter::write(doc);
+}
+
+QString DocumentFile::leftOut(const QTextDocument &doc, int type)
+{
+    const auto anyRun = [&doc](int property) {
+        for (QTextBlock b = doc.begin(); b.isValid(); b = b.next())
+            for (auto it = b.begin(); !it.atEnd(); ++it)
+                if (it.fragment().charFormat().hasProperty(property))
+                    return true;
+        return false;
+    };
+    // Each package format writes back only what was kept from its own kind.
+    const QTextFrameFormat root = doc.rootFrame()->frameFormat();
+    const bool word = type != Docx
+                      && (!root.property(DocxKept::Parts).toByteArray().isEmpty() || anyRun(DocxKept::Element));
+    const bool open = type != Odt
+                      && (!root.property(OdtKept::Parts).toByteArray().isEmpty() || anyRun(OdtKept::Element));
+    return word || open ? QStringLiteral("notes, comments, headers, footers or drawings") : QString();
 }
 
 void DocumentFile::setLeftToRight(QTextDocument &doc)

@@ -57,6 +57,11 @@ public:
     static QByteArray bytes(const QTextDocument &doc, int type, TextFile::LineEnd lineEnd,
                             TextFile::Encoding encoding = TextFile::Encoding::Utf8);
 
+    // What a save of `doc` as `type` would leave out of what it keeps, unseen,
+    // from the Word or OpenDocument file it was read from: "notes, comments,
+    // headers, footers or drawings", or empty when the save keeps it all.
+    static QString leftOut(const QTextDocument &doc, int type);
+
     // Paragraphs run left to right unless their format says otherwise
     // (\rtlpar), as in Rich Text. Left to guess, the layout would read each
     // paragraph's text for its direction again on every edit.

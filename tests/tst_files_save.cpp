@@ -5,6 +5,7 @@
 #include "QuilletTest.h"
 
 #include <DocxReader.h>
+#include <SystemMessageBox.h>
 
 using namespace QuilletTest;
 
@@ -227,6 +228,36 @@ private slots:
         QTextCursor c(&reread);
         c.setPosition(2);
         QCOMPARE(c.charFormat().fontWeight(), int(QFont::Bold));
+    }
+
+    // Notes a Word file keeps unseen go out only with a Word save: another
+    // format asks first, and a No writes nothing.
+    void keptPartsAskBeforeAnotherFormat_data()
+    {
+        QTest::addColumn<QString>("chosen");
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<bool>("written");
+        QTest::newRow("Rich Text, No") << "n.rtf" << int(SystemMessageBox::vbNo) << false;
+        QTest::newRow("OpenDocument, Yes") << "n.odt" << int(SystemMessageBox::vbYes) << true;
+        QTest::newRow("Word: no question") << "n.docx" << -1 << true;
+    }
+    void keptPartsAskBeforeAnotherFormat()
+    {
+        QFETCH(QString, chosen);
+        QFETCH(int, answer);
+        QFETCH(bool, written);
+        frmDoc *doc = m_main->ActiveForm();
+        QVERIFY(doc->rtf1->LoadFile(QStringLiteral(QUILLET_TEST_DATA "/corpus/docx/pandoc/notes.docx"), 0));
+        doc->SetCaption(path(QStringLiteral("notes.docx")));
+        ModalSeam::queue(path(chosen));
+        if (answer >= 0)
+            ModalSeam::queue(answer);
+        runCommand(m_main, QStringLiteral("saveas"));
+        QCOMPARE(ModalSeam::unanswered(), 0);
+        QCOMPARE(ModalSeam::asked().size(), answer >= 0 ? 2 : 1);
+        if (answer >= 0)
+            QVERIFY(ModalSeam::asked().last().text.contains(QLatin1String("notes")));
+        QCOMPARE(QFileInfo::exists(path(chosen)), written);
     }
 
     // Text is never written under a name that promises another format: the
