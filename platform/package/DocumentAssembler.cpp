@@ -133,12 +133,17 @@ bool DocumentAssembler::addPicture(QByteArray bytes, int widthTwips, int heightT
 
 void DocumentAssembler::emitItems(const QList<Item> &items)
 {
+    // Outside an edit block every insertion makes the cursor find its x
+    // again, which lays the paragraph's text out anew: a paragraph of many
+    // runs would cost the square of its length.
+    m_cursor.beginEditBlock();
     for (const Item &item : items) {
         if (item.table)
             emitTable(*item.table);
         else
             emitParagraph(item.para);
     }
+    m_cursor.endEditBlock();
 }
 
 QTextList *DocumentAssembler::listFor(const Para &para)
