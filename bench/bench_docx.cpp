@@ -7,6 +7,7 @@
 // same file when they are installed (the ratio counter is Quillet's time
 // over theirs); neither is needed to run this.
 
+#include "PeakMemory.h"
 #include "documents/fileMod.h"
 #include "documents/frmDoc.h"
 #include "platform/DocumentFile.h"
@@ -360,18 +361,6 @@ QString bigDocx()
             std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
     }
     return path;
-}
-
-double peakRssMb()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').first().toDouble() / 1024.0;
-    }
-    return 0;
 }
 
 void setInputCounters(benchmark::State &state)

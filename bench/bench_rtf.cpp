@@ -4,6 +4,7 @@
 // write <= 0.5 s, peak memory < 250 MB, and `quillet-convert big.rtf big.txt`
 // as a whole process <= 1.5 s.
 
+#include "PeakMemory.h"
 #include "platform/rtf/RtfReader.h"
 #include "platform/rtf/RtfWriter.h"
 
@@ -71,18 +72,6 @@ const QByteArray &bigRtf()
 {
     static const QByteArray rtf = generateRtf();
     return rtf;
-}
-
-double peakRssMb()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').first().toDouble() / 1024.0;
-    }
-    return 0;
 }
 
 void BM_ReadRtf10MB(benchmark::State &state)

@@ -4,6 +4,7 @@
 // machine: read into a document <= 1.5 s, write <= 0.8 s, peak memory
 // < 400 MB.
 
+#include "PeakMemory.h"
 #include "platform/rtf/RtfReader.h"
 #include "platform/rtf/RtfWriter.h"
 
@@ -88,18 +89,6 @@ const QByteArray &bigRtf()
 {
     static const QByteArray rtf = generateRtf();
     return rtf;
-}
-
-double peakRssMb()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').first().toDouble() / 1024.0;
-    }
-    return 0;
 }
 
 void BM_ReadRtfTable10k(benchmark::State &state)
