@@ -1,6 +1,8 @@
 #include "DocumentText.h"
 
 #include "ListLabel.h"
+#include "docx/DocxKept.h"
+#include "odt/OdtKept.h"
 
 #include <QTextBlock>
 #include <QTextCursor>
@@ -93,11 +95,14 @@ QString plain(const QTextDocument *doc, int from, int to, const QString &lineEnd
             if (c == QChar::LineSeparator) {
                 out += lineEnd;
             } else {
-                // Only an object's placeholder goes; the character itself,
-                // typed or read from a text file, stays.
+                // Only an object's placeholder goes, or the one that stands
+                // for what a Word or OpenDocument file keeps unseen; the
+                // character itself, typed or read from a text file, stays.
                 QTextCursor probe(const_cast<QTextDocument *>(doc));
                 probe.setPosition(base + i + 1);
-                if (probe.charFormat().objectType() == QTextFormat::NoObject)
+                const QTextCharFormat f = probe.charFormat();
+                if (f.objectType() == QTextFormat::NoObject && !f.hasProperty(DocxKept::Element)
+                    && !f.hasProperty(OdtKept::Element))
                     out += QChar(c);
             }
         }

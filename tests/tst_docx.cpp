@@ -5,6 +5,7 @@
 #include "RtfTestSupport.h"
 
 #include <DocumentFile.h>
+#include <DocumentText.h>
 #include <DocxReader.h>
 #include <DocxWriter.h>
 #include <OdtReader.h>
@@ -253,6 +254,8 @@ private slots:
         QTextDocument d;
         QVERIFY(readDocx(make(p), d).ok);
         QCOMPARE(plainText(d), QString("One1 two\uFFFC\n\uFFFCthree"));
+        // A text save has no use for the kept elements' placeholders.
+        QCOMPARE(DocumentText::plain(&d, 0, DocumentText::length(&d), "\n", true), QString("One1 two\nthree"));
         // Typing just after the note's number takes on its format.
         QTextCursor typing(&d);
         typing.setPosition(4);

@@ -32,11 +32,7 @@ const QHash<QString, Short> &knownShort()
 {
     // measured -1: the file is refused, or said to be incomplete.
     static const QHash<QString, Short> table = {
-        {QStringLiteral("docx/mammoth/external-picture.docx"), {0.0, "a linked picture only; LibreOffice's text names it"}},
         {QStringLiteral("docx/open-xml-powertools/RP051-Arabic.docx"), {0.811, "tracked changes: LibreOffice's text keeps the deleted text too"}},
-        {QStringLiteral("docx/python-docx/comments-rich-para.docx"), {0.810, "LibreOffice's text holds the comments"}},
-        {QStringLiteral("docx/python-docx/shp-inline-shape-access.docx"), {0.0, "the text is in a diagram, kept but not shown"}},
-        {QStringLiteral("docx/tika/testWORD_features.docx"), {0.941, "text boxes and notes kept, not shown"}},
         {QStringLiteral("odt/odfpy/nasty.odt"), {-1.0, "refused: it has a document type declaration"}},
         {QStringLiteral("odt/odfpy/textWithImages.odt"), {-1.0, "said to be incomplete"}},
     };
