@@ -457,6 +457,54 @@ private slots:
 
     // Hostile and damaged packages: refused with a reason, or read as far as
     // they go and said to be incomplete; never a crash, never a long wait.
+    // A table style's looks for its first row, first column and row bands
+    // show in the cells the table's w:tblLook turns on; a paragraph style
+    // of its own, or a direct format, still wins.
+    void tableStyleLooksShowInTheirCells_data()
+    {
+        QTest::addColumn<QByteArray>("look");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("Word's usual look") << QByteArray("<w:tblLook w:val=\"04A0\"/>")
+                                           << "corner:B,R head:B own:- plain:I,R side:I,R odd:I side2:R even:- quote:-";
+        QTest::newRow("attributes over the value") << QByteArray("<w:tblLook w:val=\"04A0\" w:firstRow=\"0\" w:noHBand=\"1\"/>")
+                                                   << "corner:R head:- own:- plain:R side:R odd:- side2:R even:- quote:-";
+    }
+    void tableStyleLooksShowInTheirCells()
+    {
+        QFETCH(QByteArray, look);
+        QFETCH(QString, expected);
+        Package p;
+        p.styles = "<w:style w:type=\"paragraph\" w:default=\"1\" w:styleId=\"Normal\"><w:name w:val=\"Normal\"/></w:style>"
+                   "<w:style w:type=\"paragraph\" w:styleId=\"Quote\"><w:name w:val=\"Quote\"/><w:basedOn w:val=\"Normal\"/>"
+                   "<w:rPr><w:i w:val=\"0\"/></w:rPr></w:style>"
+                   "<w:style w:type=\"table\" w:styleId=\"Grid\"><w:name w:val=\"Grid\"/>"
+                   "<w:tblStylePr w:type=\"firstRow\"><w:rPr><w:b/></w:rPr></w:tblStylePr>"
+                   "<w:tblStylePr w:type=\"firstCol\"><w:pPr><w:jc w:val=\"right\"/></w:pPr></w:tblStylePr>"
+                   "<w:tblStylePr w:type=\"band1Horz\"><w:rPr><w:i/></w:rPr></w:tblStylePr></w:style>";
+        const auto cell = [](const QByteArray &inner) { return "<w:tc>" + inner + "</w:tc>"; };
+        const auto para = [](const char *word, const QByteArray &props = {}, const QByteArray &run = {}) {
+            return "<w:p><w:pPr>" + props + "</w:pPr><w:r><w:rPr>" + run + "</w:rPr><w:t>" + QByteArray(word)
+                   + "</w:t></w:r></w:p>";
+        };
+        p.body = "<w:tbl><w:tblPr><w:tblStyle w:val=\"Grid\"/>" + look + "</w:tblPr>"
+                 "<w:tr>" + cell(para("corner")) + cell(para("head") + para("own", {}, "<w:b w:val=\"0\"/>")) + "</w:tr>"
+                 "<w:tr>" + cell(para("plain") + para("side")) + cell(para("odd")) + "</w:tr>"
+                 "<w:tr>" + cell(para("side2")) + cell(para("even")) + "</w:tr>"
+                 "<w:tr>" + cell(para("x")) + cell(para("quote", "<w:pStyle w:val=\"Quote\"/>")) + "</w:tr>"
+                 "</w:tbl><w:p/>";
+        QTextDocument d;
+        QVERIFY(readDocx(make(p), d).ok);
+        QStringList got;
+        for (const char *word : {"corner", "head", "own", "plain", "side", "odd", "side2", "even", "quote"}) {
+            const QTextCharFormat f = formatAt(d, word);
+            QString marks = QString(f.fontWeight() >= QFont::Bold ? "B," : "") + (f.fontItalic() ? "I," : "")
+                            + (blockOf(d, word).blockFormat().alignment() & Qt::AlignRight ? "R," : "");
+            marks.chop(1);
+            got << QStringLiteral("%1:%2").arg(word, marks.isEmpty() ? QStringLiteral("-") : marks);
+        }
+        QCOMPARE(got.join(' '), expected);
+    }
+
     void hostilePackages_data()
     {
         QTest::addColumn<QByteArray>("bytes");

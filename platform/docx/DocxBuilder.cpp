@@ -154,7 +154,7 @@ void DocxBuilder::readParagraph(XmlPart &part, QList<Item> &out)
             return;
         propsDone = true;
         m_paraStyle = direct.style.value_or(QString());
-        DocxParaProps props = m_styles.paragraph(m_paraStyle);
+        DocxParaProps props = m_cellLook ? m_styles.paragraph(m_paraStyle, *m_cellLook) : m_styles.paragraph(m_paraStyle);
         const int numId = direct.numId.value_or(props.numId.value_or(0));
         const int level = direct.level.value_or(props.level.value_or(0));
         if (const DocxNumbering::Level *def = m_numbering.level(numId, level)) {
@@ -266,7 +266,9 @@ void DocxBuilder::readInline(XmlPart &part, const Context &context, int nesting)
 
 QTextCharFormat DocxBuilder::runFormat(const DocxRunProps &direct, const Context &context) const
 {
-    DocxRunProps props = m_styles.run(m_paraStyle, direct.style.value_or(QString()));
+    const QString characterStyle = direct.style.value_or(QString());
+    DocxRunProps props = m_cellLook ? m_styles.run(m_paraStyle, characterStyle, *m_cellLook)
+                                    : m_styles.run(m_paraStyle, characterStyle);
     props.merge(direct);
     QTextCharFormat format;
     props.applyTo(format);
@@ -643,6 +645,52 @@ void DocxBuilder::readSection(XmlPart &part)
 
 // ---- tables ---------------------------------------------------------------
 
+namespace {
+// w:tblLook's bits, as its w:val gives them.
+constexpr int LookFirstRow = 0x20, LookFirstColumn = 0x80, LookNoRowBands = 0x200, LookNoColumnBands = 0x400;
+constexpr int LookDefault = LookFirstRow | LookFirstColumn | LookNoColumnBands;
+
+int readLook(const XmlPart &part)
+{
+    bool ok = false;
+    int look = part.attribute(QLatin1StringView("val")).toInt(&ok, 16);
+    if (!ok)
+        look = LookDefault;
+    // Later Word writes each bit as an attribute too, which says it best.
+    const auto bit = [&](const char *name, int flag) {
+        const QString v = part.attribute(QLatin1StringView(name));
+        if (!v.isEmpty())
+            look = (v == QLatin1String("0") || v == QLatin1String("false") || v == QLatin1String("off"))
+                       ? look & ~flag : look | flag;
+    };
+    bit("firstRow", LookFirstRow);
+    bit("firstColumn", LookFirstColumn);
+    bit("noHBand", LookNoRowBands);
+    bit("noVBand", LookNoColumnBands);
+    return look;
+}
+
+// The table style's conditions a cell meets, weakest first. The last row
+// and column are not known while the cell is read, and go unmarked.
+QStringList conditions(int look, int row, int column)
+{
+    QStringList met;
+    const bool header = (look & LookFirstRow) && row == 0;
+    const bool first = (look & LookFirstColumn) && column == 0;
+    if (!(look & LookNoRowBands) && !header)
+        met << ((row - ((look & LookFirstRow) ? 1 : 0)) % 2 == 0 ? QStringLiteral("band1Horz") : QStringLiteral("band2Horz"));
+    if (!(look & LookNoColumnBands) && !first)
+        met << ((column - ((look & LookFirstColumn) ? 1 : 0)) % 2 == 0 ? QStringLiteral("band1Vert") : QStringLiteral("band2Vert"));
+    if (first)
+        met << QStringLiteral("firstCol");
+    if (header)
+        met << QStringLiteral("firstRow");
+    if (header && first)
+        met << QStringLiteral("nwCell");
+    return met;
+}
+}
+
 std::shared_ptr<DocxBuilder::Table> DocxBuilder::readTable(XmlPart &part, int depth)
 {
     auto table = std::make_shared<Table>();
@@ -650,9 +698,14 @@ std::shared_ptr<DocxBuilder::Table> DocxBuilder::readTable(XmlPart &part, int de
     Para outer = std::move(m_para);
     QString outerStyle = m_paraStyle;
     QList<Item> *outerOut = m_out;
+    const DocxStyles::CellLook *outerLook = m_cellLook;
+    QString style;
+    int look = LookDefault;
+    int rowIndex = 0;
+    QHash<QString, DocxStyles::CellLook> looks;   // by the conditions met
     while (part.nextChild()) {
         if (is(part, "tblPr")) {
-            readTableProps(part, *table);
+            readTableProps(part, *table, style, look);
         } else if (is(part, "tblGrid")) {
             while (part.nextChild()) {
                 if (is(part, "gridCol") && table->grid.size() < RtfLimits::MaxTableColumns)
@@ -670,6 +723,15 @@ std::shared_ptr<DocxBuilder::Table> DocxBuilder::readTable(XmlPart &part, int de
                     }
                 } else if (is(part, "tc")) {
                     Cell cell;
+                    m_cellLook = nullptr;
+                    if (!style.isEmpty()) {
+                        const QStringList met = conditions(look, rowIndex, int(row.cells.size()));
+                        const QString key = met.join(QLatin1Char(' '));
+                        auto it = looks.find(key);
+                        if (it == looks.end())
+                            it = looks.insert(key, m_styles.cell(style, met));
+                        m_cellLook = &*it;
+                    }
                     while (part.nextChild()) {
                         if (is(part, "tcPr"))
                             readCellProps(part, cell);
@@ -689,10 +751,12 @@ std::shared_ptr<DocxBuilder::Table> DocxBuilder::readTable(XmlPart &part, int de
                 }
             }
             table->rows.append(std::move(row));
+            ++rowIndex;
         } else {
             part.skip();
         }
     }
+    m_cellLook = outerLook;
     m_para = std::move(outer);
     m_paraStyle = outerStyle;
     m_out = outerOut;
@@ -732,10 +796,13 @@ int sideOf(const XmlPart &part)
 }
 }
 
-void DocxBuilder::readTableProps(XmlPart &part, Table &table)
+void DocxBuilder::readTableProps(XmlPart &part, Table &table, QString &style, int &look)
 {
     while (part.nextChild()) {
-        if (is(part, "tblStyle")) {
+        if (is(part, "tblLook")) {
+            look = readLook(part);
+        } else if (is(part, "tblStyle")) {
+            style = val(part);
             const DocxStyles::TableLook look = m_styles.table(val(part));
             if (look.borderWidth >= 0) {
                 DocumentAssembler::Border b;

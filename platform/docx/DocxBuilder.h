@@ -2,6 +2,7 @@
 
 #include "DocumentAssembler.h"
 #include "DocxKept.h"
+#include "DocxStyles.h"
 #include "DocxProperties.h"
 
 #include <QHash>
@@ -19,7 +20,6 @@
 #include <memory>
 
 class DocxNumbering;
-class DocxStyles;
 class QTextDocument;
 class XmlPart;
 
@@ -82,7 +82,9 @@ private:
     void findPicture(XmlPart &part, qint64 &cx, qint64 &cy, QString &embed, bool &more, int depth);
     bool insertPicture(const QString &relation, qint64 cx, qint64 cy, const QTextCharFormat &format);
     std::shared_ptr<Table> readTable(XmlPart &part, int depth);
-    void readTableProps(XmlPart &part, Table &table);
+    // The table's style and w:tblLook (which of the style's conditional
+    // looks it shows) go to `style` and `look`.
+    void readTableProps(XmlPart &part, Table &table, QString &style, int &look);
     void readCellProps(XmlPart &part, Cell &cell);
     void readSection(XmlPart &part);
     void readKeptElement(XmlPart &part, const QTextCharFormat &format);
@@ -102,6 +104,7 @@ private:
     // the paragraph being read
     Para m_para;
     QString m_paraStyle;
+    const DocxStyles::CellLook *m_cellLook = nullptr;   // of the table cell being read
     QList<Item> *m_out = nullptr;
     bool m_pageBreakNext = false;
     // complex fields (w:fldChar): 0 none, 1 reading the instruction, 2 its result

@@ -58,6 +58,17 @@ void DocxStyles::read(const QByteArray &xml, QString *problem)
                 style.hasTable = true;
                 readTableLook(part, style.table);
                 continue;
+            } else if (part.is(QLatin1StringView("tblStylePr")) && style.conditional.size() < 16) {
+                CellLook &look = style.conditional[part.attribute(QLatin1StringView("type"))];
+                while (part.nextChild()) {
+                    if (part.is(QLatin1StringView("pPr")))
+                        look.para.merge(DocxParaProps::read(part));
+                    else if (part.is(QLatin1StringView("rPr")))
+                        look.run.merge(DocxRunProps::read(part));
+                    else
+                        part.skip();
+                }
+                continue;
             }
             part.skip();
         }
@@ -119,9 +130,64 @@ DocxStyles::Style DocxStyles::resolved(const QString &id, int depth) const
         base.table = it->table;
         base.hasTable = true;
     }
+    for (auto c = it->conditional.cbegin(); c != it->conditional.cend(); ++c) {
+        CellLook &look = base.conditional[c.key()];
+        look.para.merge(c->para);
+        look.run.merge(c->run);
+    }
     base.name = it->name;
     base.paragraphType = it->paragraphType;
     return base;
+}
+
+bool DocxStyles::isDefaultParagraph(const QString &styleId) const
+{
+    return styleId.isEmpty() || styleId == m_defaultParagraph || !m_styles.contains(styleId);
+}
+
+DocxStyles::CellLook DocxStyles::cell(const QString &tableStyle, const QStringList &conditions) const
+{
+    const Style style = resolved(tableStyle);
+    CellLook look{style.para, style.run};
+    for (const QString &condition : conditions) {
+        if (const auto c = style.conditional.constFind(condition); c != style.conditional.cend()) {
+            look.para.merge(c->para);
+            look.run.merge(c->run);
+        }
+    }
+    look.para.style.reset();
+    look.run.style.reset();
+    return look;
+}
+
+// Word lets a table style override the default paragraph style, and any
+// other paragraph style override the table style.
+DocxParaProps DocxStyles::paragraph(const QString &styleId, const CellLook &cell) const
+{
+    if (isDefaultParagraph(styleId)) {
+        DocxParaProps p = paragraph(styleId);
+        p.merge(cell.para);
+        return p;
+    }
+    DocxParaProps p = m_paraDefaults;
+    p.merge(cell.para);
+    p.merge(resolved(styleId).para);
+    return p;
+}
+
+DocxRunProps DocxStyles::run(const QString &paragraphStyle, const QString &characterStyle, const CellLook &cell) const
+{
+    DocxRunProps r = m_runDefaults;
+    if (isDefaultParagraph(paragraphStyle)) {
+        r.merge(resolved(m_defaultParagraph).run);
+        r.merge(cell.run);
+    } else {
+        r.merge(cell.run);
+        r.merge(resolved(paragraphStyle).run);
+    }
+    if (!characterStyle.isEmpty())
+        r.merge(resolved(characterStyle).run);
+    return r;
 }
 
 DocxParaProps DocxStyles::paragraph(const QString &styleId) const

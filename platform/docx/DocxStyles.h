@@ -22,6 +22,14 @@ public:
         int cellLeft = -1, cellRight = -1;
     };
 
+    // What a table style gives the paragraphs of one cell: the whole
+    // table's properties, then those of each condition the cell meets.
+    struct CellLook
+    {
+        DocxParaProps para;
+        DocxRunProps run;
+    };
+
     void read(const QByteArray &xml, QString *problem);
 
     // Defaults, then the paragraph style (or the default one) and its chain.
@@ -29,6 +37,13 @@ public:
     // Defaults, the paragraph style's run properties, then the character style's.
     DocxRunProps run(const QString &paragraphStyle, const QString &characterStyle) const;
     TableLook table(const QString &styleId) const;
+    // A table style's look for a cell meeting `conditions` ("firstRow",
+    // "firstCol", "band1Horz"...), in the order they override each other.
+    CellLook cell(const QString &tableStyle, const QStringList &conditions) const;
+    // As paragraph() and run(), with a table cell's look laid under the
+    // paragraph's style, or over the default one, as Word shows it.
+    DocxParaProps paragraph(const QString &styleId, const CellLook &cell) const;
+    DocxRunProps run(const QString &paragraphStyle, const QString &characterStyle, const CellLook &cell) const;
     // The style's name ("heading 1"), for the writer to keep.
     QString name(const QString &styleId) const { return m_styles.value(styleId).name; }
     // The list a numbering style names (its own w:numId), 0 if none.
@@ -43,7 +58,9 @@ private:
         DocxRunProps run;
         TableLook table;
         bool hasTable = false;
+        QHash<QString, CellLook> conditional;   // by w:tblStylePr's type
     };
+    bool isDefaultParagraph(const QString &styleId) const;
     // The style with its chain laid under it; cycles end the chain.
     Style resolved(const QString &id, int depth = 0) const;
     static void readTableLook(XmlPart &part, TableLook &look);
