@@ -4,6 +4,7 @@
 #include "DocxTestSupport.h"
 #include "RtfTestSupport.h"
 
+#include <DocumentAssembler.h>
 #include <DocumentFile.h>
 #include <DocxReader.h>
 #include <DocxWriter.h>
@@ -207,6 +208,73 @@ private slots:
             QCOMPARE(d.resource(QTextDocument::ImageResource,
                                 QUrl(img.stringProperty(RtfProperties::PictureData))).toByteArray(), png);
         }
+    }
+
+    // A picture kept outside the package (r:link) is shown as a frame and
+    // goes back as the same link, never fetched: through Word and
+    // OpenDocument saves, a relative link staying relative to the folder.
+    void linkedPicturesKeepTheirLinks_data()
+    {
+        QTest::addColumn<QByteArray>("blip");
+        QTest::addColumn<QString>("target");
+        QTest::addColumn<QString>("link");
+        QTest::newRow("relative") << QByteArray("r:link=\"rIdL\"") << "pics/tiny.png" << "pics/tiny.png";
+        QTest::newRow("web") << QByteArray("r:link=\"rIdL\"") << "http://example.org/a.png?v=1&amp;w=2"
+                             << "http://example.org/a.png?v=1&w=2";
+        QTest::newRow("file URL") << QByteArray("r:link=\"rIdL\"") << "file://localhost/Users/x/monty.png"
+                                  << "file://localhost/Users/x/monty.png";
+        // An embedded picture whose part is gone falls back on its link.
+        QTest::newRow("embed missing, link kept") << QByteArray("r:embed=\"rIdGone\" r:link=\"rIdL\"") << "../up.jpeg"
+                                                 << "../up.jpeg";
+    }
+    void linkedPicturesKeepTheirLinks()
+    {
+        QFETCH(QByteArray, blip);
+        QFETCH(QString, target);
+        QFETCH(QString, link);
+        Package p;
+        p.relations = "<Relationship Id=\"rIdL\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/"
+                      "relationships/image\" Target=\"" + target.toUtf8() + "\" TargetMode=\"External\"/>"
+                      "<Relationship Id=\"rIdGone\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/"
+                      "relationships/image\" Target=\"media/gone.png\"/>";
+        p.body = "<w:p><w:r><w:t>a</w:t></w:r><w:r><w:drawing><wp:inline><wp:extent cx=\"914400\" cy=\"457200\"/>"
+                 "<a:graphic><a:graphicData><pic:pic><pic:blipFill><a:blip " + blip + "/></pic:blipFill></pic:pic>"
+                 "</a:graphicData></a:graphic></wp:inline></w:drawing></w:r><w:r><w:t>b</w:t></w:r></w:p>";
+        const auto check = [&link](const QTextDocument &d, const char *what) {
+            const QTextCharFormat f = formatAt(d, QString(QChar::ObjectReplacementCharacter));
+            QVERIFY2(f.isImageFormat(), what);
+            QCOMPARE(f.stringProperty(DocumentAssembler::PictureLink), link);
+            QCOMPARE(Twips::fromPixels(f.toImageFormat().width()), 1440);
+            QCOMPARE(Twips::fromPixels(f.toImageFormat().height()), 720);
+            QVERIFY(!d.resource(QTextDocument::ImageResource, QUrl(f.toImageFormat().name())).value<QImage>().isNull());
+            QCOMPARE(plainText(d), QString("a\uFFFCb"));
+        };
+        QTextDocument d;
+        QVERIFY(readDocx(make(p), d).ok);
+        check(d, "read");
+
+        const QByteArray docx = DocxWriter::write(d);
+        ZipReader zip(docx);
+        const QString rels = QString::fromUtf8(zip.read("word/_rels/document.xml.rels"));
+        QVERIFY2(rels.contains("Target=\"" + link.toHtmlEscaped() + "\" TargetMode=\"External\""), qPrintable(rels));
+        QVERIFY(zip.read("word/document.xml").contains("r:link=\""));
+        // Nothing stands in for the picture in the package.
+        QVERIFY(!std::any_of(zip.names().cbegin(), zip.names().cend(),
+                             [](const QString &n) { return n.startsWith("word/media/"); }));
+        QTextDocument viaDocx;
+        QVERIFY(readDocx(docx, viaDocx).ok);
+        check(viaDocx, "Word save");
+
+        const QByteArray odt = OdtWriter::write(d);
+        const QByteArray content = ZipReader(odt).read("content.xml");
+        const QString href = DocumentAssembler::relativeLink(link) ? "../" + link : link;
+        QVERIFY2(content.contains("xlink:href=\"" + href.toHtmlEscaped().toUtf8() + "\""), content.constData());
+        QTextDocument viaOdt;
+        QVERIFY(OdtReader::read(odt, viaOdt).ok);
+        check(viaOdt, "OpenDocument save");
+        QTextDocument back;
+        QVERIFY(readDocx(DocxWriter::write(viaOdt), back).ok);
+        check(back, "OpenDocument then Word");
     }
 
     // What the window does not show is written back by a Word save: headers

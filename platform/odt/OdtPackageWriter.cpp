@@ -1,5 +1,6 @@
 #include "OdtPackageWriter.h"
 
+#include "DocumentAssembler.h"
 #include "PageSettings.h"
 #include "RtfLimits.h"
 #include "RtfProperties.h"
@@ -377,7 +378,10 @@ void OdtPackageWriter::writeImage(const QTextImageFormat &f)
             bytes.clear();
         }
     }
-    if (bytes.isEmpty()) {
+    // A linked picture goes back as its link, not as the frame shown for it;
+    // a relative link is from the document's folder, "../" from the package.
+    QString name = f.stringProperty(DocumentAssembler::PictureLink);
+    if (bytes.isEmpty() && name.isEmpty()) {
         const QImage image = m_document.resource(QTextDocument::ImageResource, QUrl(f.name())).value<QImage>();
         if (image.isNull())
             return;
@@ -385,16 +389,20 @@ void OdtPackageWriter::writeImage(const QTextImageFormat &f)
         buffer.open(QIODevice::WriteOnly);
         image.save(&buffer, "PNG");
     }
-    const QString name = QStringLiteral("Pictures/image%1.%2").arg(m_pictures.size() + 1).arg(extension);
-    m_pictures.append({name, type, bytes});
+    if (!bytes.isEmpty()) {
+        name = QStringLiteral("Pictures/image%1.%2").arg(m_pictures.size() + 1).arg(extension);
+        m_pictures.append({name, type, bytes});
+    } else if (DocumentAssembler::relativeLink(name)) {
+        name.prepend(QStringLiteral("../"));
+    }
     m_xml.writeStartElement(DRAW, QStringLiteral("frame"));
-    m_xml.writeAttribute(DRAW, QStringLiteral("name"), QStringLiteral("Picture %1").arg(m_pictures.size()));
+    m_xml.writeAttribute(DRAW, QStringLiteral("name"), QStringLiteral("Picture %1").arg(++m_frames));
     m_xml.writeAttribute(TEXT, QStringLiteral("anchor-type"), QStringLiteral("as-char"));
     m_xml.writeAttribute(SVG, QStringLiteral("width"), points(f.width() > 0 ? f.width() : 96));
     m_xml.writeAttribute(SVG, QStringLiteral("height"), points(f.height() > 0 ? f.height() : 96));
     m_xml.writeAttribute(DRAW, QStringLiteral("z-index"), QStringLiteral("0"));
     m_xml.writeEmptyElement(DRAW, QStringLiteral("image"));
-    m_xml.writeAttribute(XLINK, QStringLiteral("href"), name);
+    m_xml.writeAttribute(XLINK, QStringLiteral("href"), xmlSafe(name));
     m_xml.writeAttribute(XLINK, QStringLiteral("type"), QStringLiteral("simple"));
     m_xml.writeAttribute(XLINK, QStringLiteral("show"), QStringLiteral("embed"));
     m_xml.writeAttribute(XLINK, QStringLiteral("actuate"), QStringLiteral("onLoad"));

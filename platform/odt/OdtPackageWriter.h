@@ -73,6 +73,7 @@ private:
         QByteArray bytes;
     };
     QList<Picture> m_pictures;
+    int m_frames = 0;   // pictures written, held or linked
     // What the file this came from held that is written back as read.
     OdtKept m_kept;
     QHash<QString, QString> m_keptPaths;   // file as read -> as written
