@@ -375,6 +375,57 @@ private slots:
         }
     }
 
+    // An OpenDocument save writes a Word file's notes and comments as its
+    // own, with their text and links; a second save keeps them.
+    void notesAndCommentsGoToOpenDocument()
+    {
+        const QByteArray ns = namespaces();
+        const QByteArray type = "application/vnd.openxmlformats-officedocument.wordprocessingml.";
+        const QByteArray relBase = "http://schemas.openxmlformats.org/officeDocument/2006/relationships/";
+        Package p;
+        p.body = "<w:p><w:r><w:t>One</w:t></w:r><w:r><w:footnoteReference w:id=\"2\"/></w:r><w:r><w:t> two</w:t></w:r>"
+                 "<w:r><w:endnoteReference w:id=\"1\"/></w:r><w:r><w:commentReference w:id=\"0\"/></w:r>"
+                 "<w:r><w:footnoteReference w:id=\"9\"/></w:r></w:p>";
+        p.relations = "<Relationship Id=\"rIdN\" Type=\"" + relBase + "footnotes\" Target=\"footnotes.xml\"/>"
+                      "<Relationship Id=\"rIdE\" Type=\"" + relBase + "endnotes\" Target=\"endnotes.xml\"/>"
+                      "<Relationship Id=\"rIdC\" Type=\"" + relBase + "comments\" Target=\"comments.xml\"/>";
+        p.types = "<Override PartName=\"/word/footnotes.xml\" ContentType=\"" + type + "footnotes+xml\"/>"
+                  "<Override PartName=\"/word/endnotes.xml\" ContentType=\"" + type + "endnotes+xml\"/>"
+                  "<Override PartName=\"/word/comments.xml\" ContentType=\"" + type + "comments+xml\"/>";
+        p.extra = {{"word/footnotes.xml", "<?xml version=\"1.0\"?><w:footnotes " + ns + "><w:footnote w:id=\"0\" "
+                    "w:type=\"separator\"><w:p><w:r><w:separator/></w:r></w:p></w:footnote><w:footnote w:id=\"2\"><w:p>"
+                    "<w:r><w:footnoteRef/></w:r><w:r><w:t xml:space=\"preserve\"> See  </w:t></w:r><w:hyperlink r:id=\"rId1\">"
+                    "<w:r><w:t>there</w:t></w:r></w:hyperlink><w:r><w:tab/><w:t>&amp; more</w:t></w:r></w:p>"
+                    "<w:p><w:r><w:t>second</w:t></w:r></w:p></w:footnote></w:footnotes>"},
+                   {"word/_rels/footnotes.xml.rels", "<?xml version=\"1.0\"?><Relationships xmlns=\"http://schemas."
+                    "openxmlformats.org/package/2006/relationships\"><Relationship Id=\"rId1\" Type=\"" + relBase
+                    + "hyperlink\" Target=\"http://example.org/x?a=1&amp;b=2\" TargetMode=\"External\"/></Relationships>"},
+                   {"word/endnotes.xml", "<?xml version=\"1.0\"?><w:endnotes " + ns + "><w:endnote w:id=\"1\"><w:p><w:r>"
+                    "<w:t>The end</w:t></w:r></w:p></w:endnote></w:endnotes>"},
+                   {"word/comments.xml", "<?xml version=\"1.0\"?><w:comments " + ns + "><w:comment w:id=\"0\" w:author=\"A&lt;B\" "
+                    "w:date=\"2025-06-07T11:20:00Z\"><w:p><w:r><w:t>Said</w:t></w:r></w:p></w:comment></w:comments>"}};
+        QTextDocument d;
+        QVERIFY(readDocx(make(p), d).ok);
+        QByteArray odt = OdtWriter::write(d);
+        for (int round = 0; round < 2; ++round) {
+            const QByteArray content = ZipReader(odt).read("content.xml");
+            QVERIFY2(content.contains("text:note-class=\"footnote\"><text:note-citation>1</text:note-citation><text:note-body>"
+                                      "<text:p><text:s/>See <text:s/><text:a xlink:type=\"simple\" "
+                                      "xlink:href=\"http://example.org/x?a=1&amp;b=2\">there</text:a><text:tab/>&amp; more</text:p><text:p>second</text:p></text:note-body></text:note>"),
+                     content.constData());
+            QVERIFY2(content.contains("text:note-class=\"endnote\"><text:note-citation>i</text:note-citation>"
+                                     "<text:note-body><text:p>The end</text:p></text:note-body></text:note>"), content.constData());
+            QVERIFY(content.contains("<dc:creator>A&lt;B</dc:creator><dc:date>2025-06-07T11:20:00Z</dc:date>"
+                                     "<text:p>Said</text:p></office:annotation>"));
+            // A reference to a note the file does not hold stays its number.
+            QCOMPARE(content.count("<text:note "), 2);
+            QTextDocument back;
+            const OdtReader::Result r = OdtReader::read(odt, back);
+            QVERIFY2(r.ok && !r.incomplete, qPrintable(r.errorText));
+            odt = OdtWriter::write(back);
+        }
+    }
+
     // Hostile and damaged packages: refused with a reason, or read as far as
     // they go and said to be incomplete; never a crash, never a long wait.
     void hostilePackages_data()

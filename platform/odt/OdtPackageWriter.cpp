@@ -118,6 +118,7 @@ QString border(qreal width, QTextFrameFormat::BorderStyle style, const QBrush &b
 
 OdtPackageWriter::OdtPackageWriter(const QTextDocument &document)
     : m_document(document)
+    , m_wordNotes(document.rootFrame()->frameFormat().property(DocxKept::Parts).toByteArray())
 {
 }
 
@@ -473,6 +474,15 @@ void OdtPackageWriter::writeBlock(const QTextBlock &block)
                 writeImage(cf.toImageFormat());
         } else if (cf.hasProperty(OdtKept::Element)) {
             writeKeptText(fragment.text(), cf);
+        } else if (cf.hasProperty(DocxKept::Element)) {
+            // A Word note or comment goes as OpenDocument's own, where the
+            // kept parts hold it.
+            QTextCharFormat note = cf;
+            const QString shown = cf.stringProperty(DocxKept::ElementShown);
+            note.setProperty(OdtKept::Element, m_wordNotes.element(cf.property(DocxKept::Element).toByteArray(), shown));
+            note.setProperty(OdtKept::ElementNumber, -cf.intProperty(DocxKept::ElementNumber));
+            note.setProperty(OdtKept::ElementShown, shown);
+            writeKeptText(fragment.text(), note);
         } else {
             writeText(fragment.text());
         }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "OdtKept.h"
+#include "OdtWordNotes.h"
 
 #include <QByteArray>
 #include <QHash>
@@ -76,6 +77,7 @@ private:
     int m_frames = 0;   // pictures written, held or linked
     // What the file this came from held that is written back as read.
     OdtKept m_kept;
+    OdtWordNotes m_wordNotes;   // a Word file's notes and comments, as OpenDocument writes them
     QHash<QString, QString> m_keptPaths;   // file as read -> as written
     QSet<int> m_keptWritten;   // kept elements written, by number
     int m_tables = 0;
