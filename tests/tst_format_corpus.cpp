@@ -33,7 +33,6 @@ const QHash<QString, Short> &knownShort()
     // measured -1: the file is refused, or said to be incomplete.
     static const QHash<QString, Short> table = {
         {QStringLiteral("docx/docx2python/created-in-pages-bulleted-lists.docx"), {0.841, "letter labels come out as numbers"}},
-        {QStringLiteral("docx/mammoth/external-picture.docx"), {0.0, "a linked picture only; LibreOffice's text names it"}},
         {QStringLiteral("docx/open-xml-powertools/HC012-Test-07.docx"), {0.886, "right-to-left list labels differ"}},
         {QStringLiteral("docx/open-xml-powertools/LIR009-zh-CN-chineseCounting.docx"), {0.499, "Chinese counting shown as Arabic numerals"}},
         {QStringLiteral("docx/open-xml-powertools/RP051-Arabic.docx"), {-1.0, "refused: its zip directory does not match its entries"}},
@@ -44,7 +43,6 @@ const QHash<QString, Short> &knownShort()
         {QStringLiteral("docx/python-docx/shp-inline-shape-access.docx"), {0.0, "the text is in a diagram, kept but not shown"}},
         {QStringLiteral("docx/tika/testWORD_features.docx"), {0.941, "text boxes and notes kept, not shown"}},
         {QStringLiteral("odt/odfpy/nasty.odt"), {-1.0, "refused: it has a document type declaration"}},
-        {QStringLiteral("odt/odfpy/textWithImages.odt"), {-1.0, "said to be incomplete"}},
         {QStringLiteral("odt/odfpy/twolevellist.odt"), {0.900, "second-level labels differ"}},
         {QStringLiteral("odt/pandoc/unorderedListHeader.odt"), {0.909, "a list header's label"}},
     };
