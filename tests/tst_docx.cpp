@@ -426,6 +426,57 @@ private slots:
         }
     }
 
+    // A Word chart goes to OpenDocument as a chart object with the values
+    // the chart part keeps: the series' names across, categories down.
+    void chartsGoToOpenDocument()
+    {
+        const QByteArray c = "xmlns:c=\"http://schemas.openxmlformats.org/drawingml/2006/chart\"";
+        const auto points = [](const QList<QByteArray> &values) {
+            QByteArray out = "<c:ptCount val=\"" + QByteArray::number(values.size()) + "\"/>";
+            for (int i = 0; i < values.size(); ++i)
+                out += "<c:pt idx=\"" + QByteArray::number(i) + "\"><c:v>" + values.at(i) + "</c:v></c:pt>";
+            return out;
+        };
+        const auto series = [&](const QByteArray &name, const QList<QByteArray> &values) {
+            return "<c:ser><c:tx><c:strRef><c:strCache>" + points({name}) + "</c:strCache></c:strRef></c:tx>"
+                   "<c:cat><c:strRef><c:strCache>" + points({"North", "South &amp; East", "West"}) + "</c:strCache></c:strRef></c:cat>"
+                   "<c:val><c:numRef><c:numCache>" + points(values) + "</c:numCache></c:numRef></c:val></c:ser>";
+        };
+        Package p;
+        p.relations = "<Relationship Id=\"rIdChart\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/"
+                      "relationships/chart\" Target=\"charts/chart1.xml\"/>";
+        p.types = "<Override PartName=\"/word/charts/chart1.xml\" ContentType=\"application/"
+                  "vnd.openxmlformats-officedocument.drawingml.chart+xml\"/>";
+        p.extra = {{"word/charts/chart1.xml", "<?xml version=\"1.0\"?><c:chartSpace " + c + "><c:chart><c:plotArea>"
+                    "<c:lineChart>" + series("Sales", {"4.3", "2.5", "1e3"}) + series("Costs", {"1", "2"})
+                    + "</c:lineChart></c:plotArea></c:chart></c:chartSpace>"}};
+        p.body = "<w:p><w:r><w:t>a</w:t></w:r><w:r><w:drawing><wp:inline><wp:extent cx=\"2540000\" cy=\"1270000\"/>"
+                 "<a:graphic><a:graphicData><c:chart " + c + " r:id=\"rIdChart\"/></a:graphicData></a:graphic>"
+                 "</wp:inline></w:drawing></w:r></w:p>";
+        QTextDocument d;
+        QVERIFY(readDocx(make(p), d).ok);
+        const QByteArray odt = OdtWriter::write(d);
+        ZipReader zip(odt);
+        const QByteArray content = zip.read("content.xml");
+        QVERIFY2(content.contains("svg:width=\"200.00pt\" svg:height=\"100.00pt\"><draw:object xlink:href=\"./Object 1\""),
+                 content.constData());
+        QVERIFY(zip.read("META-INF/manifest.xml").contains("manifest:full-path=\"Object 1/\" "
+                                                            "manifest:media-type=\"application/vnd.oasis.opendocument.chart\""));
+        const QByteArray chart = zip.read("Object 1/content.xml");
+        QVERIFY(chart.contains("chart:class=\"chart:line\""));
+        QVERIFY(chart.contains("table:cell-range-address=\"local-table.$A$1:.$C$4\""));
+        QCOMPARE(chart.count("<table:table-cell"), 12);
+        QCOMPARE(chart.count("<table:table-row>"), 4);
+        QVERIFY(chart.contains("<text:p>South &amp; East</text:p>"));
+        QVERIFY(chart.contains("office:value=\"1000\""));
+        QVERIFY(chart.contains("<table:table-cell office:value-type=\"string\"><text:p>Costs</text:p>"));
+        // The row the second series has no value for has an empty cell.
+        QVERIFY(chart.contains("<text:p>West</text:p></table:table-cell><table:table-cell office:value-type=\"float\" "
+                               "office:value=\"1000\"><text:p>1e3</text:p></table:table-cell><table:table-cell/>"));
+        QTextDocument back;
+        QVERIFY(OdtReader::read(odt, back).ok);
+    }
+
     // Hostile and damaged packages: refused with a reason, or read as far as
     // they go and said to be incomplete; never a crash, never a long wait.
     void hostilePackages_data()

@@ -1,6 +1,7 @@
 #include "OdtPackageWriter.h"
 
 #include "DocumentAssembler.h"
+#include "OdtWordChart.h"
 #include "PageSettings.h"
 #include "RtfLimits.h"
 #include "RtfProperties.h"
@@ -358,6 +359,36 @@ void OdtPackageWriter::writeKeptText(const QString &text, const QTextCharFormat 
     writeText(text.mid(at + shown.size()));
 }
 
+// A kept Word chart as a chart object of the package, and the frame that
+// shows it; empty if the drawing holds no chart.
+QByteArray OdtPackageWriter::wordChart(const QByteArray &element)
+{
+    qint64 cx = 0, cy = 0;
+    const QByteArray content = OdtWordChart::content(m_wordNotes.kept(), element, &cx, &cy);
+    if (content.isEmpty())
+        return {};
+    m_objects.append(content);
+    const QString name = QStringLiteral("Object %1").arg(m_objects.size());
+    QByteArray out;
+    QXmlStreamWriter xml(&out);
+    xml.writeNamespace(DRAW, QStringLiteral("draw"));
+    xml.writeNamespace(TEXT, QStringLiteral("text"));
+    xml.writeNamespace(SVG, QStringLiteral("svg"));
+    xml.writeNamespace(XLINK, QStringLiteral("xlink"));
+    xml.writeStartElement(DRAW, QStringLiteral("frame"));
+    xml.writeAttribute(DRAW, QStringLiteral("name"), name);
+    xml.writeAttribute(TEXT, QStringLiteral("anchor-type"), QStringLiteral("as-char"));
+    xml.writeAttribute(SVG, QStringLiteral("width"), pointsOfTwips(int(cx > 0 ? cx / 635 : 7200)));
+    xml.writeAttribute(SVG, QStringLiteral("height"), pointsOfTwips(int(cy > 0 ? cy / 635 : 4320)));
+    xml.writeEmptyElement(DRAW, QStringLiteral("object"));
+    xml.writeAttribute(XLINK, QStringLiteral("href"), QStringLiteral("./") + name);
+    xml.writeAttribute(XLINK, QStringLiteral("type"), QStringLiteral("simple"));
+    xml.writeAttribute(XLINK, QStringLiteral("show"), QStringLiteral("embed"));
+    xml.writeAttribute(XLINK, QStringLiteral("actuate"), QStringLiteral("onLoad"));
+    xml.writeEndElement();
+    return out;
+}
+
 void OdtPackageWriter::writeImage(const QTextImageFormat &f)
 {
     QByteArray bytes;
@@ -475,11 +506,15 @@ void OdtPackageWriter::writeBlock(const QTextBlock &block)
         } else if (cf.hasProperty(OdtKept::Element)) {
             writeKeptText(fragment.text(), cf);
         } else if (cf.hasProperty(DocxKept::Element)) {
-            // A Word note or comment goes as OpenDocument's own, where the
-            // kept parts hold it.
+            // A Word note, comment or chart goes as OpenDocument's own, where
+            // the kept parts hold it.
             QTextCharFormat note = cf;
             const QString shown = cf.stringProperty(DocxKept::ElementShown);
-            note.setProperty(OdtKept::Element, m_wordNotes.element(cf.property(DocxKept::Element).toByteArray(), shown));
+            const QByteArray word = cf.property(DocxKept::Element).toByteArray();
+            QByteArray odf = m_wordNotes.element(word, shown);
+            if (odf.isEmpty())
+                odf = wordChart(word);
+            note.setProperty(OdtKept::Element, odf);
             note.setProperty(OdtKept::ElementNumber, -cf.intProperty(DocxKept::ElementNumber));
             note.setProperty(OdtKept::ElementShown, shown);
             writeKeptText(fragment.text(), note);
@@ -705,6 +740,11 @@ QByteArray OdtPackageWriter::package(QString *error)
         manifest += "<manifest:file-entry manifest:full-path=\"" + m_keptPaths.value(path).toUtf8()
             + "\" manifest:media-type=\"" + type + "\"/>";
     }
+    for (qsizetype i = 0; i < m_objects.size(); ++i)
+        manifest += "<manifest:file-entry manifest:full-path=\"Object " + QByteArray::number(i + 1)
+            + "/\" manifest:media-type=\"application/vnd.oasis.opendocument.chart\"/>"
+            "<manifest:file-entry manifest:full-path=\"Object " + QByteArray::number(i + 1)
+            + "/content.xml\" manifest:media-type=\"text/xml\"/>";
     manifest += "</manifest:manifest>";
 
     ZipWriter zip;
@@ -716,5 +756,7 @@ QByteArray OdtPackageWriter::package(QString *error)
         zip.add(p.name, p.bytes, true);
     for (const auto &[path, bytes] : std::as_const(m_kept.files))
         zip.add(m_keptPaths.value(path), bytes, !path.endsWith(QLatin1String(".xml")));
+    for (qsizetype i = 0; i < m_objects.size(); ++i)
+        zip.add(QStringLiteral("Object %1/content.xml").arg(i + 1), m_objects.at(i));
     return zip.finish(error);
 }

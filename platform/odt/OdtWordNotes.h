@@ -19,6 +19,7 @@ public:
     // w:endnoteReference or w:commentReference, or empty if the kept parts
     // do not hold what it refers to. `shown`: the note's citation.
     QByteArray element(const QByteArray &reference, const QString &shown);
+    const DocxKept &kept() const { return m_kept; }
 
 private:
     // The notes of a kind ("footnotes", "endnotes", "comments") as read, by
