@@ -148,8 +148,15 @@ private:
 }
 
 OdtWordNotes::OdtWordNotes(const QByteArray &keptParts)
-    : m_kept(DocxKept::fromBytes(keptParts))
+    : m_keptParts(keptParts)
 {
+}
+
+const DocxKept &OdtWordNotes::kept()
+{
+    if (!m_kept)
+        m_kept = DocxKept::fromBytes(std::exchange(m_keptParts, QByteArray()));
+    return *m_kept;
 }
 
 const OdtWordNotes::Notes &OdtWordNotes::notes(const QString &kind)
@@ -158,12 +165,13 @@ const OdtWordNotes::Notes &OdtWordNotes::notes(const QString &kind)
         return *it;
     Notes &out = m_notes[kind];
     const QString suffix = QLatin1Char('/') + kind;
-    const auto rel = std::find_if(m_kept.relations.cbegin(), m_kept.relations.cend(), [&suffix](const DocxKept::Relation &r) {
+    const DocxKept &parts = kept();
+    const auto rel = std::find_if(parts.relations.cbegin(), parts.relations.cend(), [&suffix](const DocxKept::Relation &r) {
         return !r.external && r.type.endsWith(suffix) && r.part >= 0;
     });
-    if (rel == m_kept.relations.cend())
+    if (rel == parts.relations.cend() || rel->part >= parts.parts.size())
         return out;
-    const DocxKept::Part &part = m_kept.parts.at(rel->part);
+    const DocxKept::Part &part = parts.parts.at(rel->part);
     for (const DocxKept::Relation &r : part.relations) {
         if (r.external && r.type.endsWith(QLatin1String("/hyperlink")))
             out.links.insert(r.id, r.target);

@@ -4,6 +4,8 @@
 #include <QHash>
 #include <QString>
 
+#include <optional>
+
 #include "DocxKept.h"
 
 // A Word file's notes and comments are kept as Word parts, for a Word save.
@@ -19,7 +21,8 @@ public:
     // w:endnoteReference or w:commentReference, or empty if the kept parts
     // do not hold what it refers to. `shown`: the note's citation.
     QByteArray element(const QByteArray &reference, const QString &shown);
-    const DocxKept &kept() const { return m_kept; }
+    // The kept parts, read when first asked for: most saves need none.
+    const DocxKept &kept();
 
 private:
     // The notes of a kind ("footnotes", "endnotes", "comments") as read, by
@@ -31,7 +34,8 @@ private:
     };
     const Notes &notes(const QString &kind);
 
-    DocxKept m_kept;
+    QByteArray m_keptParts;
+    std::optional<DocxKept> m_kept;
     QHash<QString, Notes> m_notes;
     int m_count = 0;
 };
