@@ -4,6 +4,7 @@
 #include "DocxTestSupport.h"
 #include "RtfTestSupport.h"
 
+#include <DocumentAssembler.h>
 #include <DocumentFile.h>
 #include <DocumentText.h>
 #include <DocxReader.h>
@@ -208,6 +209,73 @@ private slots:
             QCOMPARE(d.resource(QTextDocument::ImageResource,
                                 QUrl(img.stringProperty(RtfProperties::PictureData))).toByteArray(), png);
         }
+    }
+
+    // A picture kept outside the package (r:link) is shown as a frame and
+    // goes back as the same link, never fetched: through Word and
+    // OpenDocument saves, a relative link staying relative to the folder.
+    void linkedPicturesKeepTheirLinks_data()
+    {
+        QTest::addColumn<QByteArray>("blip");
+        QTest::addColumn<QString>("target");
+        QTest::addColumn<QString>("link");
+        QTest::newRow("relative") << QByteArray("r:link=\"rIdL\"") << "pics/tiny.png" << "pics/tiny.png";
+        QTest::newRow("web") << QByteArray("r:link=\"rIdL\"") << "http://example.org/a.png?v=1&amp;w=2"
+                             << "http://example.org/a.png?v=1&w=2";
+        QTest::newRow("file URL") << QByteArray("r:link=\"rIdL\"") << "file://localhost/Users/x/monty.png"
+                                  << "file://localhost/Users/x/monty.png";
+        // An embedded picture whose part is gone falls back on its link.
+        QTest::newRow("embed missing, link kept") << QByteArray("r:embed=\"rIdGone\" r:link=\"rIdL\"") << "../up.jpeg"
+                                                 << "../up.jpeg";
+    }
+    void linkedPicturesKeepTheirLinks()
+    {
+        QFETCH(QByteArray, blip);
+        QFETCH(QString, target);
+        QFETCH(QString, link);
+        Package p;
+        p.relations = "<Relationship Id=\"rIdL\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/"
+                      "relationships/image\" Target=\"" + target.toUtf8() + "\" TargetMode=\"External\"/>"
+                      "<Relationship Id=\"rIdGone\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/"
+                      "relationships/image\" Target=\"media/gone.png\"/>";
+        p.body = "<w:p><w:r><w:t>a</w:t></w:r><w:r><w:drawing><wp:inline><wp:extent cx=\"914400\" cy=\"457200\"/>"
+                 "<a:graphic><a:graphicData><pic:pic><pic:blipFill><a:blip " + blip + "/></pic:blipFill></pic:pic>"
+                 "</a:graphicData></a:graphic></wp:inline></w:drawing></w:r><w:r><w:t>b</w:t></w:r></w:p>";
+        const auto check = [&link](const QTextDocument &d, const char *what) {
+            const QTextCharFormat f = formatAt(d, QString(QChar::ObjectReplacementCharacter));
+            QVERIFY2(f.isImageFormat(), what);
+            QCOMPARE(f.stringProperty(DocumentAssembler::PictureLink), link);
+            QCOMPARE(Twips::fromPixels(f.toImageFormat().width()), 1440);
+            QCOMPARE(Twips::fromPixels(f.toImageFormat().height()), 720);
+            QVERIFY(!d.resource(QTextDocument::ImageResource, QUrl(f.toImageFormat().name())).value<QImage>().isNull());
+            QCOMPARE(plainText(d), QString("a\uFFFCb"));
+        };
+        QTextDocument d;
+        QVERIFY(readDocx(make(p), d).ok);
+        check(d, "read");
+
+        const QByteArray docx = DocxWriter::write(d);
+        ZipReader zip(docx);
+        const QString rels = QString::fromUtf8(zip.read("word/_rels/document.xml.rels"));
+        QVERIFY2(rels.contains("Target=\"" + link.toHtmlEscaped() + "\" TargetMode=\"External\""), qPrintable(rels));
+        QVERIFY(zip.read("word/document.xml").contains("r:link=\""));
+        // Nothing stands in for the picture in the package.
+        QVERIFY(!std::any_of(zip.names().cbegin(), zip.names().cend(),
+                             [](const QString &n) { return n.startsWith("word/media/"); }));
+        QTextDocument viaDocx;
+        QVERIFY(readDocx(docx, viaDocx).ok);
+        check(viaDocx, "Word save");
+
+        const QByteArray odt = OdtWriter::write(d);
+        const QByteArray content = ZipReader(odt).read("content.xml");
+        const QString href = DocumentAssembler::relativeLink(link) ? "../" + link : link;
+        QVERIFY2(content.contains("xlink:href=\"" + href.toHtmlEscaped().toUtf8() + "\""), content.constData());
+        QTextDocument viaOdt;
+        QVERIFY(OdtReader::read(odt, viaOdt).ok);
+        check(viaOdt, "OpenDocument save");
+        QTextDocument back;
+        QVERIFY(readDocx(DocxWriter::write(viaOdt), back).ok);
+        check(back, "OpenDocument then Word");
     }
 
     // What the window does not show is written back by a Word save: headers
@@ -453,6 +521,108 @@ private slots:
         QFETCH(int, n);
         QFETCH(QString, expected);
         QCOMPARE(ListLabel::number(QTextListFormat::ListDecimal, n, QStringLiteral("chineseCounting")), expected);
+    }
+
+    // An OpenDocument save writes a Word file's notes and comments as its
+    // own, with their text and links; a second save keeps them.
+    void notesAndCommentsGoToOpenDocument()
+    {
+        const QByteArray ns = namespaces();
+        const QByteArray type = "application/vnd.openxmlformats-officedocument.wordprocessingml.";
+        const QByteArray relBase = "http://schemas.openxmlformats.org/officeDocument/2006/relationships/";
+        Package p;
+        p.body = "<w:p><w:r><w:t>One</w:t></w:r><w:r><w:footnoteReference w:id=\"2\"/></w:r><w:r><w:t> two</w:t></w:r>"
+                 "<w:r><w:endnoteReference w:id=\"1\"/></w:r><w:r><w:commentReference w:id=\"0\"/></w:r>"
+                 "<w:r><w:footnoteReference w:id=\"9\"/></w:r></w:p>";
+        p.relations = "<Relationship Id=\"rIdN\" Type=\"" + relBase + "footnotes\" Target=\"footnotes.xml\"/>"
+                      "<Relationship Id=\"rIdE\" Type=\"" + relBase + "endnotes\" Target=\"endnotes.xml\"/>"
+                      "<Relationship Id=\"rIdC\" Type=\"" + relBase + "comments\" Target=\"comments.xml\"/>";
+        p.types = "<Override PartName=\"/word/footnotes.xml\" ContentType=\"" + type + "footnotes+xml\"/>"
+                  "<Override PartName=\"/word/endnotes.xml\" ContentType=\"" + type + "endnotes+xml\"/>"
+                  "<Override PartName=\"/word/comments.xml\" ContentType=\"" + type + "comments+xml\"/>";
+        p.extra = {{"word/footnotes.xml", "<?xml version=\"1.0\"?><w:footnotes " + ns + "><w:footnote w:id=\"0\" "
+                    "w:type=\"separator\"><w:p><w:r><w:separator/></w:r></w:p></w:footnote><w:footnote w:id=\"2\"><w:p>"
+                    "<w:r><w:footnoteRef/></w:r><w:r><w:t xml:space=\"preserve\"> See  </w:t></w:r><w:hyperlink r:id=\"rId1\">"
+                    "<w:r><w:t>there</w:t></w:r></w:hyperlink><w:r><w:tab/><w:t>&amp; more</w:t></w:r></w:p>"
+                    "<w:p><w:r><w:t>second</w:t></w:r></w:p></w:footnote></w:footnotes>"},
+                   {"word/_rels/footnotes.xml.rels", "<?xml version=\"1.0\"?><Relationships xmlns=\"http://schemas."
+                    "openxmlformats.org/package/2006/relationships\"><Relationship Id=\"rId1\" Type=\"" + relBase
+                    + "hyperlink\" Target=\"http://example.org/x?a=1&amp;b=2\" TargetMode=\"External\"/></Relationships>"},
+                   {"word/endnotes.xml", "<?xml version=\"1.0\"?><w:endnotes " + ns + "><w:endnote w:id=\"1\"><w:p><w:r>"
+                    "<w:t>The end</w:t></w:r></w:p></w:endnote></w:endnotes>"},
+                   {"word/comments.xml", "<?xml version=\"1.0\"?><w:comments " + ns + "><w:comment w:id=\"0\" w:author=\"A&lt;B\" "
+                    "w:date=\"2025-06-07T11:20:00Z\"><w:p><w:r><w:t>Said</w:t></w:r></w:p></w:comment></w:comments>"}};
+        QTextDocument d;
+        QVERIFY(readDocx(make(p), d).ok);
+        QByteArray odt = OdtWriter::write(d);
+        for (int round = 0; round < 2; ++round) {
+            const QByteArray content = ZipReader(odt).read("content.xml");
+            QVERIFY2(content.contains("text:note-class=\"footnote\"><text:note-citation>1</text:note-citation><text:note-body>"
+                                      "<text:p><text:s/>See <text:s/><text:a xlink:type=\"simple\" "
+                                      "xlink:href=\"http://example.org/x?a=1&amp;b=2\">there</text:a><text:tab/>&amp; more</text:p><text:p>second</text:p></text:note-body></text:note>"),
+                     content.constData());
+            QVERIFY2(content.contains("text:note-class=\"endnote\"><text:note-citation>i</text:note-citation>"
+                                     "<text:note-body><text:p>The end</text:p></text:note-body></text:note>"), content.constData());
+            QVERIFY(content.contains("<dc:creator>A&lt;B</dc:creator><dc:date>2025-06-07T11:20:00Z</dc:date>"
+                                     "<text:p>Said</text:p></office:annotation>"));
+            // A reference to a note the file does not hold stays its number.
+            QCOMPARE(content.count("<text:note "), 2);
+            QTextDocument back;
+            const OdtReader::Result r = OdtReader::read(odt, back);
+            QVERIFY2(r.ok && !r.incomplete, qPrintable(r.errorText));
+            odt = OdtWriter::write(back);
+        }
+    }
+
+    // A Word chart goes to OpenDocument as a chart object with the values
+    // the chart part keeps: the series' names across, categories down.
+    void chartsGoToOpenDocument()
+    {
+        const QByteArray c = "xmlns:c=\"http://schemas.openxmlformats.org/drawingml/2006/chart\"";
+        const auto points = [](const QList<QByteArray> &values) {
+            QByteArray out = "<c:ptCount val=\"" + QByteArray::number(values.size()) + "\"/>";
+            for (int i = 0; i < values.size(); ++i)
+                out += "<c:pt idx=\"" + QByteArray::number(i) + "\"><c:v>" + values.at(i) + "</c:v></c:pt>";
+            return out;
+        };
+        const auto series = [&](const QByteArray &name, const QList<QByteArray> &values) {
+            return "<c:ser><c:tx><c:strRef><c:strCache>" + points({name}) + "</c:strCache></c:strRef></c:tx>"
+                   "<c:cat><c:strRef><c:strCache>" + points({"North", "South &amp; East", "West"}) + "</c:strCache></c:strRef></c:cat>"
+                   "<c:val><c:numRef><c:numCache>" + points(values) + "</c:numCache></c:numRef></c:val></c:ser>";
+        };
+        Package p;
+        p.relations = "<Relationship Id=\"rIdChart\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/"
+                      "relationships/chart\" Target=\"charts/chart1.xml\"/>";
+        p.types = "<Override PartName=\"/word/charts/chart1.xml\" ContentType=\"application/"
+                  "vnd.openxmlformats-officedocument.drawingml.chart+xml\"/>";
+        p.extra = {{"word/charts/chart1.xml", "<?xml version=\"1.0\"?><c:chartSpace " + c + "><c:chart><c:plotArea>"
+                    "<c:lineChart>" + series("Sales", {"4.3", "2.5", "1e3"}) + series("Costs", {"1", "2"})
+                    + "</c:lineChart></c:plotArea></c:chart></c:chartSpace>"}};
+        p.body = "<w:p><w:r><w:t>a</w:t></w:r><w:r><w:drawing><wp:inline><wp:extent cx=\"2540000\" cy=\"1270000\"/>"
+                 "<a:graphic><a:graphicData><c:chart " + c + " r:id=\"rIdChart\"/></a:graphicData></a:graphic>"
+                 "</wp:inline></w:drawing></w:r></w:p>";
+        QTextDocument d;
+        QVERIFY(readDocx(make(p), d).ok);
+        const QByteArray odt = OdtWriter::write(d);
+        ZipReader zip(odt);
+        const QByteArray content = zip.read("content.xml");
+        QVERIFY2(content.contains("svg:width=\"200.00pt\" svg:height=\"100.00pt\"><draw:object xlink:href=\"./Object 1\""),
+                 content.constData());
+        QVERIFY(zip.read("META-INF/manifest.xml").contains("manifest:full-path=\"Object 1/\" "
+                                                            "manifest:media-type=\"application/vnd.oasis.opendocument.chart\""));
+        const QByteArray chart = zip.read("Object 1/content.xml");
+        QVERIFY(chart.contains("chart:class=\"chart:line\""));
+        QVERIFY(chart.contains("table:cell-range-address=\"local-table.$A$1:.$C$4\""));
+        QCOMPARE(chart.count("<table:table-cell"), 12);
+        QCOMPARE(chart.count("<table:table-row>"), 4);
+        QVERIFY(chart.contains("<text:p>South &amp; East</text:p>"));
+        QVERIFY(chart.contains("office:value=\"1000\""));
+        QVERIFY(chart.contains("<table:table-cell office:value-type=\"string\"><text:p>Costs</text:p>"));
+        // The row the second series has no value for has an empty cell.
+        QVERIFY(chart.contains("<text:p>West</text:p></table:table-cell><table:table-cell office:value-type=\"float\" "
+                               "office:value=\"1000\"><text:p>1e3</text:p></table:table-cell><table:table-cell/>"));
+        QTextDocument back;
+        QVERIFY(OdtReader::read(odt, back).ok);
     }
 
     // Hostile and damaged packages: refused with a reason, or read as far as

@@ -34,7 +34,6 @@ const QHash<QString, Short> &knownShort()
     static const QHash<QString, Short> table = {
         {QStringLiteral("docx/open-xml-powertools/RP051-Arabic.docx"), {0.811, "tracked changes: LibreOffice's text keeps the deleted text too"}},
         {QStringLiteral("odt/odfpy/nasty.odt"), {-1.0, "refused: it has a document type declaration"}},
-        {QStringLiteral("odt/odfpy/textWithImages.odt"), {-1.0, "said to be incomplete"}},
     };
     return table;
 }

@@ -4,6 +4,7 @@
 #include "DocxTestSupport.h"
 #include "OdtTestSupport.h"
 
+#include <DocumentAssembler.h>
 #include <DocxReader.h>
 #include <DocxWriter.h>
 #include <OdtReader.h>
@@ -65,6 +66,58 @@ private slots:
             QCOMPARE(plainText(check), QString("One1X two\uFFFC"));
         }
     }
+    // A picture outside the package, by URL or by a path from the package's
+    // folder, is shown as a frame keeping its link, never fetched; the link
+    // goes back through OpenDocument and Word saves.
+    void linkedPicturesKeepTheirLinks_data()
+    {
+        QTest::addColumn<QString>("href");
+        QTest::addColumn<QString>("link");     // as kept: relative to the document's folder
+        QTest::addColumn<QString>("target");   // as a Word save names it
+        QTest::newRow("web") << "http://example.org/logo.png?v=7" << "http://example.org/logo.png?v=7"
+                             << "http://example.org/logo.png?v=7";
+        QTest::newRow("next to the file") << "../lalune.jpg" << "lalune.jpg" << "lalune.jpg";
+        QTest::newRow("folders up") << "../../../lalune.jpg" << "../../lalune.jpg" << "../../lalune.jpg";
+        QTest::newRow("absolute path") << "/srv/pictures/a.png" << "/srv/pictures/a.png" << "/srv/pictures/a.png";
+    }
+    void linkedPicturesKeepTheirLinks()
+    {
+        QFETCH(QString, href);
+        QFETCH(QString, link);
+        QFETCH(QString, target);
+        const QByteArray text = "<text:p>a<draw:frame svg:width=\"1in\" svg:height=\"0.5in\"><draw:image xlink:href=\""
+            + href.toUtf8() + "\" xlink:type=\"simple\"/></draw:frame>b</text:p>";
+        const auto check = [&link](const QTextDocument &d) {
+            QCOMPARE(d.toPlainText(), QString("a\uFFFCb"));
+            QTextCursor c(const_cast<QTextDocument *>(&d));
+            c.setPosition(2);
+            const QTextCharFormat f = c.charFormat();
+            QVERIFY(f.isImageFormat());
+            QCOMPARE(f.stringProperty(DocumentAssembler::PictureLink), link);
+            QCOMPARE(Twips::fromPixels(f.toImageFormat().width()), 1440);
+        };
+        QTextDocument d;
+        const OdtReader::Result r = OdtReader::read(odt({}, text), d);
+        QVERIFY2(r.ok && !r.incomplete, qPrintable(r.errorText));
+        check(d);
+
+        const QByteArray saved = OdtWriter::write(d);
+        ZipReader zip(saved);
+        QVERIFY(zip.read("content.xml").contains("xlink:href=\"" + href.toUtf8() + "\""));
+        QVERIFY(!std::any_of(zip.names().cbegin(), zip.names().cend(),
+                             [](const QString &n) { return n.startsWith("Pictures/"); }));
+        QTextDocument viaOdt;
+        QVERIFY(OdtReader::read(saved, viaOdt).ok);
+        check(viaOdt);
+
+        const QByteArray docx = DocxWriter::write(d);
+        QVERIFY(ZipReader(docx).read("word/_rels/document.xml.rels")
+                    .contains("Target=\"" + target.toUtf8() + "\" TargetMode=\"External\""));
+        QTextDocument viaDocx;
+        QVERIFY(DocxReader::read(docx, viaDocx).ok);
+        check(viaDocx);
+    }
+
     // The same document as the Word sample shows the same structures; the
     // page break is a paragraph of its own in both.
     void readsEveryStructure()

@@ -402,9 +402,11 @@ void DocxBuilder::readRun(XmlPart &part, const Context &context)
 }
 
 // The first picture below the current element: its size (EMU) and the
-// relation holding its bytes; `more` is set if the element holds more than
+// relation holding its bytes, or the one naming the file it links to
+// (r:link); `more` is set if the element holds more than
 // a picture (a text box, a shape, a chart, an embedded object).
-void DocxBuilder::findPicture(XmlPart &part, qint64 &cx, qint64 &cy, QString &embed, bool &more, int depth)
+void DocxBuilder::findPicture(XmlPart &part, qint64 &cx, qint64 &cy, QString &embed, QString &link, bool &more,
+                              int depth)
 {
     static const char *const rich[] = {"txbxContent", "textbox", "wsp", "wgp", "wpc", "chart", "OLEObject",
                                        "relIds", "oleObj", "control", "group", "rect", "oval", "line", "roundrect"};
@@ -414,8 +416,9 @@ void DocxBuilder::findPicture(XmlPart &part, qint64 &cx, qint64 &cy, QString &em
         if (is(part, "extent") && cx == 0) {
             cx = part.attribute(QLatin1StringView("cx")).toLongLong();
             cy = part.attribute(QLatin1StringView("cy")).toLongLong();
-        } else if (is(part, "blip") && embed.isEmpty()) {
+        } else if (is(part, "blip") && embed.isEmpty() && link.isEmpty()) {
             embed = part.attribute(QLatin1StringView("embed"));
+            link = part.attribute(QLatin1StringView("link"));
         } else if (is(part, "imagedata") && embed.isEmpty()) {
             embed = part.attribute(QLatin1StringView("id"));
         } else if (is(part, "shape") && cx == 0) {
@@ -435,29 +438,39 @@ void DocxBuilder::findPicture(XmlPart &part, qint64 &cx, qint64 &cy, QString &em
             }
         }
         if (depth < 64)
-            findPicture(part, cx, cy, embed, more, depth + 1);
+            findPicture(part, cx, cy, embed, link, more, depth + 1);
         else
             part.skip();
     }
 }
 
-bool DocxBuilder::insertPicture(const QString &relation, qint64 cx, qint64 cy, const QTextCharFormat &format)
+bool DocxBuilder::insertPicture(const QString &relation, const QString &link, qint64 cx, qint64 cy,
+                                const QTextCharFormat &format)
 {
-    const Relation rel = m_relations.value(relation);
-    if (rel.target.isEmpty() || rel.external)
-        return false;
-    QString why;
-    const QByteArray bytes = m_loadPart(rel.target, &why);
-    if (bytes.isEmpty()) {
-        problem(QStringLiteral("a picture could not be read: %1").arg(why), true);
-        return false;
-    }
     const int width = cx > 0 ? int(qMin<qint64>(cx / EmuPerTwip, RtfLimits::MaxPictureTwips)) : 0;
     const int height = cy > 0 ? int(qMin<qint64>(cy / EmuPerTwip, RtfLimits::MaxPictureTwips)) : 0;
-    QString shown;
-    m_assembler.addPicture(bytes, width, height, format, m_para, &shown);
-    if (!shown.isEmpty())
-        problem(shown, false);
+    const Relation rel = m_relations.value(relation);
+    if (!rel.target.isEmpty() && !rel.external) {
+        QString why;
+        const QByteArray bytes = m_loadPart(rel.target, &why);
+        if (!bytes.isEmpty()) {
+            QString shown;
+            m_assembler.addPicture(bytes, width, height, format, m_para, &shown);
+            if (!shown.isEmpty())
+                problem(shown, false);
+            return true;
+        }
+        if (link.isEmpty()) {
+            problem(QStringLiteral("a picture could not be read: %1").arg(why), true);
+            return false;
+        }
+    }
+    // A picture kept outside the package is shown as a frame that keeps
+    // the link; the file is never fetched.
+    const Relation linked = m_relations.value(link.isEmpty() ? relation : link);
+    if (linked.target.isEmpty() || !linked.external)
+        return false;
+    m_assembler.addLinkedPicture(linked.target, width, height, format, m_para);
     return true;
 }
 
@@ -514,17 +527,18 @@ void DocxBuilder::readKeptElement(XmlPart &part, const QTextCharFormat &format)
     if (!copy.nextChild())
         return;
     qint64 cx = 0, cy = 0;
-    QString embed;
+    QString embed, link;
     bool more = false;
-    findPicture(copy, cx, cy, embed, more, 0);
-    if (!more && !embed.isEmpty() && insertPicture(embed, cx, cy, format))
+    findPicture(copy, cx, cy, embed, link, more, 0);
+    const bool picture = !embed.isEmpty() || !link.isEmpty();
+    if (!more && picture && insertPicture(embed, link, cx, cy, format))
         return;
     // Anything more than a picture is shown by its picture if it has one.
     QTextCharFormat kept = format;
     kept.setProperty(DocxKept::Element, element);
     kept.setProperty(DocxKept::ElementNumber, ++m_keptElements);
     kept.setProperty(DocxKept::ElementShown, object);
-    if (!embed.isEmpty() && insertPicture(embed, cx, cy, kept)) {
+    if (picture && insertPicture(embed, link, cx, cy, kept)) {
         keepRelations(element);
         return;
     }

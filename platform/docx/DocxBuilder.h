@@ -79,8 +79,9 @@ private:
     void readParagraph(XmlPart &part, QList<Item> &out);
     void readInline(XmlPart &part, const Context &context, int nesting);
     void readRun(XmlPart &part, const Context &context);
-    void findPicture(XmlPart &part, qint64 &cx, qint64 &cy, QString &embed, bool &more, int depth);
-    bool insertPicture(const QString &relation, qint64 cx, qint64 cy, const QTextCharFormat &format);
+    void findPicture(XmlPart &part, qint64 &cx, qint64 &cy, QString &embed, QString &link, bool &more, int depth);
+    bool insertPicture(const QString &relation, const QString &link, qint64 cx, qint64 cy,
+                       const QTextCharFormat &format);
     std::shared_ptr<Table> readTable(XmlPart &part, int depth);
     // The table's style and w:tblLook (which of the style's conditional
     // looks it shows) go to `style` and `look`.

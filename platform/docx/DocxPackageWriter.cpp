@@ -1,7 +1,7 @@
 #include "DocxPackageWriter.h"
 
+#include "DocumentAssembler.h"
 #include "ListLabel.h"
-
 #include "PageSettings.h"
 #include "RtfFields.h"
 #include "RtfLimits.h"
@@ -273,7 +273,9 @@ void DocxPackageWriter::writeImage(const QTextImageFormat &f)
                 bytes.clear();   // device bitmaps and the like: drawn again below
         }
     }
-    if (bytes.isEmpty()) {
+    // A linked picture goes back as its link, not as the frame shown for it.
+    const QString link = f.stringProperty(DocumentAssembler::PictureLink);
+    if (bytes.isEmpty() && link.isEmpty()) {
         const QVariant shown = m_document.resource(QTextDocument::ImageResource, QUrl(f.name()));
         const QImage image = shown.value<QImage>();
         if (image.isNull())
@@ -284,9 +286,15 @@ void DocxPackageWriter::writeImage(const QTextImageFormat &f)
         extension = QStringLiteral("png");
     }
     ++m_pictures;
-    const QString name = QStringLiteral("media/image%1.%2").arg(m_pictures).arg(extension);
-    m_media.append(Media{name, bytes});
-    const QString id = relation(QStringLiteral("image"), name, false);
+    QString name, id;
+    if (bytes.isEmpty()) {
+        name = link.section(QLatin1Char('/'), -1);
+        id = relation(QStringLiteral("image"), link, true);
+    } else {
+        name = QStringLiteral("media/image%1.%2").arg(m_pictures).arg(extension);
+        m_media.append(Media{name, bytes});
+        id = relation(QStringLiteral("image"), name, false);
+    }
     const qint64 cx = qint64(qMax(1, twips(f.width() > 0 ? f.width() : 96))) * 635;
     const qint64 cy = qint64(qMax(1, twips(f.height() > 0 ? f.height() : 96))) * 635;
 
@@ -306,12 +314,12 @@ void DocxPackageWriter::writeImage(const QTextImageFormat &f)
     m_xml.writeStartElement(PIC, QStringLiteral("nvPicPr"));
     m_xml.writeEmptyElement(PIC, QStringLiteral("cNvPr"));
     m_xml.writeAttribute(QStringLiteral("id"), QString::number(m_pictures));
-    m_xml.writeAttribute(QStringLiteral("name"), name.section(QLatin1Char('/'), -1));
+    m_xml.writeAttribute(QStringLiteral("name"), xmlSafe(name.section(QLatin1Char('/'), -1)));
     m_xml.writeEmptyElement(PIC, QStringLiteral("cNvPicPr"));
     m_xml.writeEndElement();
     m_xml.writeStartElement(PIC, QStringLiteral("blipFill"));
     m_xml.writeEmptyElement(A, QStringLiteral("blip"));
-    m_xml.writeAttribute(R, QStringLiteral("embed"), id);
+    m_xml.writeAttribute(R, bytes.isEmpty() ? QStringLiteral("link") : QStringLiteral("embed"), id);
     m_xml.writeStartElement(A, QStringLiteral("stretch"));
     m_xml.writeEmptyElement(A, QStringLiteral("fillRect"));
     m_xml.writeEndElement();

@@ -1,5 +1,7 @@
 #include "OdtPackageWriter.h"
 
+#include "DocumentAssembler.h"
+#include "OdtWordChart.h"
 #include "PageSettings.h"
 #include "RtfLimits.h"
 #include "RtfProperties.h"
@@ -117,6 +119,7 @@ QString border(qreal width, QTextFrameFormat::BorderStyle style, const QBrush &b
 
 OdtPackageWriter::OdtPackageWriter(const QTextDocument &document)
     : m_document(document)
+    , m_wordNotes(document.rootFrame()->frameFormat().property(DocxKept::Parts).toByteArray())
 {
 }
 
@@ -356,6 +359,36 @@ void OdtPackageWriter::writeKeptText(const QString &text, const QTextCharFormat 
     writeText(text.mid(at + shown.size()));
 }
 
+// A kept Word chart as a chart object of the package, and the frame that
+// shows it; empty if the drawing holds no chart.
+QByteArray OdtPackageWriter::wordChart(const QByteArray &element)
+{
+    qint64 cx = 0, cy = 0;
+    const QByteArray content = OdtWordChart::content(m_wordNotes.kept(), element, &cx, &cy);
+    if (content.isEmpty())
+        return {};
+    m_objects.append(content);
+    const QString name = QStringLiteral("Object %1").arg(m_objects.size());
+    QByteArray out;
+    QXmlStreamWriter xml(&out);
+    xml.writeNamespace(DRAW, QStringLiteral("draw"));
+    xml.writeNamespace(TEXT, QStringLiteral("text"));
+    xml.writeNamespace(SVG, QStringLiteral("svg"));
+    xml.writeNamespace(XLINK, QStringLiteral("xlink"));
+    xml.writeStartElement(DRAW, QStringLiteral("frame"));
+    xml.writeAttribute(DRAW, QStringLiteral("name"), name);
+    xml.writeAttribute(TEXT, QStringLiteral("anchor-type"), QStringLiteral("as-char"));
+    xml.writeAttribute(SVG, QStringLiteral("width"), pointsOfTwips(int(cx > 0 ? cx / 635 : 7200)));
+    xml.writeAttribute(SVG, QStringLiteral("height"), pointsOfTwips(int(cy > 0 ? cy / 635 : 4320)));
+    xml.writeEmptyElement(DRAW, QStringLiteral("object"));
+    xml.writeAttribute(XLINK, QStringLiteral("href"), QStringLiteral("./") + name);
+    xml.writeAttribute(XLINK, QStringLiteral("type"), QStringLiteral("simple"));
+    xml.writeAttribute(XLINK, QStringLiteral("show"), QStringLiteral("embed"));
+    xml.writeAttribute(XLINK, QStringLiteral("actuate"), QStringLiteral("onLoad"));
+    xml.writeEndElement();
+    return out;
+}
+
 void OdtPackageWriter::writeImage(const QTextImageFormat &f)
 {
     QByteArray bytes;
@@ -377,7 +410,10 @@ void OdtPackageWriter::writeImage(const QTextImageFormat &f)
             bytes.clear();
         }
     }
-    if (bytes.isEmpty()) {
+    // A linked picture goes back as its link, not as the frame shown for it;
+    // a relative link is from the document's folder, "../" from the package.
+    QString name = f.stringProperty(DocumentAssembler::PictureLink);
+    if (bytes.isEmpty() && name.isEmpty()) {
         const QImage image = m_document.resource(QTextDocument::ImageResource, QUrl(f.name())).value<QImage>();
         if (image.isNull())
             return;
@@ -385,16 +421,20 @@ void OdtPackageWriter::writeImage(const QTextImageFormat &f)
         buffer.open(QIODevice::WriteOnly);
         image.save(&buffer, "PNG");
     }
-    const QString name = QStringLiteral("Pictures/image%1.%2").arg(m_pictures.size() + 1).arg(extension);
-    m_pictures.append({name, type, bytes});
+    if (!bytes.isEmpty()) {
+        name = QStringLiteral("Pictures/image%1.%2").arg(m_pictures.size() + 1).arg(extension);
+        m_pictures.append({name, type, bytes});
+    } else if (DocumentAssembler::relativeLink(name)) {
+        name.prepend(QStringLiteral("../"));
+    }
     m_xml.writeStartElement(DRAW, QStringLiteral("frame"));
-    m_xml.writeAttribute(DRAW, QStringLiteral("name"), QStringLiteral("Picture %1").arg(m_pictures.size()));
+    m_xml.writeAttribute(DRAW, QStringLiteral("name"), QStringLiteral("Picture %1").arg(++m_frames));
     m_xml.writeAttribute(TEXT, QStringLiteral("anchor-type"), QStringLiteral("as-char"));
     m_xml.writeAttribute(SVG, QStringLiteral("width"), points(f.width() > 0 ? f.width() : 96));
     m_xml.writeAttribute(SVG, QStringLiteral("height"), points(f.height() > 0 ? f.height() : 96));
     m_xml.writeAttribute(DRAW, QStringLiteral("z-index"), QStringLiteral("0"));
     m_xml.writeEmptyElement(DRAW, QStringLiteral("image"));
-    m_xml.writeAttribute(XLINK, QStringLiteral("href"), name);
+    m_xml.writeAttribute(XLINK, QStringLiteral("href"), xmlSafe(name));
     m_xml.writeAttribute(XLINK, QStringLiteral("type"), QStringLiteral("simple"));
     m_xml.writeAttribute(XLINK, QStringLiteral("show"), QStringLiteral("embed"));
     m_xml.writeAttribute(XLINK, QStringLiteral("actuate"), QStringLiteral("onLoad"));
@@ -470,6 +510,19 @@ void OdtPackageWriter::writeBlock(const QTextBlock &block)
                 writeImage(cf.toImageFormat());
         } else if (cf.hasProperty(OdtKept::Element)) {
             writeKeptText(fragment.text(), cf);
+        } else if (cf.hasProperty(DocxKept::Element)) {
+            // A Word note, comment or chart goes as OpenDocument's own, where
+            // the kept parts hold it.
+            QTextCharFormat note = cf;
+            const QString shown = cf.stringProperty(DocxKept::ElementShown);
+            const QByteArray word = cf.property(DocxKept::Element).toByteArray();
+            QByteArray odf = m_wordNotes.element(word, shown);
+            if (odf.isEmpty())
+                odf = wordChart(word);
+            note.setProperty(OdtKept::Element, odf);
+            note.setProperty(OdtKept::ElementNumber, -cf.intProperty(DocxKept::ElementNumber));
+            note.setProperty(OdtKept::ElementShown, shown);
+            writeKeptText(fragment.text(), note);
         } else {
             writeText(fragment.text());
         }
@@ -692,6 +745,11 @@ QByteArray OdtPackageWriter::package(QString *error)
         manifest += "<manifest:file-entry manifest:full-path=\"" + m_keptPaths.value(path).toUtf8()
             + "\" manifest:media-type=\"" + type + "\"/>";
     }
+    for (qsizetype i = 0; i < m_objects.size(); ++i)
+        manifest += "<manifest:file-entry manifest:full-path=\"Object " + QByteArray::number(i + 1)
+            + "/\" manifest:media-type=\"application/vnd.oasis.opendocument.chart\"/>"
+            "<manifest:file-entry manifest:full-path=\"Object " + QByteArray::number(i + 1)
+            + "/content.xml\" manifest:media-type=\"text/xml\"/>";
     manifest += "</manifest:manifest>";
 
     ZipWriter zip;
@@ -703,5 +761,7 @@ QByteArray OdtPackageWriter::package(QString *error)
         zip.add(p.name, p.bytes, true);
     for (const auto &[path, bytes] : std::as_const(m_kept.files))
         zip.add(m_keptPaths.value(path), bytes, !path.endsWith(QLatin1String(".xml")));
+    for (qsizetype i = 0; i < m_objects.size(); ++i)
+        zip.add(QStringLiteral("Object %1/content.xml").arg(i + 1), m_objects.at(i));
     return zip.finish(error);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "OdtKept.h"
+#include "OdtWordNotes.h"
 
 #include <QByteArray>
 #include <QHash>
@@ -32,6 +33,7 @@ private:
     void writeText(const QString &text);
     void writeImage(const QTextImageFormat &format);
     void writeKeptText(const QString &text, const QTextCharFormat &format);
+    QByteArray wordChart(const QByteArray &element);
     // Opens the text:list elements a block of `list` stands in (nested
     // for a level of a list), closing those it does not.
     void openList(const QTextList *list);
@@ -73,8 +75,11 @@ private:
         QByteArray bytes;
     };
     QList<Picture> m_pictures;
+    int m_frames = 0;   // pictures written, held or linked
     // What the file this came from held that is written back as read.
     OdtKept m_kept;
+    OdtWordNotes m_wordNotes;
+    QList<QByteArray> m_objects;   // the charts' content.xml, as "Object N"   // a Word file's notes and comments, as OpenDocument writes them
     QHash<QString, QString> m_keptPaths;   // file as read -> as written
     QSet<int> m_keptWritten;   // kept elements written, by number
     int m_tables = 0;

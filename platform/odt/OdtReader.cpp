@@ -425,9 +425,19 @@ void OdtReader::readFrame(XmlPart &part, const QTextCharFormat &format)
     bool placed = false;
     while (part.nextChild()) {
         if (is(part, "image") && !placed) {
-            const QString target = QDir::cleanPath(attr(part, "href"));
+            const QString href = attr(part, "href");
+            const QString target = QDir::cleanPath(href);
             placed = true;
-            if (!target.contains(QLatin1String("://")) && !target.startsWith(QLatin1String("../"))) {
+            // A picture outside the package (a URL, or a path from the
+            // package's folder, "../") is shown as a frame keeping its link,
+            // as Word links are: relative to the document's folder.
+            if (href.isEmpty()) {
+                // No picture named: nothing to show.
+            } else if (!DocumentAssembler::relativeLink(href)) {
+                m_assembler.addLinkedPicture(href, width, height, format, m_para);
+            } else if (target.startsWith(QLatin1String("../"))) {
+                m_assembler.addLinkedPicture(target.mid(3), width, height, format, m_para);
+            } else {
                 bool ok = false;
                 const QByteArray bytes = m_zip.read(target, &ok, RtfLimits::MaxPictureBytes);
                 if (!ok) {

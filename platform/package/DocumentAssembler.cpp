@@ -131,6 +131,43 @@ bool DocumentAssembler::addPicture(QByteArray bytes, int widthTwips, int heightT
     return !image.isNull();
 }
 
+void DocumentAssembler::addLinkedPicture(const QString &link, int widthTwips, int heightTwips,
+                                         const QTextCharFormat &format, Para &para)
+{
+    const int width = widthTwips > 0 ? qMin(widthTwips, RtfLimits::MaxPictureTwips) : 1440;
+    const int height = heightTwips > 0 ? qMin(heightTwips, RtfLimits::MaxPictureTwips) : 1440;
+    const QSizeF size(Twips::toPixels(width), Twips::toPixels(height));
+    const QString name = QStringLiteral("packageimage://%1").arg(imageCounter.fetchAndAddRelaxed(1));
+    m_document.addResource(QTextDocument::ImageResource, QUrl(name), RtfPicture::placeholder(size));
+    QTextImageFormat f;
+    f.merge(format);
+    f.setName(name);
+    f.setWidth(size.width());
+    f.setHeight(size.height());
+    // A link longer than any real one is not kept: the frame goes alone.
+    if (link.size() <= RtfLimits::MaxFieldInstruction)
+        f.setProperty(PictureLink, link);
+    para.runs.append(Run{QString(), f, true});
+}
+
+bool DocumentAssembler::relativeLink(const QString &link)
+{
+    if (link.isEmpty() || link.startsWith(QLatin1Char('/')) || link.startsWith(QLatin1Char('\\')))
+        return false;
+    for (qsizetype i = 0; i < link.size(); ++i) {
+        const QChar c = link.at(i);
+        if (c == u':')
+            return i == 0;
+        // A scheme is a letter, then letters, digits, "+", "-" or ".".
+        const bool ascii = c.unicode() < 128;
+        const bool schemeChar = (ascii && c.isLetter())
+            || (i > 0 && ((ascii && c.isDigit()) || c == u'+' || c == u'-' || c == u'.'));
+        if (!schemeChar)
+            return true;
+    }
+    return true;
+}
+
 void DocumentAssembler::emitItems(const QList<Item> &items)
 {
     // Outside an edit block every insertion makes the cursor find its x

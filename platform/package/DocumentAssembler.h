@@ -26,6 +26,12 @@ class QTextList;
 class DocumentAssembler
 {
 public:
+    enum Property : int {
+        // Of a picture the document links to instead of holding (QString):
+        // a URL, or a path relative to the document's folder. Writers write
+        // the link back; nothing is fetched from it.
+        PictureLink = QTextFormat::UserProperty + 0x5400,
+    };
     struct Run
     {
         QString text;
@@ -105,6 +111,13 @@ public:
     // picture's own size. False, with *problem set, when it is not shown.
     bool addPicture(QByteArray bytes, int widthTwips, int heightTwips, const QTextCharFormat &format, Para &para,
                     QString *problem);
+    // Adds a picture that lies outside the package, shown as a frame of the
+    // given size (an inch where it is not given) and keeping its link.
+    void addLinkedPicture(const QString &link, int widthTwips, int heightTwips, const QTextCharFormat &format,
+                          Para &para);
+    // Whether a picture link is relative to the document's folder: it has
+    // no scheme or drive ("http:", "file:", "C:") and no root.
+    static bool relativeLink(const QString &link);
     static void setBorder(QTextTableCellFormat &format, int side, const Border &border);
     // A number as a list label shows it in the given style.
     static QString numberText(QTextListFormat::Style style, int n, const QString &numbering = QString());
