@@ -82,8 +82,8 @@ bool confirmLeftOut(frmDoc *doc, int type)
     if (lost.isEmpty())
         return true;
     return SystemMessageBox::show(frmMain::instance(),
-                                  QStringLiteral("This document holds %1 that this format cannot keep. "
-                                                 "They will be left out of the saved file, continue ?").arg(lost),
+                                  QStringLiteral("This document holds %1 from the file it was opened from, "
+                                                 "which this format may not keep. Save it in this format all the same ?").arg(lost),
                                   QStringLiteral("Warning !"),
                                   int(SystemMessageBox::vbYesNo) + int(SystemMessageBox::vbExclamation))
         == SystemMessageBox::vbYes;

@@ -57,9 +57,11 @@ public:
     static QByteArray bytes(const QTextDocument &doc, int type, TextFile::LineEnd lineEnd,
                             TextFile::Encoding encoding = TextFile::Encoding::Utf8);
 
-    // What a save of `doc` as `type` would leave out of what it keeps, unseen,
+    // What a save of `doc` as `type` may leave out of what it keeps, unseen,
     // from the Word or OpenDocument file it was read from: "notes, comments,
     // headers, footers or drawings", or empty when the save keeps it all.
+    // (An OpenDocument save turns a Word file's notes and comments into its
+    // own; its headers and shapes, and all of it in Rich Text, go.)
     static QString leftOut(const QTextDocument &doc, int type);
 
     // Paragraphs run left to right unless their format says otherwise

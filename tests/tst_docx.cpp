@@ -17,6 +17,7 @@
 #include <QBuffer>
 #include <QDirIterator>
 #include <QElapsedTimer>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTextFrame>
 
@@ -627,6 +628,31 @@ private slots:
 
     // Hostile and damaged packages: refused with a reason, or read as far as
     // they go and said to be incomplete; never a crash, never a long wait.
+    // A tracked deletion shows struck through and goes back to Word as the
+    // deletion it is, among the paragraph's runs, however often it is saved.
+    void trackedDeletionsStayTracked()
+    {
+        const QByteArray del = "<w:del w:id=\"3\" w:author=\"A\"><w:r><w:rPr><w:b/></w:rPr><w:delText>gone</w:delText>"
+                               "</w:r></w:del>";
+        QTextDocument d;
+        QVERIFY(readDocx(withBody("<w:p><w:r><w:t xml:space=\"preserve\">keep </w:t></w:r>" + del
+                                  + "<w:r><w:t xml:space=\"preserve\"> end</w:t></w:r></w:p>"), d).ok);
+        QCOMPARE(d.toPlainText(), QStringLiteral("keep gone end"));
+        QVERIFY(formatAt(d, "gone").fontStrikeOut());
+        QVERIFY(!formatAt(d, "end").fontStrikeOut());
+        QByteArray saved = DocxWriter::write(d);
+        for (int round = 0; round < 2; ++round) {
+            const QByteArray xml = ZipReader(saved).read("word/document.xml");
+            QCOMPARE(xml.count("<w:del "), 1);
+            // Never inside a run, where Word would not look for it.
+            QVERIFY(!QRegularExpression("<w:r>(?:(?!</w:r>).)*<w:del ").match(QString::fromUtf8(xml)).hasMatch());
+            QTextDocument again;
+            QVERIFY(readDocx(saved, again).ok);
+            QCOMPARE(again.toPlainText(), QStringLiteral("keep gone end"));
+            saved = DocxWriter::write(again);
+        }
+    }
+
     // A table style's looks for its first row, first column and row bands
     // show in the cells the table's w:tblLook turns on; a paragraph style
     // of its own, or a direct format, still wins.

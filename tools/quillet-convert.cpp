@@ -185,7 +185,7 @@ int main(int argc, char **argv)
         return Failed;
     }
     if (const QString lost = DocumentFile::leftOut(document, outputType); !lost.isEmpty())
-        printError(QStringLiteral("warning: the %1 of \"%2\" are left out: this format cannot keep them").arg(lost, input));
+        printError(QStringLiteral("warning: the %1 of \"%2\" may be left out: this format may not keep them").arg(lost, input));
     const QByteArray bytes = DocumentFile::bytes(document, outputType, read.lineEnd, read.encoding);
     if (bytes.isEmpty() && (outputType == DocumentFile::Docx || outputType == DocumentFile::Odt)) {
         printError(QStringLiteral("the document could not be put together"));

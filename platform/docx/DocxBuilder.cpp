@@ -232,10 +232,13 @@ void DocxBuilder::readInline(XmlPart &part, const Context &context, int nesting)
         inner.field = m_fields++;
         const QString target = RtfFields::hyperlinkTarget(inner.instruction);
         inner.href = target;
-    } else if (is(part, "del") || is(part, "moveFrom") || is(part, "proofErr") || is(part, "bookmarkStart")
+    } else if (is(part, "del") || is(part, "moveFrom")) {
+        readDeletion(part, context);
+        return;
+    } else if (is(part, "proofErr") || is(part, "bookmarkStart")
                || is(part, "bookmarkEnd") || is(part, "commentRangeStart") || is(part, "commentRangeEnd")
                || is(part, "pPr") || is(part, "Fallback") || is(part, "rPr")) {
-        // Deleted text is not the document's; a fallback repeats the choice.
+        // A fallback repeats the choice.
         part.skip();
         return;
     } else if (is(part, "AlternateContent")) {
@@ -591,6 +594,50 @@ void DocxBuilder::readRuby(XmlPart &part, const Context &context)
         format = runFormat(DocxRunProps(), context);
     m_keptBytes += element.size();
     keepElement(element, base, format);
+}
+
+// A tracked deletion stays in the file until it is accepted in Word: it is
+// kept whole for a Word save and shown struck through, as Word marks it.
+void DocxBuilder::readDeletion(XmlPart &part, const Context &context)
+{
+    const QByteArray element = part.copy();
+    if (element.isEmpty())
+        return;
+    if (m_keptBytes + element.size() > RtfLimits::MaxKeptBytes) {
+        problem(QStringLiteral("shapes and notes past %1 MB are not kept").arg(RtfLimits::MaxKeptBytes / (1024 * 1024)), true);
+        return;
+    }
+    m_keptBytes += element.size();
+    QString shown;
+    std::optional<DocxRunProps> first;
+    XmlPart copy(element);
+    std::function<void(int)> walk = [&](int depth) {
+        while (copy.nextChild()) {
+            if (is(copy, "rPr") && !first) {
+                first = DocxRunProps::read(copy);
+            } else if (is(copy, "delText") || is(copy, "t")) {
+                shown += copy.text();
+            } else if (is(copy, "tab")) {
+                shown += QLatin1Char('\t');
+                copy.skip();
+            } else if (depth < MaxInlineNesting) {
+                walk(depth + 1);
+            } else {
+                copy.skip();
+            }
+        }
+    };
+    if (copy.nextChild())
+        walk(0);
+    shown.remove(QChar::ObjectReplacementCharacter);
+    QTextCharFormat format = runFormat(first.value_or(DocxRunProps()), context);
+    if (shown.isEmpty()) {
+        shown = QChar(QChar::ObjectReplacementCharacter);
+    } else {
+        format.setFontStrikeOut(true);
+        format.setForeground(QColor(0xc0, 0x00, 0x00));
+    }
+    keepElement(element, shown, format);
 }
 
 void DocxBuilder::keepElement(const QByteArray &element, const QString &shown, QTextCharFormat format)

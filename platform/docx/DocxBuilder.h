@@ -90,6 +90,7 @@ private:
     void readSection(XmlPart &part);
     void readKeptElement(XmlPart &part, const QTextCharFormat &format);
     void readRuby(XmlPart &part, const Context &context);
+    void readDeletion(XmlPart &part, const Context &context);
     void keepElement(const QByteArray &element, const QString &shown, QTextCharFormat format);
     void keepRelations(const QByteArray &element);
     void pageBreak();

@@ -118,10 +118,21 @@ bool DocxPackageWriter::keptReady(const QTextCharFormat &format) const
 void DocxPackageWriter::writeKept(const QTextCharFormat &format)
 {
     m_keptWritten.insert(format.intProperty(DocxKept::ElementNumber));
-    m_xml.writeStartElement(W, QStringLiteral("r"));
-    writeRunProps(format);
-    DocxKept::replay(format.property(DocxKept::Element).toByteArray(), m_xml, m_keptIds, {W, R, WP, A, PIC});
-    m_xml.writeEndElement();
+    const QByteArray element = format.property(DocxKept::Element).toByteArray();
+    // A tracked deletion holds runs of its own; anything else goes in one.
+    qsizetype end = 1;
+    while (end < element.size() && !QByteArrayView(" \t\r\n/>").contains(element.at(end)))
+        ++end;
+    const QByteArray name = element.mid(1, end - 1);
+    const QByteArray local = name.mid(name.indexOf(':') + 1);
+    const bool holdsRuns = local == "del" || local == "moveFrom";
+    if (!holdsRuns) {
+        m_xml.writeStartElement(W, QStringLiteral("r"));
+        writeRunProps(format);
+    }
+    DocxKept::replay(element, m_xml, m_keptIds, {W, R, WP, A, PIC});
+    if (!holdsRuns)
+        m_xml.writeEndElement();
 }
 
 int DocxPackageWriter::listNumber(const QTextList *list, int *level)
