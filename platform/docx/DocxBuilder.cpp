@@ -507,14 +507,9 @@ void DocxBuilder::readKeptElement(XmlPart &part, const QTextCharFormat &format)
     // A note marked by the text that follows, not by its number.
     const QString custom = part.attribute(QLatin1StringView("customMarkFollows"));
     const bool customMark = custom == QLatin1String("1") || custom == QLatin1String("true") || custom == QLatin1String("on");
-    const QByteArray element = part.copy();
+    const QByteArray element = copyKept(part);
     if (element.isEmpty())
-        return;   // damaged: the part's own error says so
-    if (m_keptBytes + element.size() > RtfLimits::MaxKeptBytes) {
-        problem(QStringLiteral("shapes and notes past %1 MB are not kept").arg(RtfLimits::MaxKeptBytes / (1024 * 1024)), true);
         return;
-    }
-    m_keptBytes += element.size();
     const QString object(QChar::ObjectReplacementCharacter);
     if (reference) {
         QTextCharFormat f = format;
@@ -554,12 +549,9 @@ void DocxBuilder::readKeptElement(XmlPart &part, const QTextCharFormat &format)
 // writes the guide back.
 void DocxBuilder::readRuby(XmlPart &part, const Context &context)
 {
-    const QByteArray element = part.copy();
-    if (element.isEmpty() || m_keptBytes + element.size() > RtfLimits::MaxKeptBytes) {
-        if (!element.isEmpty())
-            problem(QStringLiteral("shapes and notes past %1 MB are not kept").arg(RtfLimits::MaxKeptBytes / (1024 * 1024)), true);
+    const QByteArray element = copyKept(part);
+    if (element.isEmpty())
         return;
-    }
     XmlPart copy(element);
     if (!copy.nextChild())
         return;
@@ -592,22 +584,31 @@ void DocxBuilder::readRuby(XmlPart &part, const Context &context)
         return;
     if (!formatted)
         format = runFormat(DocxRunProps(), context);
-    m_keptBytes += element.size();
     keepElement(element, base, format);
+}
+
+// The element the part stands on, to be kept; empty when it is damaged (its
+// own error says so) or past what the document may keep.
+QByteArray DocxBuilder::copyKept(XmlPart &part)
+{
+    const QByteArray element = part.copy();
+    if (element.isEmpty())
+        return {};
+    if (m_keptBytes + element.size() > RtfLimits::MaxKeptBytes) {
+        problem(QStringLiteral("shapes and notes past %1 MB are not kept").arg(RtfLimits::MaxKeptBytes / (1024 * 1024)), true);
+        return {};
+    }
+    m_keptBytes += element.size();
+    return element;
 }
 
 // A tracked deletion stays in the file until it is accepted in Word: it is
 // kept whole for a Word save and shown struck through, as Word marks it.
 void DocxBuilder::readDeletion(XmlPart &part, const Context &context)
 {
-    const QByteArray element = part.copy();
+    const QByteArray element = copyKept(part);
     if (element.isEmpty())
         return;
-    if (m_keptBytes + element.size() > RtfLimits::MaxKeptBytes) {
-        problem(QStringLiteral("shapes and notes past %1 MB are not kept").arg(RtfLimits::MaxKeptBytes / (1024 * 1024)), true);
-        return;
-    }
-    m_keptBytes += element.size();
     QString shown;
     std::optional<DocxRunProps> first;
     XmlPart copy(element);

@@ -91,6 +91,7 @@ private:
     void readKeptElement(XmlPart &part, const QTextCharFormat &format);
     void readRuby(XmlPart &part, const Context &context);
     void readDeletion(XmlPart &part, const Context &context);
+    QByteArray copyKept(XmlPart &part);
     void keepElement(const QByteArray &element, const QString &shown, QTextCharFormat format);
     void keepRelations(const QByteArray &element);
     void pageBreak();
